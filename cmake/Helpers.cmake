@@ -1,0 +1,34 @@
+# lb_library(NAME SOURCES ... [DEPS ...] [PRIVATE_DEPS ...])
+#   One static library per source folder; the include root is src/, so headers are
+#   included as "platform/gdi/gdi.h", "png/pngimage.h", ...
+function(lb_library name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
+  add_library(${name} STATIC ${A_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${A_DEPS} PRIVATE ${A_PRIVATE_DEPS})
+endfunction()
+
+# lb_test(NAME SOURCES ... [DEPS ...] [LABELS ...])
+#   A GoogleTest executable registered with CTest, run from the build folder.
+function(lb_test name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_DEPS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
+  target_compile_definitions(${name} PRIVATE
+      LB_SOURCE_DIR="${PROJECT_SOURCE_DIR}" LB_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  include(GoogleTest)
+  gtest_discover_tests(${name} WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
+                       DISCOVERY_TIMEOUT 60
+                       PROPERTIES LABELS "${A_LABELS}")
+endfunction()
+
+# lb_fuzzer(NAME SOURCES ... [DEPS ...])
+#   A libFuzzer target; only built when LB_FUZZ is on (clang).
+function(lb_fuzzer name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${A_DEPS})
+endfunction()

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The one list of Debian packages the project needs, and the step that installs the
+# missing ones. Sourced by run.sh and test.sh; safe to run again (installs nothing twice).
+set -euo pipefail
+
+LB_PACKAGES=(
+  # toolchain and build
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  # libraries
+  zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxfixes-dev
+  # fonts: Tahoma-compatible faces, and the fallback
+  fonts-wine fonts-dejavu-core
+  # tests and benchmarks
+  googletest libgtest-dev libbenchmark-dev libpng-dev libspng-dev
+  # end-to-end tests: a real X server, input, screenshots
+  xvfb xauth xdotool x11-apps x11-utils imagemagick openbox
+)
+
+lb_install_deps() {
+  local missing=()
+  for p in "${LB_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    return 0
+  fi
+  echo "Installing missing packages: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  lb_install_deps
+fi
