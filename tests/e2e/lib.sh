@@ -1,0 +1,59 @@
+# Helpers shared by the end-to-end tests: a private Xvfb per test, waiting for windows,
+# and screenshots.
+
+# Starts Xvfb on a free display number (1024x768, 24 bits) and exports DISPLAY.
+e2e_start_xvfb() {
+  local tmp=$1 n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$tmp/xvfb.log" 2>&1 &
+    E2E_XVFB_PID=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 1 100); do
+      if xdpyinfo >/dev/null 2>&1; then return 0; fi
+      kill -0 "$E2E_XVFB_PID" 2>/dev/null || break
+      sleep 0.05
+    done
+    kill "$E2E_XVFB_PID" 2>/dev/null
+    wait "$E2E_XVFB_PID" 2>/dev/null
+  done
+  return 1
+}
+
+e2e_stop_xvfb() {
+  if [ -n "${E2E_XVFB_PID:-}" ]; then
+    kill "$E2E_XVFB_PID" 2>/dev/null
+    wait "$E2E_XVFB_PID" 2>/dev/null
+    E2E_XVFB_PID=
+  fi
+}
+
+# Waits (up to $2 seconds, default 10) for a visible window with the exact title $1 and
+# prints its id.
+e2e_wait_window() {
+  local title=$1 limit=${2:-10} i id
+  for i in $(seq 1 $((limit * 20))); do
+    id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -1)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.05
+  done
+  echo "window '$title' did not appear" >&2
+  return 1
+}
+
+# Waits until file $1 has at least $2 lines (up to $3 seconds, default 10).
+e2e_wait_lines() {
+  local file=$1 want=$2 limit=${3:-10} i
+  for i in $(seq 1 $((limit * 20))); do
+    [ -f "$file" ] && [ "$(wc -l <"$file")" -ge "$want" ] && return 0
+    sleep 0.05
+  done
+  echo "$file did not reach $want lines" >&2
+  return 1
+}
+
+# Screenshot of the whole screen as PNG.
+e2e_screenshot() {
+  import -window root "$1"
+}
