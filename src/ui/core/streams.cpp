@@ -1,0 +1,273 @@
+#include "ui/core/streams.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// ---------------------------------------------------------------------------------------
+// TStream
+
+std::int64_t TStream::Size() {
+  std::int64_t pos = Seek(0, soCurrent);
+  std::int64_t size = Seek(0, soEnd);
+  Seek(pos, soBeginning);
+  return size;
+}
+
+void TStream::SetSize(std::int64_t) { throw EStreamError("Stream size cannot be changed"); }
+
+void TStream::ReadBuffer(void* buffer, std::int64_t count) {
+  if (count < 0) throw EReadError("Stream read error");
+  auto* p = static_cast<std::uint8_t*>(buffer);
+  while (count > 0) {
+    std::int64_t n = Read(p, count);
+    if (n <= 0) throw EReadError("Stream read error");
+    p += n;
+    count -= n;
+  }
+}
+
+void TStream::WriteBuffer(const void* buffer, std::int64_t count) {
+  if (count < 0) throw EWriteError("Stream write error");
+  auto* p = static_cast<const std::uint8_t*>(buffer);
+  while (count > 0) {
+    std::int64_t n = Write(p, count);
+    if (n <= 0) throw EWriteError("Stream write error");
+    p += n;
+    count -= n;
+  }
+}
+
+std::int64_t TStream::CopyFrom(TStream& source, std::int64_t count) {
+  if (count == 0) {
+    source.SetPosition(0);
+    count = source.Size();
+  }
+  std::int64_t total = count;
+  std::uint8_t buf[65536];
+  while (count > 0) {
+    std::int64_t n = std::min<std::int64_t>(count, sizeof buf);
+    source.ReadBuffer(buf, n);
+    WriteBuffer(buf, n);
+    count -= n;
+  }
+  return total;
+}
+
+namespace {
+
+// The new position of a seek, clamped at 0 below; offsets that would overflow stay put at
+// the far end rather than wrapping.
+std::int64_t SeekTarget(std::int64_t pos, std::int64_t size, std::int64_t offset, TSeekOrigin origin) {
+  std::int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? pos : size;
+  std::int64_t r;
+  if (__builtin_add_overflow(base, offset, &r)) r = offset < 0 ? 0 : INT64_MAX;
+  return r < 0 ? 0 : r;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// TMemoryStream
+
+std::int64_t TMemoryStream::Read(void* buffer, std::int64_t count) {
+  std::int64_t size = std::int64_t(data_.size());
+  if (count <= 0 || pos_ >= size) return 0;
+  std::int64_t n = std::min(count, size - pos_);
+  std::memcpy(buffer, data_.data() + pos_, std::size_t(n));
+  pos_ += n;
+  return n;
+}
+
+std::int64_t TMemoryStream::Write(const void* buffer, std::int64_t count) {
+  if (count <= 0) return 0;
+  std::int64_t end;
+  if (__builtin_add_overflow(pos_, count, &end)) throw EWriteError("Stream write error");
+  if (end > std::int64_t(data_.size())) {
+    try {
+      data_.resize(std::size_t(end));
+    } catch (const std::exception&) {
+      throw EOutOfMemory("Out of memory");
+    }
+  }
+  std::memcpy(data_.data() + pos_, buffer, std::size_t(count));
+  pos_ = end;
+  return count;
+}
+
+std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) {
+  pos_ = SeekTarget(pos_, std::int64_t(data_.size()), offset, origin);
+  return pos_;
+}
+
+void TMemoryStream::SetSize(std::int64_t size) {
+  if (size < 0) size = 0;
+  try {
+    data_.resize(std::size_t(size));
+  } catch (const std::exception&) {
+    throw EOutOfMemory("Out of memory");
+  }
+  if (pos_ > size) pos_ = size;
+}
+
+void TMemoryStream::Clear() {
+  data_.clear();
+  pos_ = 0;
+}
+
+void TMemoryStream::LoadFromStream(TStream& source) {
+  source.SetPosition(0);
+  std::int64_t size = source.Size();
+  SetSize(size);
+  pos_ = 0;
+  if (size > 0) source.ReadBuffer(data_.data(), size);
+}
+
+void TMemoryStream::LoadFromFile(const std::string& fileName) {
+  TFileStream f(fileName, fmOpenRead);
+  LoadFromStream(f);
+}
+
+void TMemoryStream::SaveToStream(TStream& dest) {
+  if (!data_.empty()) dest.WriteBuffer(data_.data(), std::int64_t(data_.size()));
+}
+
+void TMemoryStream::SaveToFile(const std::string& fileName) {
+  TFileStream f(fileName, fmCreate);
+  SaveToStream(f);
+}
+
+// ---------------------------------------------------------------------------------------
+// TBytesStream
+
+std::int64_t TBytesStream::Read(void* buffer, std::int64_t count) {
+  if (count <= 0 || pos_ >= size_) return 0;
+  std::int64_t n = std::min(count, size_ - pos_);
+  std::memcpy(buffer, data_ + pos_, std::size_t(n));
+  pos_ += n;
+  return n;
+}
+
+std::int64_t TBytesStream::Write(const void*, std::int64_t) {
+  throw EWriteError("Stream write error");
+}
+
+std::int64_t TBytesStream::Seek(std::int64_t offset, TSeekOrigin origin) {
+  pos_ = SeekTarget(pos_, size_, offset, origin);
+  return pos_;
+}
+
+// ---------------------------------------------------------------------------------------
+// TFileStream
+
+TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_(fileName) {
+  int flags;
+  bool create = (mode & 0xFF00u) == fmCreate;
+  if (create) flags = O_RDWR | O_CREAT | O_TRUNC;
+  else if ((mode & 3u) == fmOpenWrite) flags = O_WRONLY;
+  else if ((mode & 3u) == fmOpenReadWrite) flags = O_RDWR;
+  else flags = O_RDONLY;
+  fd_ = ::open(fileName.c_str(), flags | O_CLOEXEC, 0644);
+  if (fd_ >= 0 && !create) {
+    // Opening a folder succeeds on POSIX but reading it fails later; say so now.
+    struct stat st;
+    if (fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+      ::close(fd_);
+      fd_ = -1;
+      errno = EISDIR;
+    }
+  }
+  if (fd_ < 0) {
+    int err = errno;
+    std::string path = ExpandFileName(fileName);
+    if (create)
+      throw EFCreateError("Cannot create file \"" + path + "\". " + SysErrorMessage(err));
+    throw EFOpenError("Cannot open file \"" + path + "\". " + SysErrorMessage(err));
+  }
+}
+
+TFileStream::~TFileStream() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::int64_t TFileStream::Read(void* buffer, std::int64_t count) {
+  if (count <= 0) return 0;
+  for (;;) {
+    ssize_t n = ::read(fd_, buffer, std::size_t(count));
+    if (n >= 0) return n;
+    if (errno != EINTR) return 0;
+  }
+}
+
+std::int64_t TFileStream::Write(const void* buffer, std::int64_t count) {
+  if (count <= 0) return 0;
+  for (;;) {
+    ssize_t n = ::write(fd_, buffer, std::size_t(count));
+    if (n >= 0) return n;
+    if (errno != EINTR) return 0;
+  }
+}
+
+std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
+  std::int64_t pos = ::lseek(fd_, 0, SEEK_CUR);
+  std::int64_t size = pos;
+  if (origin == soEnd) {
+    struct stat st;
+    if (fstat(fd_, &st) == 0) size = st.st_size;
+  }
+  std::int64_t target = SeekTarget(pos, size, offset, origin);
+  std::int64_t r = ::lseek(fd_, off_t(target), SEEK_SET);
+  return r < 0 ? pos : r;
+}
+
+void TFileStream::SetSize(std::int64_t size) {
+  if (size < 0) size = 0;
+  if (::ftruncate(fd_, off_t(size)) != 0) throw EStreamError("Stream size cannot be changed. " + SysErrorMessage(errno));
+  if (Position() > size) Seek(size, soBeginning);
+}
+
+// ---------------------------------------------------------------------------------------
+// Resources
+
+namespace {
+
+// Keyed case-insensitively, as resource names are.
+struct ResourceKeyLess {
+  bool operator()(const std::string& a, const std::string& b) const { return CompareText(a, b) < 0; }
+};
+
+std::map<std::string, ResourceEntry, ResourceKeyLess>& ResourceTable() {
+  static std::map<std::string, ResourceEntry, ResourceKeyLess> table;
+  return table;
+}
+
+}  // namespace
+
+void RegisterResource(const char* name, const std::uint8_t* data, std::size_t size) {
+  if (!name) return;
+  ResourceTable()[name] = ResourceEntry{name, data, size};
+}
+
+const ResourceEntry* FindResource(const std::string& name) {
+  auto& t = ResourceTable();
+  auto it = t.find(name);
+  return it == t.end() ? nullptr : &it->second;
+}
+
+namespace {
+
+const ResourceEntry& RequireResource(const std::string& name) {
+  const ResourceEntry* e = FindResource(name);
+  if (!e) throw EResNotFound("Resource " + name + " not found");
+  return *e;
+}
+
+}  // namespace
+
+TResourceStream::TResourceStream(const std::string& name)
+    : TBytesStream(RequireResource(name).data, std::int64_t(RequireResource(name).size)) {}
