@@ -394,3 +394,47 @@ struct DcDeleter {
   void operator()(DeviceContext* dc) const { DeleteDC(dc); }
 };
 using DcPtr = std::unique_ptr<DeviceContext, DcDeleter>;
+
+// ---------------------------------------------------------------------------------------
+// Additions beyond the first cut of this header (all additive).
+
+// Logical pen as GetObjectA reports it for a pen.
+struct LOGPEN {
+  UINT lopnStyle = 0;
+  POINT lopnWidth;  // x holds the width, y is unused
+  COLORREF lopnColor = 0;
+};
+
+constexpr int PS_DASH = 1;
+constexpr int PS_DASHDOT = 3;
+constexpr int PS_DASHDOTDOT = 4;
+constexpr UINT BS_HOLLOW = BS_NULL;
+
+// More stock objects. DEFAULT_BITMAP is the 1 x 1 monochrome bitmap a new memory DC holds.
+constexpr int ANSI_VAR_FONT = 12;
+constexpr int SYSTEM_FONT = 13;
+constexpr int DEFAULT_PALETTE = 15;
+constexpr int DEFAULT_BITMAP = 21;
+
+// A solid brush of system colour `index` that is never freed (DeleteObject ignores it).
+// FillRect also accepts (HBRUSH)(COLOR_xxx + 1) as Win32 does.
+HBRUSH GetSysColorBrush(int index);
+
+BOOL GetCurrentPositionEx(HDC hdc, POINT* out);
+BOOL GetBrushOrgEx(HDC hdc, POINT* out);
+
+// Region helpers (device coordinates).
+BOOL SetRectRgn(HRGN rgn, int left, int top, int right, int bottom);
+int OffsetRgn(HRGN rgn, int dx, int dy);
+BOOL EqualRgn(HRGN a, HRGN b);
+// Moves the clip region of a DC by (dx, dy) logical units; returns the region type.
+int OffsetClipRgn(HDC hdc, int dx, int dy);
+// Copies the DC's clip region (device coordinates) into rgn: 1 when there is one, 0 when
+// the DC is unclipped, -1 on error.
+int GetClipRgn(HDC hdc, HRGN rgn);
+
+// Largest pixel buffer a bitmap may have; bigger requests are refused with null.
+constexpr std::size_t kMaxBitmapBytes = std::size_t(1) << 30;
+// Size of the process-wide screen surface that GetDC(nullptr) draws into (never shown).
+constexpr int kScreenWidth = 1920;
+constexpr int kScreenHeight = 1080;
