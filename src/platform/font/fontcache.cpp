@@ -1,0 +1,300 @@
+// Face loading and the per-size glyph cache.
+//
+// Sections: Windows-1252 table; face loading (by path, then fontconfig); GDI metrics of a
+// size; glyph rendering; the cache.
+#include "platform/font/fontcache.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <mutex>
+
+namespace fontcache {
+namespace {
+
+// ---------------------------------------------------------------------------------------
+// Windows-1252: only 0x80-0x9F differ from Latin-1; the five unassigned bytes stay as
+// they are, so they find no glyph and show the face's missing-glyph box like any other
+// unmapped character.
+constexpr char32_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+// Rounds a * b / c to the nearest integer, halves away from zero (c > 0).
+int ScaleRound(long a, long b, long c) {
+  const long p = a * b;
+  return int(p >= 0 ? (p + c / 2) / c : -((-p + c / 2) / c));
+}
+
+// ---------------------------------------------------------------------------------------
+// Face loading
+
+struct Faces {
+  FT_Library library = nullptr;
+  FT_Face face[2] = {nullptr, nullptr};  // regular, bold
+  bool syntheticBold = false;             // no bold face: bold is made from the regular one
+  bool loaded = false;
+  bool warned = false;
+  std::string tahomaDir = kTahomaDir;
+  std::map<int, std::shared_ptr<const SizedFont>> sized;
+};
+
+std::mutex& Lock() {
+  static std::mutex m;
+  return m;
+}
+
+Faces& State() {
+  static Faces faces;
+  return faces;
+}
+
+FT_Face OpenFace(FT_Library lib, const std::string& path) {
+  if (path.empty()) return nullptr;
+  FT_Face face = nullptr;
+  if (FT_New_Face(lib, path.c_str(), 0, &face) != 0) return nullptr;
+  if (!FT_IS_SCALABLE(face) && face->num_fixed_sizes == 0) {
+    FT_Done_Face(face);
+    return nullptr;
+  }
+  return face;
+}
+
+std::string FontconfigFile(const char* pattern) {
+  if (!FcInit()) return {};
+  FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>(pattern));
+  if (!pat) return {};
+  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+  FcDefaultSubstitute(pat);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pat, &result);
+  std::string file;
+  if (match) {
+    FcChar8* s = nullptr;
+    if (FcPatternGetString(match, FC_FILE, 0, &s) == FcResultMatch && s) file = reinterpret_cast<char*>(s);
+    FcPatternDestroy(match);
+  }
+  FcPatternDestroy(pat);
+  return file;
+}
+
+void LoadFaces(Faces& st) {
+  if (st.loaded) return;
+  st.loaded = true;
+  if (!st.library && FT_Init_FreeType(&st.library) != 0) {
+    st.library = nullptr;
+    std::fprintf(stderr, "platform/font: FreeType could not be initialised; text is not drawn\n");
+    return;
+  }
+  st.face[0] = OpenFace(st.library, st.tahomaDir + "/tahoma.ttf");
+  st.face[1] = OpenFace(st.library, st.tahomaDir + "/tahomabd.ttf");
+  const bool fellBack = !st.face[0] || !st.face[1];
+  if (!st.face[0]) st.face[0] = OpenFace(st.library, FontconfigFile("DejaVu Sans"));
+  if (!st.face[1]) st.face[1] = OpenFace(st.library, FontconfigFile("DejaVu Sans:bold"));
+  st.syntheticBold = !st.face[1];
+  if (fellBack && !st.warned) {
+    st.warned = true;
+    std::fprintf(stderr,
+                 "platform/font: Tahoma faces not found in %s (package fonts-wine); "
+                 "using DejaVu Sans, so text will not look as on Windows\n",
+                 st.tahomaDir.c_str());
+  }
+  if (!st.face[0] && !st.face[1])
+    std::fprintf(stderr, "platform/font: no usable font face found; text is not drawn\n");
+}
+
+FT_Face FaceFor(Faces& st, bool bold) {
+  if (bold && st.face[1]) return st.face[1];
+  return st.face[0] ? st.face[0] : st.face[1];
+}
+
+// ---------------------------------------------------------------------------------------
+// GDI metrics: the Windows ascent and descent of the OS/2 table define the cell, as GDI
+// does, so lines are as tall as on Windows whatever FreeType's size metrics say.
+
+struct DesignMetrics {
+  long upem = 2048;
+  long winAscent = 0, winDescent = 0;
+  long underlinePos = 0, underlineThick = 0;
+  long strikePos = 0, strikeSize = 0;
+  long avgWidth = 0;
+};
+
+DesignMetrics ReadDesignMetrics(FT_Face face) {
+  DesignMetrics m;
+  m.upem = face->units_per_EM > 0 ? face->units_per_EM : 2048;
+  auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(face, FT_SFNT_POST));
+  if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+    m.winAscent = os2->usWinAscent;
+    m.winDescent = os2->usWinDescent;
+    m.strikePos = os2->yStrikeoutPosition;
+    m.strikeSize = os2->yStrikeoutSize;
+    m.avgWidth = os2->xAvgCharWidth;
+  } else {
+    m.winAscent = face->ascender;
+    m.winDescent = -face->descender;
+  }
+  if (m.winAscent + m.winDescent <= 0) {
+    m.winAscent = m.upem * 9 / 10;
+    m.winDescent = m.upem / 5;
+  }
+  if (m.strikePos == 0) m.strikePos = m.winAscent / 3;
+  if (post) {
+    m.underlinePos = post->underlinePosition;
+    m.underlineThick = post->underlineThickness;
+  }
+  return m;
+}
+
+// ---------------------------------------------------------------------------------------
+// Glyph rendering
+
+Glyph RenderGlyph(FT_Face face, unsigned char byte) {
+  Glyph g;
+  const FT_UInt index = FT_Get_Char_Index(face, FT_ULong(Cp1252ToUnicode(byte)));
+  // Monochrome loading picks the face's embedded 1-bit strike where one exists for the
+  // size and hints outlines for 1-bit output otherwise: crisp and the same every run.
+  if (FT_Load_Glyph(face, index, FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME | FT_LOAD_RENDER) != 0) return g;
+  const FT_GlyphSlot slot = face->glyph;
+  g.advance = int((slot->advance.x + 32) >> 6);
+  const FT_Bitmap& bm = slot->bitmap;
+  g.left = slot->bitmap_left;
+  g.top = slot->bitmap_top;
+  g.width = int(bm.width);
+  g.height = int(bm.rows);
+  g.pitch = (g.width + 7) / 8;
+  g.bits.assign(std::size_t(g.pitch) * g.height, 0);
+  for (int y = 0; y < g.height; ++y) {
+    const unsigned char* src = bm.buffer + std::ptrdiff_t(y) * bm.pitch;
+    BYTE* dst = g.bits.data() + std::size_t(y) * g.pitch;
+    if (bm.pixel_mode == FT_PIXEL_MODE_MONO) {
+      std::copy(src, src + g.pitch, dst);
+    } else if (bm.pixel_mode == FT_PIXEL_MODE_GRAY) {
+      for (int x = 0; x < g.width; ++x)
+        if (src[x] >= 128) dst[x / 8] = BYTE(dst[x / 8] | (0x80 >> (x % 8)));
+    }
+  }
+  // Clear padding bits so glyph masks compare equal byte for byte.
+  if (g.width % 8)
+    for (int y = 0; y < g.height; ++y) g.bits[std::size_t(y) * g.pitch + g.pitch - 1] &= BYTE(0xFF << (8 - g.width % 8));
+  return g;
+}
+
+// Bold from a regular glyph as GDI makes it: every pixel doubled one column to the right.
+void Embolden(Glyph& g) {
+  if (g.width == 0) {
+    ++g.advance;
+    return;
+  }
+  Glyph b = g;
+  b.width = g.width + 1;
+  b.pitch = (b.width + 7) / 8;
+  b.bits.assign(std::size_t(b.pitch) * b.height, 0);
+  for (int y = 0; y < g.height; ++y)
+    for (int x = 0; x < g.width; ++x)
+      if (g.Bit(x, y))
+        for (int dx = 0; dx < 2; ++dx) b.bits[std::size_t(y) * b.pitch + (x + dx) / 8] |= BYTE(0x80 >> ((x + dx) % 8));
+  b.advance = g.advance + 1;
+  g = std::move(b);
+}
+
+std::shared_ptr<const SizedFont> BuildSizedFont(Faces& st, bool bold, int px) {
+  auto f = std::make_shared<SizedFont>();
+  f->bold = bold;
+  f->pixelSize = px;
+  FT_Face face = FaceFor(st, bold);
+  if (!face) {
+    // Nothing to draw with: keep the cell of the UI font so layouts stay sane.
+    f->ascent = ScaleRound(px, 11, 13 - 2);
+    f->descent = std::max(1, ScaleRound(px, 2, 11));
+    f->underlineRow = f->ascent;
+    f->strikeoutRow = f->ascent * 2 / 3;
+    return f;
+  }
+  f->hasFace = true;
+  FT_Set_Pixel_Sizes(face, 0, FT_UInt(px));
+  const DesignMetrics m = ReadDesignMetrics(face);
+  f->ascent = ScaleRound(m.winAscent, px, m.upem);
+  f->descent = ScaleRound(m.winDescent, px, m.upem);
+  const int height = f->Height();
+  f->underlineThickness = std::max(1, ScaleRound(m.underlineThick, px, m.upem));
+  f->underlineRow = std::clamp(f->ascent + std::max(0, ScaleRound(-m.underlinePos, px, m.upem)), 0,
+                               std::max(0, height - f->underlineThickness));
+  f->strikeoutThickness = std::max(1, ScaleRound(m.strikeSize, px, m.upem));
+  f->strikeoutRow = std::clamp(f->ascent - ScaleRound(m.strikePos, px, m.upem), 0,
+                               std::max(0, height - f->strikeoutThickness));
+  const bool embolden = bold && st.syntheticBold;
+  for (int b = 0; b < 256; ++b) {
+    f->glyphs[std::size_t(b)] = RenderGlyph(face, static_cast<unsigned char>(b));
+    if (embolden) Embolden(f->glyphs[std::size_t(b)]);
+    f->maxCharWidth = std::max(f->maxCharWidth, f->glyphs[std::size_t(b)].advance);
+  }
+  // GDI's average width is that of a lower-case x for the size actually drawn.
+  f->avgCharWidth = f->glyphs['x'].advance > 0 ? f->glyphs['x'].advance : ScaleRound(m.avgWidth, px, m.upem);
+  return f;
+}
+
+}  // namespace
+
+char32_t Cp1252ToUnicode(unsigned char byte) {
+  if (byte >= 0x80 && byte <= 0x9F) return kCp1252High[byte - 0x80];
+  return byte;
+}
+
+std::shared_ptr<const SizedFont> GetSizedFont(bool bold, int pixelSize) {
+  const int px = std::clamp(pixelSize, 1, kMaxPixelSize);
+  std::lock_guard<std::mutex> guard(Lock());
+  Faces& st = State();
+  LoadFaces(st);
+  const int key = (bold ? 1 : 0) * 1024 + px;
+  auto it = st.sized.find(key);
+  if (it != st.sized.end()) return it->second;
+  // A handful of sizes is all a program uses; should one ask for many, start over rather
+  // than grow without bound (callers hold their own references).
+  if (st.sized.size() >= 32) st.sized.clear();
+  auto font = BuildSizedFont(st, bold, px);
+  st.sized.emplace(key, font);
+  return font;
+}
+
+int PixelSizeForHeight(bool bold, LONG lfHeight) {
+  if (lfHeight == 0) return kDefaultPixelSize;
+  if (lfHeight < 0) return int(std::min<std::int64_t>(-std::int64_t(lfHeight), kMaxPixelSize));
+  const long cell = std::min<long>(lfHeight, 4L * kMaxPixelSize);
+  std::lock_guard<std::mutex> guard(Lock());
+  Faces& st = State();
+  LoadFaces(st);
+  FT_Face face = FaceFor(st, bold);
+  int px = ScaleRound(cell, 11, 13);
+  if (face) {
+    const DesignMetrics m = ReadDesignMetrics(face);
+    px = ScaleRound(cell, m.upem, m.winAscent + m.winDescent);
+  }
+  return std::clamp(px, 1, kMaxPixelSize);
+}
+
+void ResetForTesting(const std::string& tahomaDir) {
+  std::lock_guard<std::mutex> guard(Lock());
+  Faces& st = State();
+  st.sized.clear();
+  for (FT_Face& f : st.face) {
+    if (f) FT_Done_Face(f);
+    f = nullptr;
+  }
+  st.loaded = false;
+  st.warned = false;
+  st.syntheticBold = false;
+  st.tahomaDir = tahomaDir;
+}
+
+}  // namespace fontcache

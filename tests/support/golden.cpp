@@ -1,0 +1,187 @@
+#include "support/golden.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+namespace testsupport {
+namespace {
+
+// Golden pictures are window-sized; anything far larger is a corrupt file.
+constexpr std::size_t kMaxPixels = std::size_t(1) << 26;
+
+std::string Hex(std::uint32_t bgrx) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "#%06X", unsigned(bgrx & 0xFFFFFF));
+  return buf;
+}
+
+bool EnsureParent(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+  return !ec;
+}
+
+}  // namespace
+
+COLORREF Image::Color(int x, int y) const {
+  const std::uint32_t p = At(x, y);
+  return RGB(BYTE(p >> 16), BYTE(p >> 8), BYTE(p));
+}
+
+bool ReadPng(const std::string& path, Image* out, std::string* error, PngAlpha alpha) {
+  png_image img{};
+  img.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&img, path.c_str())) {
+    if (error) *error = path + ": " + img.message;
+    png_image_free(&img);
+    return false;
+  }
+  if (std::size_t(img.width) * img.height > kMaxPixels) {
+    if (error) *error = path + ": picture too large";
+    png_image_free(&img);
+    return false;
+  }
+  img.format = PNG_FORMAT_BGRA;
+  std::vector<std::uint8_t> buf(PNG_IMAGE_SIZE(img));
+  if (!png_image_finish_read(&img, nullptr, buf.data(), 0, nullptr)) {
+    if (error) *error = path + ": " + img.message;
+    png_image_free(&img);
+    return false;
+  }
+  Image result(int(img.width), int(img.height));
+  for (std::size_t i = 0; i < result.pixels.size(); ++i) {
+    const std::uint8_t* p = &buf[i * 4];
+    const std::uint32_t x = alpha == PngAlpha::kKeep ? p[3] : 0;
+    result.pixels[i] = (x << 24) | Bgrx(p[2], p[1], p[0]);
+  }
+  *out = std::move(result);
+  return true;
+}
+
+bool WritePng(const std::string& path, const Image& image, PngAlpha alpha, std::string* error) {
+  if (image.width <= 0 || image.height <= 0 || image.pixels.size() != std::size_t(image.width) * image.height) {
+    if (error) *error = "cannot write an empty or inconsistent image";
+    return false;
+  }
+  const int channels = alpha == PngAlpha::kKeep ? 4 : 3;
+  std::vector<std::uint8_t> buf(image.pixels.size() * std::size_t(channels));
+  for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+    const std::uint32_t p = image.pixels[i];
+    std::uint8_t* d = &buf[i * std::size_t(channels)];
+    d[0] = std::uint8_t(p);
+    d[1] = std::uint8_t(p >> 8);
+    d[2] = std::uint8_t(p >> 16);
+    if (channels == 4) d[3] = std::uint8_t(p >> 24);
+  }
+  png_image img{};
+  img.version = PNG_IMAGE_VERSION;
+  img.width = png_uint_32(image.width);
+  img.height = png_uint_32(image.height);
+  img.format = channels == 4 ? PNG_FORMAT_BGRA : PNG_FORMAT_BGR;
+  if (!png_image_write_to_file(&img, path.c_str(), 0, buf.data(), image.width * channels, nullptr)) {
+    if (error) *error = path + ": " + img.message;
+    png_image_free(&img);
+    return false;
+  }
+  return true;
+}
+
+Image ImageFromBitmap(HBITMAP bitmap) {
+  BITMAP bm{};
+  if (!bitmap || GetObjectA(bitmap, sizeof(BITMAP), &bm) == 0 || bm.bmWidth <= 0 || bm.bmHeight == 0) return {};
+  const int width = bm.bmWidth;
+  const int height = bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight;
+  BITMAPINFO info{};
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  Image image(width, height);
+  HDC dc = CreateCompatibleDC(nullptr);
+  const int rows = GetDIBits(dc, bitmap, 0, UINT(height), image.pixels.data(), &info, DIB_RGB_COLORS);
+  DeleteDC(dc);
+  if (rows != height) return {};
+  return image;
+}
+
+Image ImageFromDC(HDC hdc, const RECT& rect) {
+  const Image full = ImageFromBitmap(GetDCSurface(hdc));
+  POINT org{};
+  GetViewportOrgEx(hdc, &org);
+  RECT r = rect;
+  OffsetRect(&r, org.x, org.y);
+  if (!IntersectRect(&r, r, RECT{0, 0, full.width, full.height})) return {};
+  Image part(r.right - r.left, r.bottom - r.top);
+  for (int y = 0; y < part.height; ++y)
+    for (int x = 0; x < part.width; ++x) part.At(x, y) = full.At(r.left + x, r.top + y);
+  return part;
+}
+
+::testing::AssertionResult MatchesGolden(const Image& image, const std::string& name,
+                                         const std::string& sourceDir, const std::string& binaryDir) {
+  const std::string golden = sourceDir + "/tests/golden/" + name + ".png";
+  const std::string actualPath = binaryDir + "/golden-out/" + name + ".actual.png";
+  const std::string diffPath = binaryDir + "/golden-out/" + name + ".diff.png";
+  std::string error;
+
+  const char* update = std::getenv("LB_UPDATE_GOLDEN");
+  if (update && std::string(update) == "1") {
+    if (!EnsureParent(golden) || !WritePng(golden, image, PngAlpha::kNone, &error))
+      return ::testing::AssertionFailure() << "could not write golden image " << golden << ": " << error;
+    return ::testing::AssertionSuccess() << "wrote golden image " << golden;
+  }
+
+  auto writeActual = [&]() {
+    return EnsureParent(actualPath) && WritePng(actualPath, image, PngAlpha::kNone);
+  };
+  if (!std::filesystem::exists(golden)) {
+    const bool wrote = writeActual();
+    return ::testing::AssertionFailure()
+           << "golden image " << golden << " does not exist"
+           << (wrote ? "; the picture drawn now is in " + actualPath : std::string())
+           << ". To create it, run this test with LB_UPDATE_GOLDEN=1 in the environment, look at the "
+              "picture, and commit it.";
+  }
+  Image expected;
+  if (!ReadPng(golden, &expected, &error)) return ::testing::AssertionFailure() << "cannot read golden image: " << error;
+
+  if (expected.width != image.width || expected.height != image.height) {
+    writeActual();
+    return ::testing::AssertionFailure() << name << ": size differs: expected " << expected.width << " x "
+                                         << expected.height << ", actual " << image.width << " x " << image.height
+                                         << "; actual picture written to " << actualPath;
+  }
+  std::size_t differing = 0;
+  int firstX = -1, firstY = -1;
+  Image diff(image.width, image.height);
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      const std::uint32_t e = expected.At(x, y) & 0xFFFFFF;
+      const std::uint32_t a = image.At(x, y) & 0xFFFFFF;
+      if (e != a) {
+        if (differing++ == 0) firstX = x, firstY = y;
+        diff.At(x, y) = Bgrx(255, 0, 0);
+      } else {
+        // A faded copy of the picture, so the red marks stand out but can be placed.
+        auto fade = [](std::uint32_t c) { return std::uint8_t(255 - (255 - (c & 0xFF)) / 4); };
+        diff.At(x, y) = Bgrx(fade(e >> 16), fade(e >> 8), fade(e));
+      }
+    }
+  }
+  if (differing == 0) return ::testing::AssertionSuccess();
+  writeActual();
+  WritePng(diffPath, diff);
+  std::ostringstream msg;
+  msg << name << ": " << differing << " of " << image.pixels.size() << " pixels differ; first at (" << firstX
+      << ", " << firstY << "): expected " << Hex(expected.At(firstX, firstY)) << ", actual "
+      << Hex(image.At(firstX, firstY)) << " (RGB). Wrote " << actualPath << " and " << diffPath
+      << "; run with LB_UPDATE_GOLDEN=1 to accept the new picture.";
+  return ::testing::AssertionFailure() << msg.str();
+}
+
+}  // namespace testsupport
