@@ -69,21 +69,25 @@ FT_Face OpenFace(FT_Library lib, const std::string& path) {
   return face;
 }
 
+// Asks a private fontconfig configuration, dropped again at once: the lookup happens once
+// per process, and the shared default configuration would stay allocated until exit.
 std::string FontconfigFile(const char* pattern) {
-  if (!FcInit()) return {};
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  if (!config) return {};
   FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>(pattern));
-  if (!pat) return {};
-  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
-  FcDefaultSubstitute(pat);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pat, &result);
   std::string file;
-  if (match) {
-    FcChar8* s = nullptr;
-    if (FcPatternGetString(match, FC_FILE, 0, &s) == FcResultMatch && s) file = reinterpret_cast<char*>(s);
-    FcPatternDestroy(match);
+  if (pat) {
+    FcConfigSubstitute(config, pat, FcMatchPattern);
+    FcDefaultSubstitute(pat);
+    FcResult result = FcResultNoMatch;
+    if (FcPattern* match = FcFontMatch(config, pat, &result)) {
+      FcChar8* s = nullptr;
+      if (FcPatternGetString(match, FC_FILE, 0, &s) == FcResultMatch && s) file = reinterpret_cast<char*>(s);
+      FcPatternDestroy(match);
+    }
+    FcPatternDestroy(pat);
   }
-  FcPatternDestroy(pat);
+  FcConfigDestroy(config);
   return file;
 }
 

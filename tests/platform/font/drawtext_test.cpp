@@ -19,6 +19,7 @@ struct Alignment {
   UINT format;
   const char* name;
 };
+std::ostream& operator<<(std::ostream& os, const Alignment& a) { return os << a.name; }
 class DrawTextAlignment : public ::testing::TestWithParam<Alignment> {};
 
 TEST_P(DrawTextAlignment, PlacesTheCell) {
@@ -64,6 +65,11 @@ struct CalcCase {
   int lines;        // expected number of 13-pixel lines
   const char* widest;  // the line whose extent is the width
 };
+std::ostream& operator<<(std::ostream& os, const CalcCase& c) {
+  os << "format 0x" << std::hex << c.format << std::dec << " text \"";
+  for (const char* p = c.text; *p; ++p) os << (*p == '\r' ? "\\r" : *p == '\n' ? "\\n" : std::string(1, *p));
+  return os << '"';
+}
 class DrawTextCalcRect : public ::testing::TestWithParam<CalcCase> {};
 
 TEST_P(DrawTextCalcRect, FitsTheText) {
@@ -238,6 +244,43 @@ TEST(DrawText, CountLimitsTheText) {
   EXPECT_EQ(r.right, Extent(c.dc(), "Data").cx);
   EXPECT_EQ(DrawTextA(c.dc(), nullptr, 3, &r, 0), 0);
   EXPECT_EQ(DrawTextA(c.dc(), "x", 1, nullptr, 0), 0);
+}
+
+// Arbitrary bytes and flag mixes: never a crash, heights in whole lines, and clipped
+// drawing never leaves the rectangle.
+TEST(DrawText, ArbitraryInputStaysInsideTheRectangle) {
+  std::uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 8;
+  };
+  const UINT flags[] = {DT_CENTER, DT_RIGHT, DT_VCENTER, DT_BOTTOM, DT_WORDBREAK, DT_SINGLELINE, DT_EXPANDTABS,
+                        DT_NOPREFIX, DT_HIDEPREFIX, DT_END_ELLIPSIS, DT_RTLREADING};
+  const char alphabet[] = "ab &&\t\r\n W.\x80\x81\xff\x01";
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    const int len = int(next() % 40);
+    for (int i = 0; i < len; ++i)
+      text += next() % 4 == 0 ? char(next() & 0xFF) : alphabet[next() % (sizeof alphabet - 1)];
+    UINT format = 0;
+    for (UINT f : flags)
+      if (next() % 3 == 0) format |= f;
+    const LONG left = LONG(next() % 40) - 10, top = LONG(next() % 30) - 10;
+    const RECT rect{left, top, left + LONG(next() % 70), top + LONG(next() % 50)};
+    TextCanvas c(60, 40);
+    RECT calc = rect;
+    const int h = DrawTextA(c.dc(), text.data(), int(text.size()), &calc, format | DT_CALCRECT);
+    ASSERT_EQ(h % 13, 0) << "round " << round;
+    ASSERT_EQ(calc.bottom - calc.top, h) << "round " << round;
+    RECT r = rect;
+    DrawTextA(c.dc(), text.data(), int(text.size()), &r, format);
+    const RECT ink = InkBox(c.Image());
+    if (!IsRectEmpty(ink)) {
+      RECT inside;
+      IntersectRect(&inside, ink, rect);
+      ASSERT_EQ(inside, ink) << "round " << round << " format 0x" << std::hex << format;
+    }
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 
 #include "platform/font/fontcache.h"
 #include "textcanvas.h"
@@ -51,6 +52,9 @@ struct KnownWidth {
   LONG weight;
   LONG width;
 };
+std::ostream& operator<<(std::ostream& os, const KnownWidth& k) {
+  return os << '"' << k.text << "\" weight " << k.weight;
+}
 class KnownWidths : public ::testing::TestWithParam<KnownWidth> {};
 
 TEST_P(KnownWidths, MatchTahomaEightPoint) {
@@ -95,6 +99,9 @@ struct FontChoice {
   const char* face;
   bool bold;
 };
+std::ostream& operator<<(std::ostream& os, const FontChoice& f) {
+  return os << '"' << f.face << "\" height " << f.height << " weight " << f.weight;
+}
 class FontSelection : public ::testing::TestWithParam<FontChoice> {};
 
 TEST_P(FontSelection, MapsToTheTahomaFaces) {

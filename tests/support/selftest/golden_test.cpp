@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <ostream>
 
 #include "support/golden.h"
 
@@ -100,6 +101,9 @@ struct Format {
   int bits;
   bool topDown;
 };
+std::ostream& operator<<(std::ostream& os, const Format& f) {
+  return os << f.bits << " bpp " << (f.topDown ? "top-down" : "bottom-up");
+}
 class Capture : public ::testing::TestWithParam<Format> {};
 
 TEST_P(Capture, ReadsEveryFormatTopDown) {
