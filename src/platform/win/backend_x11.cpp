@@ -1,0 +1,707 @@
+// The X11 backend: each top-level window and popup is an X window that shows the window's
+// back buffer, presented through MIT-SHM (XPutImage when shared memory is unavailable).
+// Input events are translated and handed to the core's routing.
+#include <poll.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <thread>
+
+#include "platform/win/win_internal.h"
+
+// Xlib's own `Window` (an XID) would collide with the window record; here it is XWindow.
+#define Window XWindow
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+#include <X11/extensions/XShm.h>
+#include <X11/keysym.h>
+#undef Window
+
+namespace {
+
+// Errors are expected in a few places (a focus request on a window that is not yet
+// viewable, a shared-memory attach on a remote display); the default handler would end
+// the program.
+int g_lastXError = 0;
+int IgnoreXError(Display*, XErrorEvent* e) {
+  g_lastXError = e->error_code;
+  return 0;
+}
+
+struct X11Native {
+  XWindow xwin = 0;
+  GC gc = nullptr;
+  XImage* image = nullptr;  // shared-memory image, the last presented frame
+  XShmSegmentInfo shm{};
+  bool shmAttached = false;
+  bool viewable = false;
+  bool focusWanted = false;
+};
+
+X11Native* Native(Window* w) { return static_cast<X11Native*>(w->native); }
+
+// ANSI (Windows-1252, taken as Latin-1) to UTF-8 for _NET_WM_NAME.
+std::string ToUtf8(const std::string& s) {
+  std::string out;
+  for (unsigned char c : s) {
+    if (c < 0x80) {
+      out += char(c);
+    } else {
+      out += char(0xC0 | (c >> 6));
+      out += char(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+UINT KeysymToVk(KeySym ks) {
+  if (ks >= XK_a && ks <= XK_z) return UINT('A' + (ks - XK_a));
+  if (ks >= XK_A && ks <= XK_Z) return UINT('A' + (ks - XK_A));
+  if (ks >= XK_0 && ks <= XK_9) return UINT('0' + (ks - XK_0));
+  if (ks >= XK_F1 && ks <= XK_F24) return UINT(VK_F1 + (ks - XK_F1));
+  if (ks >= XK_KP_0 && ks <= XK_KP_9) return UINT(VK_NUMPAD0 + (ks - XK_KP_0));
+  switch (ks) {
+    case XK_BackSpace: return VK_BACK;
+    case XK_Tab:
+    case XK_ISO_Left_Tab: return VK_TAB;
+    case XK_Return:
+    case XK_KP_Enter: return VK_RETURN;
+    case XK_Escape: return VK_ESCAPE;
+    case XK_space: return VK_SPACE;
+    case XK_Prior:
+    case XK_KP_Prior: return VK_PRIOR;
+    case XK_Next:
+    case XK_KP_Next: return VK_NEXT;
+    case XK_End:
+    case XK_KP_End: return VK_END;
+    case XK_Home:
+    case XK_KP_Home: return VK_HOME;
+    case XK_Left:
+    case XK_KP_Left: return VK_LEFT;
+    case XK_Up:
+    case XK_KP_Up: return VK_UP;
+    case XK_Right:
+    case XK_KP_Right: return VK_RIGHT;
+    case XK_Down:
+    case XK_KP_Down: return VK_DOWN;
+    case XK_Insert:
+    case XK_KP_Insert: return VK_INSERT;
+    case XK_Delete:
+    case XK_KP_Delete: return VK_DELETE;
+    case XK_Shift_L:
+    case XK_Shift_R: return VK_SHIFT;
+    case XK_Control_L:
+    case XK_Control_R: return VK_CONTROL;
+    case XK_Alt_L:
+    case XK_Alt_R:
+    case XK_Meta_L:
+    case XK_Meta_R: return VK_MENU;
+    case XK_Super_L: return VK_LWIN;
+    case XK_Super_R: return VK_RWIN;
+    case XK_Menu: return VK_APPS;
+    case XK_Pause: return VK_PAUSE;
+    case XK_Caps_Lock: return VK_CAPITAL;
+    case XK_Num_Lock: return VK_NUMLOCK;
+    case XK_Scroll_Lock: return VK_SCROLL;
+    case XK_Print: return VK_SNAPSHOT;
+    case XK_KP_Multiply: return VK_MULTIPLY;
+    case XK_KP_Add: return VK_ADD;
+    case XK_KP_Subtract: return VK_SUBTRACT;
+    case XK_KP_Decimal: return VK_DECIMAL;
+    case XK_KP_Divide: return VK_DIVIDE;
+    case XK_semicolon: return VK_OEM_1;
+    case XK_equal: return VK_OEM_PLUS;
+    case XK_comma: return VK_OEM_COMMA;
+    case XK_minus: return VK_OEM_MINUS;
+    case XK_period: return VK_OEM_PERIOD;
+    case XK_slash: return VK_OEM_2;
+    case XK_grave: return VK_OEM_3;
+    case XK_bracketleft: return VK_OEM_4;
+    case XK_backslash: return VK_OEM_5;
+    case XK_bracketright: return VK_OEM_6;
+    case XK_apostrophe: return VK_OEM_7;
+    default: return 0;
+  }
+}
+
+class X11Backend final : public winsys::Backend {
+ public:
+  X11Backend(Display* dpy, const WindowSystemOptions& options) : dpy_(dpy) {
+    screen_ = DefaultScreen(dpy_);
+    root_ = RootWindow(dpy_, screen_);
+    oldHandler_ = XSetErrorHandler(&IgnoreXError);
+    const char* names[] = {"WM_PROTOCOLS", "WM_DELETE_WINDOW", "_NET_WM_NAME", "UTF8_STRING",
+                           "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_DIALOG",
+                           "_NET_WM_WINDOW_TYPE_POPUP_MENU", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE",
+                           "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WORKAREA", "_NET_WM_PID", "_MOTIF_WM_HINTS"};
+    XInternAtoms(dpy_, const_cast<char**>(names), int(std::size(names)), False, atoms_);
+    int major = 0, minor = 0;
+    Bool pixmaps = False;
+    shm_ = options.useSharedMemory && XShmQueryVersion(dpy_, &major, &minor, &pixmaps);
+    start_ = std::chrono::steady_clock::now();
+  }
+  ~X11Backend() override {
+    for (auto& c : cursors_) XFreeCursor(dpy_, c.second);
+    XCloseDisplay(dpy_);
+    XSetErrorHandler(oldHandler_);
+  }
+
+  bool ChooseVisual(std::string* error) {
+    XVisualInfo vi;
+    if (!XMatchVisualInfo(dpy_, screen_, 24, TrueColor, &vi) || vi.red_mask != 0xFF0000 ||
+        vi.green_mask != 0xFF00 || vi.blue_mask != 0xFF) {
+      *error = "The X display offers no 24-bit true-colour visual; the program needs one.";
+      return false;
+    }
+    visual_ = vi.visual;
+    depth_ = vi.depth;
+    colormap_ = visual_ == DefaultVisual(dpy_, screen_) ? DefaultColormap(dpy_, screen_)
+                                                         : XCreateColormap(dpy_, root_, visual_, AllocNone);
+    return true;
+  }
+
+  WindowBackend Kind() const override { return WindowBackend::X11; }
+  bool UsesSharedMemory() const override { return shm_; }
+  unsigned long NativeId(Window* w) override { return w->native ? Native(w)->xwin : 0; }
+
+  RECT ScreenRect() override { return RECT{0, 0, DisplayWidth(dpy_, screen_), DisplayHeight(dpy_, screen_)}; }
+
+  RECT WorkArea() override {
+    Atom type;
+    int format;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    RECT r = ScreenRect();
+    if (XGetWindowProperty(dpy_, root_, atoms_[kWorkArea], 0, 4, False, XA_CARDINAL, &type, &format, &count,
+                           &after, &data) == Success &&
+        data && format == 32 && count >= 4) {
+      auto* v = reinterpret_cast<long*>(data);
+      RECT wa{LONG(v[0]), LONG(v[1]), LONG(v[0] + v[2]), LONG(v[1] + v[3])};
+      if (!IsRectEmpty(wa)) r = wa;
+    }
+    if (data) XFree(data);
+    return r;
+  }
+
+  void CreateNative(Window* top) override {
+    auto* n = new X11Native;
+    top->native = n;
+    bool popup = top->IsMenuPopup();
+    XSetWindowAttributes a{};
+    a.background_pixmap = None;  // nothing is cleared: every visible pixel comes from a frame
+    a.border_pixel = 0;
+    a.colormap = colormap_;
+    a.bit_gravity = NorthWestGravity;
+    a.override_redirect = popup ? True : False;
+    a.save_under = popup ? True : False;
+    a.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
+                   PointerMotionMask | EnterWindowMask | LeaveWindowMask | FocusChangeMask | StructureNotifyMask;
+    n->xwin = XCreateWindow(dpy_, root_, top->rect.left, top->rect.top, unsigned(std::max(1, top->Width())),
+                            unsigned(std::max(1, top->Height())), 0, depth_, InputOutput, visual_,
+                            CWBackPixmap | CWBorderPixel | CWColormap | CWBitGravity | CWOverrideRedirect |
+                                CWSaveUnder | CWEventMask,
+                            &a);
+    n->gc = XCreateGC(dpy_, n->xwin, 0, nullptr);
+    byWindow_[n->xwin] = top;
+
+    if (!popup) {
+      Atom protocols[] = {atoms_[kDeleteWindow]};
+      XSetWMProtocols(dpy_, n->xwin, protocols, 1);
+      XWMHints hints{};
+      hints.flags = InputHint | StateHint;
+      hints.input = True;
+      hints.initial_state = NormalState;
+      XSetWMHints(dpy_, n->xwin, &hints);
+      long pid = long(getpid());
+      XChangeProperty(dpy_, n->xwin, atoms_[kPid], XA_CARDINAL, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(&pid), 1);
+      // Which title-bar buttons and frame functions the window manager offers.
+      long motif[5] = {1 | 2, 0, 0, 0, 0};  // functions and decorations given
+      motif[1] = 4 | 32;                     // move, close
+      motif[2] = 2 | 8;                      // border, title
+      if (top->style & WS_THICKFRAME) motif[1] |= 2, motif[2] |= 4;
+      if (top->style & WS_MINIMIZEBOX) motif[1] |= 8, motif[2] |= 32;
+      if (top->style & WS_MAXIMIZEBOX) motif[1] |= 16, motif[2] |= 64;
+      if (top->style & WS_SYSMENU) motif[2] |= 16;
+      XChangeProperty(dpy_, n->xwin, atoms_[kMotifHints], atoms_[kMotifHints], 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(motif), 5);
+      XClassHint cls;
+      std::string resName = program_invocation_short_name ? program_invocation_short_name : "program";
+      std::string resClass = resName;
+      if (!resClass.empty()) resClass[0] = char(std::toupper(static_cast<unsigned char>(resClass[0])));
+      cls.res_name = resName.data();
+      cls.res_class = resClass.data();
+      XSetClassHint(dpy_, n->xwin, &cls);
+    }
+    Atom type = atoms_[popup ? kTypePopupMenu
+                             : (top->owner || (top->exStyle & WS_EX_DLGMODALFRAME)) ? kTypeDialog : kTypeNormal];
+    XChangeProperty(dpy_, n->xwin, atoms_[kWindowType], XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&type), 1);
+    if (!popup) {
+      std::vector<Atom> state;
+      if (top->exStyle & WS_EX_TOPMOST) state.push_back(atoms_[kStateAbove]);
+      if (top->exStyle & WS_EX_TOOLWINDOW) state.push_back(atoms_[kStateSkipTaskbar]);
+      if (!state.empty())
+        XChangeProperty(dpy_, n->xwin, atoms_[kState], XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(state.data()), int(state.size()));
+      if (top->owner && top->owner->native) XSetTransientForHint(dpy_, n->xwin, Native(top->owner)->xwin);
+      SizeHints(top);
+    }
+    MakeImage(top);
+  }
+
+  void SizeHints(Window* top) {
+    XSizeHints* h = XAllocSizeHints();
+    h->flags = PPosition | USPosition | PSize | USSize;
+    h->x = top->rect.left;
+    h->y = top->rect.top;
+    h->width = std::max(1, top->Width());
+    h->height = std::max(1, top->Height());
+    if (!(top->style & WS_THICKFRAME)) {
+      h->flags |= PMinSize | PMaxSize;
+      h->min_width = h->max_width = h->width;
+      h->min_height = h->max_height = h->height;
+    }
+    XSetWMNormalHints(dpy_, Native(top)->xwin, h);
+    XFree(h);
+  }
+
+  void FreeImage(X11Native* n) {
+    if (!n->image) return;
+    if (n->shmAttached) {
+      XShmDetach(dpy_, &n->shm);
+      XSync(dpy_, False);
+      shmdt(n->shm.shmaddr);
+      n->shmAttached = false;
+    }
+    XDestroyImage(n->image);
+    n->image = nullptr;
+  }
+
+  void MakeImage(Window* top) {
+    X11Native* n = Native(top);
+    FreeImage(n);
+    if (!shm_) return;
+    unsigned w = unsigned(std::max(1, top->Width())), h = unsigned(std::max(1, top->Height()));
+    n->image = XShmCreateImage(dpy_, visual_, unsigned(depth_), ZPixmap, nullptr, &n->shm, w, h);
+    if (!n->image) {
+      shm_ = false;
+      return;
+    }
+    n->shm.shmid = shmget(IPC_PRIVATE, std::size_t(n->image->bytes_per_line) * h, IPC_CREAT | 0600);
+    if (n->shm.shmid < 0) {
+      XDestroyImage(n->image);
+      n->image = nullptr;
+      shm_ = false;
+      return;
+    }
+    n->shm.shmaddr = n->image->data = static_cast<char*>(shmat(n->shm.shmid, nullptr, 0));
+    n->shm.readOnly = False;
+    g_lastXError = 0;
+    bool ok = n->shm.shmaddr != reinterpret_cast<char*>(-1) && XShmAttach(dpy_, &n->shm);
+    if (ok) XSync(dpy_, False);
+    // Marked for removal at once: the segment disappears with the last detach, even if we crash.
+    shmctl(n->shm.shmid, IPC_RMID, nullptr);
+    if (!ok || g_lastXError) {
+      // A remote display cannot see our memory: present with XPutImage from now on.
+      if (n->shm.shmaddr != reinterpret_cast<char*>(-1)) shmdt(n->shm.shmaddr);
+      n->image->data = nullptr;
+      XDestroyImage(n->image);
+      n->image = nullptr;
+      shm_ = false;
+      return;
+    }
+    n->shmAttached = true;
+  }
+
+  void DestroyNative(Window* top) override {
+    X11Native* n = Native(top);
+    if (!n) return;
+    if (grabbed_ == top) Ungrab();
+    FreeImage(n);
+    byWindow_.erase(n->xwin);
+    XFreeGC(dpy_, n->gc);
+    XDestroyWindow(dpy_, n->xwin);
+    XFlush(dpy_);
+    delete n;
+    top->native = nullptr;
+  }
+
+  void ShowNative(Window* top, bool show) override {
+    X11Native* n = Native(top);
+    if (show) {
+      XMapRaised(dpy_, n->xwin);
+    } else {
+      XUnmapWindow(dpy_, n->xwin);
+      n->viewable = false;
+      n->focusWanted = false;
+    }
+    XFlush(dpy_);
+    // A popup's grab needs it viewable; without a window manager mapping is immediate.
+    if (show && top->IsMenuPopup()) WaitViewable(top);
+  }
+
+  void WaitViewable(Window* top) {
+    X11Native* n = Native(top);
+    for (int i = 0; i < 200 && !n->viewable; ++i) {
+      XWindowAttributes wa;
+      if (XGetWindowAttributes(dpy_, n->xwin, &wa) && wa.map_state == IsViewable) {
+        n->viewable = true;
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+
+  void MoveNative(Window* top) override {
+    X11Native* n = Native(top);
+    XMoveResizeWindow(dpy_, n->xwin, top->rect.left, top->rect.top, unsigned(std::max(1, top->Width())),
+                      unsigned(std::max(1, top->Height())));
+    if (!top->IsMenuPopup()) SizeHints(top);
+    bool sized = !n->image || n->image->width != std::max(1, top->Width()) ||
+                 n->image->height != std::max(1, top->Height());
+    if (sized && shm_) MakeImage(top);
+    XFlush(dpy_);
+  }
+
+  void SetTitle(Window* top) override {
+    X11Native* n = Native(top);
+    if (!n || top->IsMenuPopup()) return;
+    std::string latin = top->text;
+    XStoreName(dpy_, n->xwin, latin.c_str());
+    std::string utf8 = ToUtf8(top->text);
+    XChangeProperty(dpy_, n->xwin, atoms_[kNetWmName], atoms_[kUtf8], 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(utf8.data()), int(utf8.size()));
+    XFlush(dpy_);
+  }
+
+  void Raise(Window* top) override {
+    XRaiseWindow(dpy_, Native(top)->xwin);
+    XFlush(dpy_);
+  }
+
+  void Activate(Window* top) override {
+    X11Native* n = Native(top);
+    if (n->viewable) {
+      XSetInputFocus(dpy_, n->xwin, RevertToParent, CurrentTime);
+      XFlush(dpy_);
+    } else {
+      n->focusWanted = true;
+    }
+  }
+
+  void Present(Window* top, const RECT& r) override {
+    X11Native* n = Native(top);
+    GdiBitmap* bb = top->backBuffer;
+    if (!n || !bb) return;
+    int x = r.left, y = r.top, w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return;
+    if (n->image && n->shmAttached) {
+      int right = std::min({x + w, bb->width, n->image->width});
+      int bottom = std::min({y + h, bb->height, n->image->height});
+      if (right <= x || bottom <= y) return;
+      for (int row = y; row < bottom; ++row)
+        std::memcpy(n->image->data + std::size_t(row) * std::size_t(n->image->bytes_per_line) + std::size_t(x) * 4,
+                    bb->Row(row) + std::size_t(x) * 4, std::size_t(right - x) * 4);
+      XShmPutImage(dpy_, n->xwin, n->gc, n->image, x, y, x, y, unsigned(right - x), unsigned(bottom - y), False);
+      // The server reads the segment later; it must be done before the next frame is copied in.
+      XSync(dpy_, False);
+    } else {
+      PutFromBackBuffer(top, x, y, w, h);
+      XFlush(dpy_);
+    }
+  }
+
+  void PutFromBackBuffer(Window* top, int x, int y, int w, int h) {
+    GdiBitmap* bb = top->backBuffer;
+    int right = std::min(x + w, bb->width), bottom = std::min(y + h, bb->height);
+    if (right <= x || bottom <= y) return;
+    XImage* img = XCreateImage(dpy_, visual_, unsigned(depth_), ZPixmap, 0, reinterpret_cast<char*>(bb->bits),
+                               unsigned(bb->width), unsigned(bb->height), 32, bb->stride);
+    if (!img) return;
+    img->byte_order = LSBFirst;
+    XPutImage(dpy_, Native(top)->xwin, Native(top)->gc, img, x, y, x, y, unsigned(right - x), unsigned(bottom - y));
+    img->data = nullptr;  // the back buffer is not ours to free
+    XDestroyImage(img);
+  }
+
+  // Shows an exposed area again without asking the program to paint.
+  void ShowExposed(Window* top, int x, int y, int w, int h) {
+    X11Native* n = Native(top);
+    if (n->image && n->shmAttached) {
+      int right = std::min(x + w, n->image->width), bottom = std::min(y + h, n->image->height);
+      if (right > x && bottom > y)
+        XShmPutImage(dpy_, n->xwin, n->gc, n->image, x, y, x, y, unsigned(right - x), unsigned(bottom - y), False);
+    } else if (IsRectEmpty(top->dirty)) {
+      PutFromBackBuffer(top, x, y, w, h);  // the back buffer holds exactly the presented frame
+    } else {
+      RECT r{x, y, x + w, y + h};
+      UnionRect(&top->dirty, top->dirty, r);  // shown with the frame being composed
+    }
+  }
+
+  Cursor XCursorFor(HCURSOR c) {
+    if (!c) return None;
+    auto it = cursors_.find(c->shape);
+    if (it != cursors_.end()) return it->second;
+    Cursor xc = XCreateFontCursor(dpy_, c->shape);
+    cursors_[c->shape] = xc;
+    return xc;
+  }
+
+  void DefineCursor(Window* top, HCURSOR c) override {
+    X11Native* n = Native(top);
+    if (!n) return;
+    XDefineCursor(dpy_, n->xwin, XCursorFor(c));
+    if (grabbed_ == top) XChangeActivePointerGrab(dpy_, kGrabMask, XCursorFor(c), CurrentTime);
+    XFlush(dpy_);
+  }
+
+  static constexpr unsigned kGrabMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
+                                        LeaveWindowMask;
+
+  void Grab(Window* top, bool keyboard) override {
+    X11Native* n = Native(top);
+    if (!n) return;
+    WaitViewable(top);
+    Cursor cur = XCursorFor(top->shownCursor);
+    for (int i = 0; i < 50; ++i) {
+      int r = XGrabPointer(dpy_, n->xwin, True, kGrabMask, GrabModeAsync, GrabModeAsync, None, cur, CurrentTime);
+      if (r == GrabSuccess) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    if (keyboard) {
+      for (int i = 0; i < 50; ++i) {
+        if (XGrabKeyboard(dpy_, n->xwin, True, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
+    } else if (keyboardGrabbed_) {
+      XUngrabKeyboard(dpy_, CurrentTime);
+    }
+    keyboardGrabbed_ = keyboard;
+    grabbed_ = top;
+    XFlush(dpy_);
+  }
+
+  void Ungrab() override {
+    if (!grabbed_) return;
+    XUngrabPointer(dpy_, CurrentTime);
+    if (keyboardGrabbed_) XUngrabKeyboard(dpy_, CurrentTime);
+    keyboardGrabbed_ = false;
+    grabbed_ = nullptr;
+    XFlush(dpy_);
+  }
+
+  Window* Find(XWindow xw) {
+    auto it = byWindow_.find(xw);
+    return it == byWindow_.end() ? nullptr : it->second;
+  }
+
+  void Modifiers(unsigned state) {
+    winsys::SyncModifiers(state & ShiftMask, state & ControlMask, state & Mod1Mask);
+  }
+
+  // With a grab in force the event window says nothing about where the pointer is.
+  Window* HintFor(Window* w) { return grabbed_ ? nullptr : w; }
+
+  void Handle(XEvent& e) {
+    Window* w = Find(e.xany.window);
+    switch (e.type) {
+      case Expose:
+        if (w) ShowExposed(w, e.xexpose.x, e.xexpose.y, e.xexpose.width, e.xexpose.height);
+        break;
+      case MapNotify:
+        if (w) {
+          X11Native* n = Native(w);
+          n->viewable = true;
+          if (n->focusWanted) {
+            n->focusWanted = false;
+            if (GetActiveWindow() == w) Activate(w);
+          }
+        }
+        break;
+      case UnmapNotify:
+        if (w) Native(w)->viewable = false;
+        break;
+      case ConfigureNotify:
+        if (w && !w->IsMenuPopup()) {
+          int x = e.xconfigure.x, y = e.xconfigure.y;
+          if (!e.xconfigure.send_event) {
+            XWindow child;
+            XTranslateCoordinates(dpy_, Native(w)->xwin, root_, 0, 0, &x, &y, &child);
+          }
+          RECT r{x, y, x + e.xconfigure.width, y + e.xconfigure.height};
+          RECT cur = w->rect;
+          if (cur.right - cur.left == 0) r.right = r.left;  // zero-sized windows are 1 x 1 natively
+          if (cur.bottom - cur.top == 0) r.bottom = r.top;
+          bool sized = r.right - r.left != cur.right - cur.left || r.bottom - r.top != cur.bottom - cur.top;
+          winsys::DeliverConfigure(w, r);
+          if (sized && winsys::IsLive(w) && shm_) MakeImage(w);
+        }
+        break;
+      case ClientMessage:
+        if (w && e.xclient.message_type == atoms_[kProtocols] && Atom(e.xclient.data.l[0]) == atoms_[kDeleteWindow])
+          winsys::DeliverClose(w);
+        break;
+      case FocusIn:
+        if (w && e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyPointer) winsys::DeliverFocus(w, true);
+        break;
+      case FocusOut:
+        if (w && e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyInferior &&
+            e.xfocus.detail != NotifyPointer) {
+          // Focus moving between our own windows is not a loss for the application.
+          XWindow focus;
+          int revert;
+          XGetInputFocus(dpy_, &focus, &revert);
+          if (!Find(focus)) winsys::DeliverFocus(w, false);
+        }
+        break;
+      case MotionNotify: {
+        XEvent next;
+        // Only the newest position matters.
+        while (XCheckTypedWindowEvent(dpy_, e.xmotion.window, MotionNotify, &next)) e = next;
+        pointer_ = POINT{e.xmotion.x_root, e.xmotion.y_root};
+        Modifiers(e.xmotion.state);
+        winsys::DeliverMouse(HintFor(Find(e.xmotion.window)), pointer_, winsys::MouseEvent::Move, 0, 0);
+        break;
+      }
+      case EnterNotify:
+        if (e.xcrossing.mode != NotifyNormal) break;
+        pointer_ = POINT{e.xcrossing.x_root, e.xcrossing.y_root};
+        winsys::DeliverMouse(HintFor(w), pointer_, winsys::MouseEvent::Move, 0, 0);
+        break;
+      case LeaveNotify:
+        if (e.xcrossing.mode != NotifyNormal || e.xcrossing.detail == NotifyInferior) break;
+        pointer_ = POINT{e.xcrossing.x_root, e.xcrossing.y_root};
+        if (!grabbed_) winsys::DeliverPointerLeft();
+        break;
+      case ButtonPress:
+      case ButtonRelease: {
+        pointer_ = POINT{e.xbutton.x_root, e.xbutton.y_root};
+        Modifiers(e.xbutton.state);
+        unsigned b = e.xbutton.button;
+        Window* hint = HintFor(w);
+        if (b == Button4 || b == Button5) {
+          if (e.type == ButtonPress)
+            winsys::DeliverMouse(hint, pointer_, winsys::MouseEvent::Wheel, 0, b == Button4 ? WHEEL_DELTA : -WHEEL_DELTA);
+        } else if (b >= Button1 && b <= Button3) {
+          int button = b == Button1 ? 1 : b == Button2 ? 2 : 3;
+          winsys::DeliverMouse(hint, pointer_, e.type == ButtonPress ? winsys::MouseEvent::Down : winsys::MouseEvent::Up,
+                               button, 0);
+        }
+        break;
+      }
+      case KeyPress:
+      case KeyRelease: {
+        Modifiers(e.xkey.state);
+        // A release immediately followed by a press of the same key is auto-repeat.
+        if (e.type == KeyRelease && XEventsQueued(dpy_, QueuedAfterReading)) {
+          XEvent next;
+          XPeekEvent(dpy_, &next);
+          if (next.type == KeyPress && next.xkey.keycode == e.xkey.keycode && next.xkey.time == e.xkey.time) break;
+        }
+        char buf[8] = {};
+        KeySym ks = 0;
+        int len = XLookupString(&e.xkey, buf, sizeof buf, &ks, nullptr);
+        UINT vk = KeysymToVk(XLookupKeysym(&e.xkey, 0));
+        if (!vk) vk = KeysymToVk(ks);
+        if (!vk) break;
+        char ch = len == 1 ? buf[0] : 0;
+        if (ch == 0x7F) ch = 0;  // Delete produces no character on Windows
+        winsys::DeliverKey(vk, e.type == KeyPress, ch);
+        break;
+      }
+      default:
+        break;
+    }
+  }
+
+  bool ReadEvents() override {
+    bool any = false;
+    while (XPending(dpy_)) {
+      XEvent e;
+      XNextEvent(dpy_, &e);
+      Handle(e);
+      any = true;
+    }
+    return any;
+  }
+
+  void Sync() override { XSync(dpy_, False); }
+
+  bool WaitEvents(int timeoutMs) override {
+    XFlush(dpy_);
+    if (XPending(dpy_)) return true;
+    pollfd p{ConnectionNumber(dpy_), POLLIN, 0};
+    int r;
+    do {
+      r = poll(&p, 1, timeoutMs);
+    } while (r < 0 && errno == EINTR);
+    return r > 0;
+  }
+
+  DWORD Now() override {
+    return DWORD(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_).count());
+  }
+
+  POINT PointerPos() override {
+    XWindow rootRet, child;
+    int rx, ry, wx, wy;
+    unsigned mask;
+    if (XQueryPointer(dpy_, root_, &rootRet, &child, &rx, &ry, &wx, &wy, &mask)) pointer_ = POINT{rx, ry};
+    return pointer_;
+  }
+
+ private:
+  enum {
+    kProtocols, kDeleteWindow, kNetWmName, kUtf8, kWindowType, kTypeNormal, kTypeDialog, kTypePopupMenu,
+    kState, kStateAbove, kStateSkipTaskbar, kWorkArea, kPid, kMotifHints, kAtomCount
+  };
+  Display* dpy_;
+  int screen_ = 0;
+  XWindow root_ = 0;
+  Visual* visual_ = nullptr;
+  int depth_ = 24;
+  Colormap colormap_ = 0;
+  Atom atoms_[kAtomCount] = {};
+  bool shm_ = false;
+  std::map<XWindow, Window*> byWindow_;
+  std::map<unsigned, Cursor> cursors_;
+  Window* grabbed_ = nullptr;
+  bool keyboardGrabbed_ = false;
+  POINT pointer_;
+  std::chrono::steady_clock::time_point start_;
+  int (*oldHandler_)(Display*, XErrorEvent*) = nullptr;
+};
+
+}  // namespace
+
+namespace winsys {
+
+std::unique_ptr<Backend> MakeX11Backend(const WindowSystemOptions& options, std::string* error) {
+  const char* name = std::getenv("DISPLAY");
+  if (!name || !*name) {
+    *error = "No X display: DISPLAY is not set. Start the program inside a graphical session.";
+    return nullptr;
+  }
+  Display* dpy = XOpenDisplay(name);
+  if (!dpy) {
+    *error = std::string("Cannot open the X display \"") + name + "\": no X server answers there.";
+    return nullptr;
+  }
+  auto backend = std::make_unique<X11Backend>(dpy, options);
+  if (!backend->ChooseVisual(error)) return nullptr;
+  return backend;
+}
+
+}  // namespace winsys

@@ -1,0 +1,119 @@
+// Private parts of the window system: the window record, the cursor record, the interface
+// every backend implements and the entry points backends use to deliver native input.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win/win.h"
+
+struct WindowClass;
+
+struct CursorObj {
+  int id = 0;          // stock cursor number (IDC_xxx)
+  unsigned shape = 0;  // X font cursor glyph
+};
+
+struct Window {
+  WindowClass* cls = nullptr;
+  WNDPROC proc = nullptr;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  Window* parent = nullptr;  // children only
+  Window* owner = nullptr;   // top-level windows only
+  std::vector<Window*> children;  // bottom first; later-created siblings lie on top
+  RECT rect;                 // parent-client coordinates (children) or screen (top-level)
+  std::string text;
+  LONG_PTR id = 0;
+  LONG_PTR userData = 0;
+  HINSTANCE instance = nullptr;
+  std::vector<LONG_PTR> extra;
+  bool destroying = false;
+  bool iconic = false;
+  bool trackLeave = false;
+
+  // Invalid area (client coordinates; empty when valid) and pending background erase.
+  RECT invalid;
+  bool erase = false;
+
+  // Top-level windows only.
+  HBITMAP backBuffer = nullptr;
+  RECT dirty;                // back-buffer area drawn but not yet presented
+  Window* lastFocus = nullptr;
+  bool grabbing = false;     // popup holding the pointer and keyboard grab
+  HCURSOR shownCursor = nullptr;
+  void* native = nullptr;    // backend data
+
+  bool IsChild() const { return (style & WS_CHILD) != 0; }
+  bool IsTopLevel() const { return !IsChild(); }
+  // A caption-less WS_POPUP: undecorated, unmanaged, never activated.
+  bool IsMenuPopup() const { return !IsChild() && (style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION; }
+  int Width() const { return rect.right - rect.left; }
+  int Height() const { return rect.bottom - rect.top; }
+};
+
+namespace winsys {
+
+// What a backend does for the core. Top-level windows (and popups) are native windows;
+// children are not.
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  virtual WindowBackend Kind() const = 0;
+  virtual RECT ScreenRect() = 0;
+  virtual RECT WorkArea() { return ScreenRect(); }
+  virtual void CreateNative(Window* top) = 0;
+  virtual void DestroyNative(Window* top) = 0;
+  virtual void ShowNative(Window* top, bool show) = 0;
+  // Position or size changed by the program.
+  virtual void MoveNative(Window* top) = 0;
+  virtual void SetTitle(Window* top) = 0;
+  virtual void Raise(Window* top) = 0;
+  virtual void Activate(Window* top) = 0;
+  // Shows the area r (back-buffer coordinates) of the back buffer in one step.
+  virtual void Present(Window* top, const RECT& r) = 0;
+  virtual void DefineCursor(Window* top, HCURSOR cursor) = 0;
+  // Pointer grab for popups (keyboard too) and for the capture; null releases.
+  virtual void Grab(Window* top, bool keyboard) = 0;
+  virtual void Ungrab() = 0;
+  // Reads native events without blocking; true when any was read.
+  virtual bool ReadEvents() = 0;
+  // Waits up to timeoutMs (-1: no limit) for native events; false on timeout or when
+  // nothing can ever arrive.
+  virtual bool WaitEvents(int timeoutMs) = 0;
+  virtual DWORD Now() = 0;
+  virtual POINT PointerPos() = 0;
+  virtual bool UsesSharedMemory() const { return false; }
+  // Waits until the display has handled every request sent so far.
+  virtual void Sync() {}
+  virtual unsigned long NativeId(Window*) { return 0; }
+};
+
+std::unique_ptr<Backend> MakeHeadlessBackend(int width, int height);
+// Null with the reason in *error when no display can be opened.
+std::unique_ptr<Backend> MakeX11Backend(const WindowSystemOptions& options, std::string* error);
+
+// ---- entry points for backends (all coordinates are screen coordinates)
+enum class MouseEvent { Move, Down, Up, Wheel };
+// top: the top-level window the native event came to, or null to hit-test every window.
+void DeliverMouse(Window* top, POINT screen, MouseEvent kind, int button, int wheelDelta);
+// The pointer left our windows (to a foreign window or the root).
+void DeliverPointerLeft();
+// ch: the character the key produces (0 for none).
+void DeliverKey(UINT vk, bool down, char ch);
+// Modifier state as the native event reported it, to mend missed releases.
+void SyncModifiers(bool shift, bool control, bool alt);
+void DeliverClose(Window* top);
+// The native window moved or changed size (by the window manager or the user).
+void DeliverConfigure(Window* top, const RECT& screenRect);
+// The native window got or lost the input focus from outside.
+void DeliverFocus(Window* top, bool in);
+
+bool IsLive(Window* w);
+std::vector<Window*> TopLevels();  // topmost first
+Window* CurrentGrab();
+// Character of a key on a US layout with the given Shift state, 0 for none.
+char DefaultKeyChar(UINT vk, bool shift, bool control);
+
+}  // namespace winsys
