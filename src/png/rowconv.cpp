@@ -1,0 +1,448 @@
+// Scanline unfiltering (SSE2 for Sub, Average and Paeth at 3 and 4 bytes per pixel, scalar
+// otherwise) and the row converters, one per colour type and bit depth, sequential and
+// Adam7.
+//
+// Sections: layout / scalar filters / SSE2 filters / Unfilter / sequential converters /
+// Adam7 converters / selection.
+#include "png/rowconv.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define LB_PNG_SSE2 1
+#endif
+
+namespace pngrow {
+
+// ---------------------------------------------------------------------------------------
+// Layout
+
+std::size_t RowBytes(unsigned colorType, unsigned d, std::uint32_t w) {
+  std::size_t wd = std::size_t(w) * d;
+  switch (colorType) {
+    case 0:
+    case 3: return (wd + 7) / 8;
+    case 2: return wd * 3 / 8;
+    case 4: return wd * 2 / 8;
+    case 6: return wd * 4 / 8;
+    default: return 0;
+  }
+}
+
+unsigned FilterOffset(unsigned colorType, unsigned d) {
+  switch (colorType) {
+    case 0: return d == 16 ? 2 : 1;
+    case 3: return 1;
+    case 2: return d * 3 / 8;
+    case 4: return d / 4;
+    case 6: return d / 2;
+    default: return 0;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Scalar filters
+
+namespace {
+
+inline std::uint8_t PaethPredictor(int a, int b, int c) {
+  int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+  if (pa <= pb && pa <= pc) return std::uint8_t(a);
+  return std::uint8_t(pb <= pc ? b : c);
+}
+
+void SubScalar(std::uint8_t* row, std::size_t len, unsigned bpp) {
+  for (std::size_t i = bpp; i < len; ++i) row[i] = std::uint8_t(row[i] + row[i - bpp]);
+}
+
+void UpScalar(std::uint8_t* row, const std::uint8_t* prev, std::size_t len) {
+  for (std::size_t i = 0; i < len; ++i) row[i] = std::uint8_t(row[i] + prev[i]);
+}
+
+void AverageScalar(std::uint8_t* row, const std::uint8_t* prev, std::size_t len, unsigned bpp) {
+  std::size_t i = 0;
+  for (; i < bpp && i < len; ++i) row[i] = std::uint8_t(row[i] + (prev[i] >> 1));
+  for (; i < len; ++i) row[i] = std::uint8_t(row[i] + ((row[i - bpp] + prev[i]) >> 1));
+}
+
+void PaethScalar(std::uint8_t* row, const std::uint8_t* prev, std::size_t len, unsigned bpp) {
+  std::size_t i = 0;
+  for (; i < bpp && i < len; ++i) row[i] = std::uint8_t(row[i] + prev[i]);
+  for (; i < len; ++i) row[i] = std::uint8_t(row[i] + PaethPredictor(row[i - bpp], prev[i], prev[i - bpp]));
+}
+
+// ---------------------------------------------------------------------------------------
+// SSE2 filters: one pixel per step in the low lanes of a register. Pixels of 3 bytes are
+// moved through 4-byte loads that never reach past the row's end.
+
+#ifdef LB_PNG_SSE2
+
+inline __m128i Load4(const std::uint8_t* p) {
+  std::int32_t v;
+  std::memcpy(&v, p, 4);
+  return _mm_cvtsi32_si128(v);
+}
+inline void Store4(std::uint8_t* p, __m128i v) {
+  std::int32_t x = _mm_cvtsi128_si32(v);
+  std::memcpy(p, &x, 4);
+}
+inline __m128i Load3(const std::uint8_t* p) {
+  std::int32_t v = p[0] | p[1] << 8 | p[2] << 16;
+  return _mm_cvtsi32_si128(v);
+}
+inline void Store3(std::uint8_t* p, __m128i v) {
+  std::uint32_t x = std::uint32_t(_mm_cvtsi128_si32(v));
+  p[0] = std::uint8_t(x);
+  p[1] = std::uint8_t(x >> 8);
+  p[2] = std::uint8_t(x >> 16);
+}
+
+template <unsigned Bpp>
+inline __m128i LoadPx(const std::uint8_t* p) {
+  return Bpp == 4 ? Load4(p) : Load3(p);
+}
+template <unsigned Bpp>
+inline void StorePx(std::uint8_t* p, __m128i v) {
+  if (Bpp == 4) Store4(p, v);
+  else Store3(p, v);
+}
+
+template <unsigned Bpp>
+void SubSse2(std::uint8_t* row, std::size_t len) {
+  __m128i a = _mm_setzero_si128();
+  std::size_t i = 0;
+  if (Bpp == 4) {
+    // Four pixels at a time: a prefix sum inside the register plus the carried pixel.
+    for (; i + 16 <= len; i += 16) {
+      __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+      x = _mm_add_epi8(x, _mm_slli_si128(x, 4));
+      x = _mm_add_epi8(x, _mm_slli_si128(x, 8));
+      x = _mm_add_epi8(x, a);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), x);
+      a = _mm_shuffle_epi32(x, 0xFF);
+    }
+    a = _mm_cvtsi32_si128(_mm_cvtsi128_si32(a));
+  }
+  for (; i + Bpp <= len; i += Bpp) {
+    a = _mm_add_epi8(LoadPx<Bpp>(row + i), a);
+    StorePx<Bpp>(row + i, a);
+  }
+  for (; i < len; ++i) row[i] = std::uint8_t(row[i] + (i >= Bpp ? row[i - Bpp] : 0));
+}
+
+template <unsigned Bpp>
+void AverageSse2(std::uint8_t* row, const std::uint8_t* prev, std::size_t len) {
+  const __m128i one = _mm_set1_epi8(1);
+  __m128i a = _mm_setzero_si128();
+  std::size_t i = 0;
+  for (; i + Bpp <= len; i += Bpp) {
+    __m128i b = LoadPx<Bpp>(prev + i);
+    // avg_epu8 rounds up; subtracting the lost low bit gives the floor average.
+    __m128i avg = _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one));
+    a = _mm_add_epi8(LoadPx<Bpp>(row + i), avg);
+    StorePx<Bpp>(row + i, a);
+  }
+  for (; i < len; ++i) row[i] = std::uint8_t(row[i] + (((i >= Bpp ? row[i - Bpp] : 0) + prev[i]) >> 1));
+}
+
+inline __m128i Abs16(__m128i x) { return _mm_max_epi16(x, _mm_sub_epi16(_mm_setzero_si128(), x)); }
+inline __m128i Select(__m128i mask, __m128i a, __m128i b) {
+  return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+
+template <unsigned Bpp>
+void PaethSse2(std::uint8_t* row, const std::uint8_t* prev, std::size_t len) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i a = zero, c = zero;  // left and upper left, 16-bit lanes
+  std::size_t i = 0;
+  for (; i + Bpp <= len; i += Bpp) {
+    __m128i b = _mm_unpacklo_epi8(LoadPx<Bpp>(prev + i), zero);
+    __m128i x = _mm_unpacklo_epi8(LoadPx<Bpp>(row + i), zero);
+    __m128i bc = _mm_sub_epi16(b, c), ac = _mm_sub_epi16(a, c);
+    __m128i pa = Abs16(bc), pb = Abs16(ac), pc = Abs16(_mm_add_epi16(bc, ac));
+    __m128i m = _mm_min_epi16(_mm_min_epi16(pa, pb), pc);
+    __m128i pred = Select(_mm_cmpeq_epi16(pb, m), b, c);
+    pred = Select(_mm_cmpeq_epi16(pa, m), a, pred);
+    a = _mm_and_si128(_mm_add_epi16(x, pred), _mm_set1_epi16(0xFF));
+    StorePx<Bpp>(row + i, _mm_packus_epi16(a, a));
+    c = b;
+  }
+  for (; i < len; ++i) {
+    int left = i >= Bpp ? row[i - Bpp] : 0, upLeft = i >= Bpp ? prev[i - Bpp] : 0;
+    row[i] = std::uint8_t(row[i] + PaethPredictor(left, prev[i], upLeft));
+  }
+}
+
+#endif  // LB_PNG_SSE2
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Unfilter
+
+void Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* prev, std::size_t len, unsigned bpp) {
+  if (bpp == 0) bpp = 1;
+  switch (type) {
+    case 1:
+#ifdef LB_PNG_SSE2
+      if (bpp == 4) return SubSse2<4>(row, len);
+      if (bpp == 3) return SubSse2<3>(row, len);
+#endif
+      return SubScalar(row, len, bpp);
+    case 2:
+      return UpScalar(row, prev, len);
+    case 3:
+#ifdef LB_PNG_SSE2
+      if (bpp == 4) return AverageSse2<4>(row, prev, len);
+      if (bpp == 3) return AverageSse2<3>(row, prev, len);
+#endif
+      return AverageScalar(row, prev, len, bpp);
+    case 4:
+#ifdef LB_PNG_SSE2
+      if (bpp == 4) return PaethSse2<4>(row, prev, len);
+      if (bpp == 3) return PaethSse2<3>(row, prev, len);
+#endif
+      return PaethScalar(row, prev, len, bpp);
+    default:
+      return;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Sequential converters
+
+namespace {
+
+struct Identity {
+  static std::uint8_t Map(const std::uint8_t*, std::uint8_t v) { return v; }
+};
+struct Mapped {
+  static std::uint8_t Map(const std::uint8_t* g, std::uint8_t v) { return g[v]; }
+};
+
+// Packed indexes of 1, 4 or 8 bits have the storage's own layout.
+void CopyPacked1(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t w, const std::uint8_t*) {
+  std::memcpy(d, s, (std::size_t(w) + 7) / 8);
+}
+void CopyPacked4(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t w, const std::uint8_t*) {
+  std::memcpy(d, s, (std::size_t(w) + 1) / 2);
+}
+void CopyPacked8(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t w, const std::uint8_t*) {
+  std::memcpy(d, s, w);
+}
+
+// Two 2-bit samples per output byte; grey samples are widened to the 16-level table.
+template <unsigned Scale>
+void Widen2To4(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t w, const std::uint8_t*) {
+  std::uint32_t pairs = w / 2;
+  for (std::uint32_t i = 0; i < pairs; ++i) {
+    unsigned byte = s[i >> 1], shift = (i & 1) ? 0 : 4;
+    unsigned hi = (byte >> (shift + 2)) & 3, lo = (byte >> shift) & 3;
+    d[i] = std::uint8_t((hi * Scale) << 4 | lo * Scale);
+  }
+  if (w & 1) {
+    unsigned byte = s[pairs >> 1], shift = (pairs & 1) ? 0 : 4;
+    d[pairs] = std::uint8_t((((byte >> (shift + 2)) & 3) * Scale) << 4);
+  }
+}
+
+void Grey16(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t w, const std::uint8_t*) {
+  for (std::uint32_t x = 0; x < w; ++x) d[x] = s[2 * x];
+}
+
+template <class G>
+void Rgb8(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t w, const std::uint8_t* g) {
+  for (std::uint32_t x = 0; x < w; ++x, s += 3, d += 3) {
+    std::uint8_t r = s[0], gr = s[1], b = s[2];
+    d[0] = G::Map(g, b);
+    d[1] = G::Map(g, gr);
+    d[2] = G::Map(g, r);
+  }
+}
+
+template <class G>
+void Rgb16(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t w, const std::uint8_t* g) {
+  for (std::uint32_t x = 0; x < w; ++x, s += 6, d += 3) {
+    d[0] = G::Map(g, s[4]);
+    d[1] = G::Map(g, s[2]);
+    d[2] = G::Map(g, s[0]);
+  }
+}
+
+void GreyAlpha8(const std::uint8_t* s, std::uint8_t* d, std::uint8_t* a, std::uint32_t w, const std::uint8_t*) {
+  for (std::uint32_t x = 0; x < w; ++x, s += 2) {
+    d[x] = s[0];
+    a[x] = s[1];
+  }
+}
+
+void GreyAlpha16(const std::uint8_t* s, std::uint8_t* d, std::uint8_t* a, std::uint32_t w, const std::uint8_t*) {
+  for (std::uint32_t x = 0; x < w; ++x, s += 4) {
+    d[x] = s[0];
+    a[x] = s[2];
+  }
+}
+
+template <class G>
+void Rgba8(const std::uint8_t* s, std::uint8_t* d, std::uint8_t* a, std::uint32_t w, const std::uint8_t* g) {
+  std::uint32_t x = 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  if (std::is_same_v<G, Identity>) {
+    // Whole words: four RGBA pixels become twelve BGR bytes and four alpha bytes.
+    for (; x + 4 <= w; x += 4, s += 16, d += 12) {
+      std::uint32_t p[4];
+      std::memcpy(p, s, 16);
+      std::uint32_t q0 = (p[0] >> 16 & 0xFF) | (p[0] & 0xFF00) | (p[0] & 0xFF) << 16 | (p[1] >> 16 & 0xFF) << 24;
+      std::uint32_t q1 = (p[1] >> 8 & 0xFF) | (p[1] & 0xFF) << 8 | (p[2] >> 16 & 0xFF) << 16 | (p[2] >> 8 & 0xFF) << 24;
+      std::uint32_t q2 = (p[2] & 0xFF) | (p[3] >> 16 & 0xFF) << 8 | (p[3] & 0xFF00) << 8 | (p[3] & 0xFF) << 24;
+      std::memcpy(d, &q0, 4);
+      std::memcpy(d + 4, &q1, 4);
+      std::memcpy(d + 8, &q2, 4);
+      std::uint32_t al = (p[0] >> 24) | (p[1] >> 24) << 8 | (p[2] >> 24) << 16 | (p[3] >> 24) << 24;
+      std::memcpy(a + x, &al, 4);
+    }
+  }
+#endif
+  for (; x < w; ++x, s += 4, d += 3) {
+    d[0] = G::Map(g, s[2]);
+    d[1] = G::Map(g, s[1]);
+    d[2] = G::Map(g, s[0]);
+    a[x] = s[3];
+  }
+}
+
+template <class G>
+void Rgba16(const std::uint8_t* s, std::uint8_t* d, std::uint8_t* a, std::uint32_t w, const std::uint8_t* g) {
+  for (std::uint32_t x = 0; x < w; ++x, s += 8, d += 3) {
+    d[0] = G::Map(g, s[4]);
+    d[1] = G::Map(g, s[2]);
+    d[2] = G::Map(g, s[0]);
+    a[x] = s[6];
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// Adam7 converters: the storage row was cleared, so packed samples are OR-ed in.
+
+template <unsigned D, unsigned Scale>
+void PassPacked(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t first, std::uint32_t step,
+                std::uint32_t count, const std::uint8_t*) {
+  // D is the sample depth in the row; the storage holds 1-bit samples for D = 1, 4-bit
+  // for D = 2 and 4, bytes for D = 8.
+  constexpr unsigned kStore = D == 1 ? 1 : D == 8 ? 8 : 4;
+  constexpr unsigned kMask = (1u << D) - 1;
+  constexpr unsigned kFirstShift = 8 - kStore;
+  std::uint32_t col = first;
+  for (std::uint32_t i = 0; i < count; ++i, col += step) {
+    std::size_t bit = std::size_t(i) * D;
+    unsigned v = (s[bit >> 3] >> (8 - D - (bit & 7))) & kMask;
+    v *= Scale;
+    std::size_t at = std::size_t(col) * kStore;
+    d[at >> 3] = std::uint8_t(d[at >> 3] | v << (kFirstShift - (at & 7)));
+  }
+}
+
+void PassGrey16(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t first, std::uint32_t step,
+                std::uint32_t count, const std::uint8_t*) {
+  for (std::uint32_t i = 0, c = first; i < count; ++i, c += step) d[c] = s[2 * i];
+}
+
+template <class G, unsigned Bytes>
+void PassRgb(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t first, std::uint32_t step,
+             std::uint32_t count, const std::uint8_t* g) {
+  constexpr unsigned k = Bytes / 3;  // bytes per sample
+  for (std::uint32_t i = 0, c = first; i < count; ++i, c += step, s += Bytes) {
+    std::uint8_t* p = d + std::size_t(c) * 3;
+    p[0] = G::Map(g, s[2 * k]);
+    p[1] = G::Map(g, s[k]);
+    p[2] = G::Map(g, s[0]);
+  }
+}
+
+template <unsigned Bytes>
+void PassGreyAlpha(const std::uint8_t* s, std::uint8_t* d, std::uint8_t* a, std::uint32_t first,
+                   std::uint32_t step, std::uint32_t count, const std::uint8_t*) {
+  for (std::uint32_t i = 0, c = first; i < count; ++i, c += step, s += Bytes) {
+    d[c] = s[0];
+    a[c] = s[Bytes / 2];
+  }
+}
+
+template <class G, unsigned Bytes>
+void PassRgba(const std::uint8_t* s, std::uint8_t* d, std::uint8_t* a, std::uint32_t first, std::uint32_t step,
+              std::uint32_t count, const std::uint8_t* g) {
+  constexpr unsigned k = Bytes / 4;
+  for (std::uint32_t i = 0, c = first; i < count; ++i, c += step, s += Bytes) {
+    std::uint8_t* p = d + std::size_t(c) * 3;
+    p[0] = G::Map(g, s[2 * k]);
+    p[1] = G::Map(g, s[k]);
+    p[2] = G::Map(g, s[0]);
+    a[c] = s[3 * k];
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Selection
+
+RowConverter PickRowConverter(unsigned colorType, unsigned d, bool identityGamma) {
+  switch (colorType) {
+    case 0:
+    case 3:
+      switch (d) {
+        case 1: return CopyPacked1;
+        case 2: return colorType == 0 ? Widen2To4<5> : Widen2To4<1>;
+        case 4: return CopyPacked4;
+        case 8: return CopyPacked8;
+        case 16: return colorType == 0 ? Grey16 : nullptr;
+      }
+      return nullptr;
+    case 2:
+      if (d == 8) return identityGamma ? Rgb8<Identity> : Rgb8<Mapped>;
+      if (d == 16) return identityGamma ? Rgb16<Identity> : Rgb16<Mapped>;
+      return nullptr;
+    case 4:
+      if (d == 8) return GreyAlpha8;
+      if (d == 16) return GreyAlpha16;
+      return nullptr;
+    case 6:
+      if (d == 8) return identityGamma ? Rgba8<Identity> : Rgba8<Mapped>;
+      if (d == 16) return identityGamma ? Rgba16<Identity> : Rgba16<Mapped>;
+      return nullptr;
+  }
+  return nullptr;
+}
+
+PassConverter PickPassConverter(unsigned colorType, unsigned d, bool identityGamma) {
+  switch (colorType) {
+    case 0:
+    case 3:
+      switch (d) {
+        case 1: return PassPacked<1, 1>;
+        case 2: return colorType == 0 ? PassPacked<2, 5> : PassPacked<2, 1>;
+        case 4: return PassPacked<4, 1>;
+        case 8: return PassPacked<8, 1>;
+        case 16: return colorType == 0 ? PassGrey16 : nullptr;
+      }
+      return nullptr;
+    case 2:
+      if (d == 8) return identityGamma ? PassRgb<Identity, 3> : PassRgb<Mapped, 3>;
+      if (d == 16) return identityGamma ? PassRgb<Identity, 6> : PassRgb<Mapped, 6>;
+      return nullptr;
+    case 4:
+      if (d == 8) return PassGreyAlpha<2>;
+      if (d == 16) return PassGreyAlpha<4>;
+      return nullptr;
+    case 6:
+      if (d == 8) return identityGamma ? PassRgba<Identity, 4> : PassRgba<Mapped, 4>;
+      if (d == 16) return identityGamma ? PassRgba<Identity, 8> : PassRgba<Mapped, 8>;
+      return nullptr;
+  }
+  return nullptr;
+}
+
+}  // namespace pngrow

@@ -1,0 +1,32 @@
+// Row-level work of the image data decoder: undoing scanline filters and turning one
+// unfiltered row into the pixel storage and alpha plane. Internal to the codec.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace pngrow {
+
+// Row length in bytes (without the filter byte) for w pixels, and the byte distance to
+// the pixel on the left; both 0 for combinations without a layout.
+std::size_t RowBytes(unsigned colorType, unsigned bitDepth, std::uint32_t width);
+unsigned FilterOffset(unsigned colorType, unsigned bitDepth);
+
+// Undoes filter `type` on row (len bytes) in place against prev (the previous row, zeros
+// for the first). Types 0 and above 4 leave the row as it is.
+void Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* prev, std::size_t len, unsigned bpp);
+
+// Sequential: converts one row of `width` pixels into a storage row and an alpha row.
+using RowConverter = void (*)(const std::uint8_t* src, std::uint8_t* dst, std::uint8_t* alpha,
+                              std::uint32_t width, const std::uint8_t* gamma);
+// Adam7: converts `count` pixels of a pass row into columns first, first + step, ...
+using PassConverter = void (*)(const std::uint8_t* src, std::uint8_t* dst, std::uint8_t* alpha,
+                               std::uint32_t first, std::uint32_t step, std::uint32_t count,
+                               const std::uint8_t* gamma);
+
+// The converters for a colour type and bit depth (null when there is no layout). When the
+// gamma map is the identity, converters that skip the lookup are chosen.
+RowConverter PickRowConverter(unsigned colorType, unsigned bitDepth, bool identityGamma);
+PassConverter PickPassConverter(unsigned colorType, unsigned bitDepth, bool identityGamma);
+
+}  // namespace pngrow
