@@ -1,0 +1,30 @@
+// Records how it was started into the file named by LB_PROBE_LOG: its argument vector, its
+// working folder, whether it leads its own session and whether its signals start clean.
+// The record appears at once (written aside, then renamed), so a reader sees all or nothing.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int main(int argc, char** argv) {
+  const char* log = std::getenv("LB_PROBE_LOG");
+  if (log == nullptr) return 2;
+  const std::string temp = std::string(log) + ".part." + std::to_string(::getpid());
+  FILE* f = std::fopen(temp.c_str(), "w");
+  if (f == nullptr) return 3;
+  std::fprintf(f, "argc=%d\n", argc);
+  for (int i = 0; i < argc; ++i) std::fprintf(f, "arg=%s\n", argv[i]);
+  char cwd[4096];
+  std::fprintf(f, "cwd=%s\n", ::getcwd(cwd, sizeof cwd) != nullptr ? cwd : "?");
+  std::fprintf(f, "session_leader=%d\n", ::getsid(0) == ::getpid() ? 1 : 0);
+  struct sigaction usr1 {};
+  ::sigaction(SIGUSR1, nullptr, &usr1);
+  std::fprintf(f, "sigusr1_default=%d\n", usr1.sa_handler == SIG_DFL ? 1 : 0);
+  sigset_t mask;
+  ::sigprocmask(SIG_SETMASK, nullptr, &mask);
+  std::fprintf(f, "sigusr2_blocked=%d\n", sigismember(&mask, SIGUSR2));
+  std::fclose(f);
+  return std::rename(temp.c_str(), log) == 0 ? 0 : 4;
+}
