@@ -48,6 +48,9 @@ WindowBackend ActiveWindowBackend();
 const char* WindowSystemError();
 // True when presenting goes through shared memory (x11 only).
 bool WindowSystemUsesSharedMemory();
+// The back buffer of a window's top-level window (32 bpp, top-down); for tests and tools
+// that compare what is shown with what was drawn. Null for unknown windows.
+HBITMAP GetBackBufferBitmap(HWND hwnd);
 // The native window of a window's top-level window (the X window id), 0 when headless.
 unsigned long GetNativeWindowId(HWND hwnd);
 

@@ -2038,6 +2038,11 @@ HCURSOR SetOverrideCursor(HCURSOR cursor) {
 
 HCURSOR GetOverrideCursor() { return Running() ? g->override : nullptr; }
 
+HBITMAP GetBackBufferBitmap(HWND hwnd) {
+  Window* w = TopOf(Live(hwnd));
+  return w ? w->backBuffer : nullptr;
+}
+
 unsigned long GetNativeWindowId(HWND hwnd) {
   Window* w = TopOf(Live(hwnd));
   return w ? g->backend->NativeId(w) : 0;
