@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -751,6 +752,10 @@ class TextParser {
         if (Ch() != '\'' && Ch() != '#') Fail(strAt, "File name expected");
         std::string name = ByteText(StringExpr(), strAt);
         std::string full = name.empty() || name[0] == '/' || base_.empty() ? name : base_ + "/" + name;
+        // Only plain files: a device or a folder would never end or make no sense here.
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(full, ec)) Fail(strAt, "Cannot open file '" + full + "'");
+        if (std::filesystem::file_size(full, ec) > 0xFFFFFFFFu) Fail(strAt, "File '" + full + "' is larger than 4 GiB");
         std::ifstream in(full, std::ios::binary);
         if (!in) Fail(strAt, "Cannot open file '" + full + "'");
         v.type = vaBinary;
