@@ -397,6 +397,18 @@ using DcPtr = std::unique_ptr<DeviceContext, DcDeleter>;
 
 // ---------------------------------------------------------------------------------------
 // Additions beyond the first cut of this header (all additive).
+//
+// Conventions of this implementation worth knowing:
+//  - Negative extents (PatBlt, BitBlt, StretchBlt, StretchDIBits) cover [x + w, x); when
+//    the signs of source and destination extents differ, StretchBlt mirrors.
+//  - StretchDIBits and SetDIBitsToDevice count the source y of a bottom-up DIB from its
+//    bottom row, as Win32 does; for top-down DIBs from the top.
+//  - Colour <-> monochrome rules (source background, destination text/background) apply
+//    to monochrome device bitmaps (CreateBitmap 1 bpp, CreateCompatibleBitmap of a mono
+//    DC); 1-bit DIB sections convert through their colour table like other DIBs.
+//  - Objects held by a SaveDC snapshot count as selected, so DeleteObject refuses them.
+//  - SelectObject(hdc, region) returns the region type cast to HGDIOBJ, as Win32 does.
+//  - The pen width is not used: every line is one pixel wide.
 
 // Logical pen as GetObjectA reports it for a pen.
 struct LOGPEN {
