@@ -588,6 +588,22 @@ TEST_F(Headless, DoubleClickNeedsTheClassStyleAndQuickSecondClick) {
   EXPECT_EQ(TheLog().Of(WM_LBUTTONDOWN).size(), 2u);
 }
 
+TEST_F(Headless, WheelGoesToTheWindowUnderThePointerAndBubblesUp) {
+  HWND main = Main();
+  HWND list = Make(WS_CHILD | WS_VISIBLE, 10, 10, 50, 50, main, kRed);
+  TheLog().Clear();
+  headless::MovePointerTo(list, 5, 5);
+  headless::Wheel(-WHEEL_DELTA);
+  headless::PumpUntilIdle();
+  auto wheels = TheLog().Of(WM_MOUSEWHEEL);
+  ASSERT_EQ(wheels.size(), 2u);  // the list's default handling passes it to its parent
+  EXPECT_EQ(wheels[0].hwnd, list);
+  EXPECT_EQ(wheels[1].hwnd, main);
+  EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(wheels[0].wParam), -WHEEL_DELTA);
+  EXPECT_EQ(GET_X_LPARAM(wheels[0].lParam), 115);  // screen coordinates, as Win32 gives them
+  EXPECT_EQ(GET_Y_LPARAM(wheels[0].lParam), 65);
+}
+
 TEST_F(Headless, HiddenWindowIsNotPaintedUntilShown) {
   HWND w = Make(WS_POPUP | WS_CAPTION, 0, 0, 50, 50, nullptr, kRed, "Hidden");
   TheLog().Clear();
