@@ -243,8 +243,11 @@ class X11Backend final : public winsys::Backend {
       cls.res_class = resClass.data();
       XSetClassHint(dpy_, n->xwin, &cls);
     }
+    // A window owned by a hidden one (the application's own window) is a main window, not a
+    // dialog: it keeps its task-bar entry and is not stacked over an invisible owner.
+    bool ownedByShown = top->owner && top->owner->native && IsWindowVisible(top->owner);
     Atom type = atoms_[popup ? kTypePopupMenu
-                             : (top->owner || (top->exStyle & WS_EX_DLGMODALFRAME)) ? kTypeDialog : kTypeNormal];
+                             : (ownedByShown || (top->exStyle & WS_EX_DLGMODALFRAME)) ? kTypeDialog : kTypeNormal];
     XChangeProperty(dpy_, n->xwin, atoms_[kWindowType], XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&type), 1);
     if (!popup) {
@@ -254,7 +257,7 @@ class X11Backend final : public winsys::Backend {
       if (!state.empty())
         XChangeProperty(dpy_, n->xwin, atoms_[kState], XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(state.data()), int(state.size()));
-      if (top->owner && top->owner->native) XSetTransientForHint(dpy_, n->xwin, Native(top->owner)->xwin);
+      if (ownedByShown) XSetTransientForHint(dpy_, n->xwin, Native(top->owner)->xwin);
       SizeHints(top);
     }
     MakeImage(top);
@@ -472,7 +475,7 @@ class X11Backend final : public winsys::Backend {
 
   void Grab(Window* top, bool keyboard) override {
     X11Native* n = Native(top);
-    if (!n) return;
+    if (!n || !(top->style & WS_VISIBLE)) return;  // an unmapped window cannot hold a grab
     WaitViewable(top);
     Cursor cur = XCursorFor(top->shownCursor);
     for (int i = 0; i < 50; ++i) {
