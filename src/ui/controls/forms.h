@@ -94,6 +94,8 @@ class TCustomForm : public TWinControl, public IMethodProvider {
   // The focused control of the form (also remembered while the form is inactive).
   TWinControl* ActiveControl() const { return activeControl_; }
   void SetActiveControl(TWinControl* control);
+  // By component name (window definitions); while loading it waits for Loaded.
+  void SetActiveControlByName(const std::string& name);
   // Told by a control that received the focus; tells every control (CM_FOCUSCHANGED).
   void FocusControl(TWinControl* control);
   // The form's handling of a dialog key or character nobody else took.
@@ -169,6 +171,7 @@ class TCustomForm : public TWinControl, public IMethodProvider {
   bool created_ = false;  // OnCreate ran
   bool placed_ = false;
   bool destroyingForm_ = false;
+  std::string activeControlName_;
 };
 
 // The form of the window definitions.
@@ -345,11 +348,24 @@ class TScreen : public TComponent {
   std::vector<TCustomForm*> forms_;
 };
 
-// The process-wide application and screen objects (made on first use).
-extern TApplication* Application;
-extern TScreen* Screen;
-// Creates them when missing (the library calls it before any form exists).
+// Creates the process-wide application and screen objects when missing.
 void InitApplicationObjects();
+TApplication* GetApplication();  // made on first use
+TScreen* GetScreen();
+
+// The process-wide application and screen objects: `Application->Run()`,
+// `Screen->SetCursor(crHourGlass)`. Each is made on first use, so module initialisation
+// code may use them before main runs.
+struct TApplicationRef {
+  TApplication* operator->() const { return GetApplication(); }
+  operator TApplication*() const { return GetApplication(); }
+};
+struct TScreenRef {
+  TScreen* operator->() const { return GetScreen(); }
+  operator TScreen*() const { return GetScreen(); }
+};
+inline constexpr TApplicationRef Application{};
+inline constexpr TScreenRef Screen{};
 // Frees both (tests that want a fresh application call it, then InitApplicationObjects).
 void DoneApplicationObjects();
 

@@ -1,0 +1,27 @@
+// What the units of the control library share and nobody else needs.
+#pragma once
+
+#include "ui/controls/forms.h"
+
+namespace controls_internal {
+
+// The application object when it exists (never makes one; for destructors).
+TApplication* ApplicationIfAny();
+TScreen* ScreenIfAny();
+// The window class every control window is made of (registered on first use).
+const char* ControlWindowClass();
+// Runs fn and hands any exception to the application's error handling.
+template <class Fn>
+void Guarded(TObject* sender, Fn fn) {
+  try {
+    fn();
+  } catch (...) {
+    if (TApplication* app = ApplicationIfAny()) {
+      app->HandleException(sender);
+    }
+  }
+}
+// A form's look at a control going away (it forgets it as its active control).
+void ControlRemoving(TCustomForm* form, TControl* control);
+
+}  // namespace controls_internal
