@@ -211,7 +211,9 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
   width_ = width;
   height_ = height;
   BoundsChanged();
-  if (handle_) SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  // Top-level windows (forms) cover only their client area and place themselves.
+  if (handle_ && (GetWindowLongPtrA(handle_, GWL_STYLE) & WS_CHILD))
+    SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   if ((dw || dh) && !IsLoading()) {
     std::vector<TControl*> kids = controls_;
     for (TControl* c : kids) c->AnchorsToParent(dw, dh);
