@@ -24,7 +24,7 @@ TEST(Format, ListsNumbersAndErrors) {
   EXPECT_EQ(Format("%s (%d) %s", {"a", -2, std::string("b")}), "a (-2) b");
   EXPECT_THROW(Format("%d", std::string("x")), EConvertError);
   EXPECT_THROW(Format("%s %s", {"only one"}), EConvertError);
-  EXPECT_THROW(Format("%x", {1}), EConvertError);
+  EXPECT_THROW(Format("%x", 1), EConvertError);
 }
 
 TEST(SysUtils, Conversions) {
