@@ -208,7 +208,11 @@ int TApplication::Run() {
     }
     if (r < 0) break;
     ProcessMessage(msg);
-    if (terminated_) break;
+    if (terminated_) {
+      // A nested loop took the quit request and passed it on: take its exit code.
+      QuitRequested(&exitCode);
+      break;
+    }
   }
   terminated_ = true;
   running_ = false;

@@ -1,6 +1,7 @@
 // TCustomForm and TForm: the top-level window, its frame metrics, placement, showing and
 // closing, the modal loop, the focused control and the form's share of dialog keys.
 #include <algorithm>
+#include <memory>
 
 #include "ui/controls/controls_internal.h"
 
@@ -53,17 +54,16 @@ TCustomForm::~TCustomForm() {
 TForm::TForm(TComponent* owner, const std::string& resourceName) : TCustomForm(owner) { ReadForm(resourceName); }
 
 void TCustomForm::ReadForm(const std::string& resourceName) {
+  std::unique_ptr<TResourceStream> stream;
   try {
-    TResourceStream stream(resourceName);
-    ReadFormFromStream(stream);
-    return;
-  } catch (const EFormLoadError&) {
-    throw;
+    stream = std::make_unique<TResourceStream>(resourceName);
   } catch (...) {
-    // Only a missing or unreadable resource lands here (reading errors are handled below).
+    // A missing definition is reported like any error of creation; the form stays empty.
     Application->HandleException(this);
+    DoCreate();
+    return;
   }
-  DoCreate();
+  ReadFormFromStream(*stream);
 }
 
 void TCustomForm::ReadFormFromStream(TStream& stream) {

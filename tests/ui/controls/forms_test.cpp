@@ -559,3 +559,18 @@ TEST_F(ControlsTest, ClicksNeedPressAndReleaseInside) {
   Pump();
   EXPECT_EQ(button->clicks, 1);
 }
+
+TEST_F(ControlsTest, AMissingDefinitionResourceIsReportedAndOnCreateStillRuns) {
+  struct TNoDef : TForm {
+    explicit TNoDef(TComponent* owner) : TForm(owner) {
+      RegisterMethod("FormCreate", TNotifyEvent([](TObject*) {}));
+      OnCreate = [this](TObject*) { ++creates; };
+      ReadForm("NoSuchForm");
+    }
+    int creates = 0;
+  };
+  auto* form = Application->CreateForm<TNoDef>();
+  EXPECT_EQ(form->creates, 1) << "CreateForm does not run OnCreate a second time";
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].caption, "Brimlow");
+}
