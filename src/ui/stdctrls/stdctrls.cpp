@@ -92,16 +92,16 @@ void TListBox::SetTopIndex(int value) {
   Invalidate();
 }
 
-RECT TListBox::ClientRect() const {
+RECT TListBox::ItemArea() const {
   return RECT{0, 0, std::max(0, width_ - 2 * kListBorder), std::max(0, height_ - 2 * kListBorder)};
 }
 
 int TListBox::VisibleItemCount() const {
-  return std::max(1, int(ClientRect().bottom) / std::max(1, itemHeight_));
+  return std::max(1, int(ItemArea().bottom) / std::max(1, itemHeight_));
 }
 
 int TListBox::ItemAtPos(POINT p, bool existing) const {
-  const RECT client = ClientRect();
+  const RECT client = ItemArea();
   if (!PtInRect(client, p)) return -1;
   const int index = topIndex_ + int(p.y) / std::max(1, itemHeight_);
   if (index >= Count()) return existing ? -1 : Count();
@@ -110,7 +110,7 @@ int TListBox::ItemAtPos(POINT p, bool existing) const {
 
 RECT TListBox::ItemRect(int index) const {
   const int y = (index - topIndex_) * itemHeight_;
-  return RECT{0, y, ClientRect().right, y + itemHeight_};
+  return RECT{0, y, ItemArea().right, y + itemHeight_};
 }
 
 void TListBox::MakeVisible(int index) {
@@ -139,7 +139,7 @@ void TListBox::Paint() {
   TCanvas* c = Canvas();
   const RECT outer{0, 0, width_, height_};
   DrawListBoxFrame(*c, outer, color_);
-  const RECT client = ClientRect();
+  const RECT client = ItemArea();
   ClientDrawScope scope(c->Handle(), kListBorder, kListBorder, client);
   const bool focused = Focused();
   for (int i = topIndex_; i < Count(); ++i) {

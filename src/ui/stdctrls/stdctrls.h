@@ -52,7 +52,10 @@ class TListBox : public TCustomControl {
   int Count() const { return items_->Count(); }
   void Clear();
 
-  RECT ClientRect() const override;
+  // The area inside the border in the list's own client coordinates, (0, 0) at the
+  // border's inner corner: (0, 0, Width - 4, Height - 4). The window itself (and so the
+  // control's ClientRect) still covers the border, which the list paints.
+  RECT ItemArea() const;
   unsigned GetDialogCode() override { return dcWantArrows; }
 
   TDrawItemEvent OnDrawItem;

@@ -139,7 +139,8 @@ TEST_F(ListBoxTest, OwnerDrawsVisibleItemsAndTheFocusedOneOnce) {
 }
 
 TEST_F(ListBoxTest, ClientAreaIsInsideTheSunkenBorder) {
-  EXPECT_EQ(list->ClientRect(), (RECT{0, 0, 116, 100}));
+  EXPECT_EQ(list->ItemArea(), (RECT{0, 0, 116, 100}));
+  EXPECT_EQ(list->ClientRect(), (RECT{0, 0, 120, 104}));
   const headless::Frame f = headless::BackBuffer(form->Handle());
   EXPECT_EQ(f.At(10, 10), 0x00A0A0A0u) << "outer border: button shadow";
   EXPECT_EQ(f.At(11, 11), 0x00696969u) << "inner border: dark shadow";
