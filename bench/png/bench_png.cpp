@@ -204,14 +204,18 @@ void BM_Ours(benchmark::State& state, Kind kind) {
 }
 void BM_Libpng(benchmark::State& state, Kind kind) {
   const Bytes& f = File(kind);
-  std::vector<std::uint8_t> out;
-  for (auto _ : state) DecodeLibpng(f, out);
+  for (auto _ : state) {
+    std::vector<std::uint8_t> out;  // a new image each time, as the codec makes one
+    DecodeLibpng(f, out);
+  }
   state.SetItemsProcessed(state.iterations() * kSize * kSize);
 }
 void BM_Spng(benchmark::State& state, Kind kind) {
   const Bytes& f = File(kind);
-  std::vector<std::uint8_t> out;
-  for (auto _ : state) DecodeSpng(f, out);
+  for (auto _ : state) {
+    std::vector<std::uint8_t> out;
+    DecodeSpng(f, out);
+  }
   state.SetItemsProcessed(state.iterations() * kSize * kSize);
 }
 
@@ -262,14 +266,15 @@ void BM_CopyBitBlt(benchmark::State& state) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Ratios
+// Ratios (of CPU time: every decoder runs on one thread, and CPU time is what a shared
+// machine measures reliably)
 
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration && !r.error_occurred) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+      if (r.run_type == Run::RT_Iteration && !r.error_occurred) times[r.benchmark_name()] = r.GetAdjustedCPUTime();
   }
   std::map<std::string, double> times;
 };
@@ -305,6 +310,17 @@ void PrintRatios(const std::map<std::string, double>& t) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // --dump=DIR writes the test images as files (for pngtool time and profiling).
+  if (argc == 2 && std::strncmp(argv[1], "--dump=", 7) == 0) {
+    for (Kind k : {kRgba, kPalette, kRgb16, kAdam7}) {
+      std::string name = std::string(argv[1] + 7) + "/" + KindName(k) + ".png";
+      if (FILE* f = std::fopen(name.c_str(), "wb")) {
+        std::fwrite(File(k).data(), 1, File(k).size(), f);
+        std::fclose(f);
+      }
+    }
+    return 0;
+  }
   for (Kind k : {kRgba, kPalette, kRgb16, kAdam7}) {
     std::string n = KindName(k);
     benchmark::RegisterBenchmark(("Ours/" + n).c_str(), BM_Ours, k)->Unit(benchmark::kMillisecond);

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -113,6 +114,11 @@ class TChunkIEND : public TChunk {
 class TChunkIHDR : public TChunk {
   LB_CHUNK_CLASS(TChunkIHDR)
  public:
+  struct FreeDeleter {
+    void operator()(std::uint8_t* p) const { std::free(p); }
+  };
+  using AlphaBuffer = std::unique_ptr<std::uint8_t[], FreeDeleter>;
+
   explicit TChunkIHDR(TPngImage* owner);
   ~TChunkIHDR() override;
   void CopyFrom(const TChunk& other) override;
@@ -165,7 +171,7 @@ class TChunkIHDR : public TChunk {
   BITMAPINFO headerInfo_{};
   std::int32_t rowStride_ = 0;
   std::uint8_t* pixelBits_ = nullptr;
-  std::unique_ptr<std::uint8_t[]> alphaPlane_;
+  AlphaBuffer alphaPlane_;
   std::uint64_t storageBytes_ = 0;  // counted against the image's storage limit
   std::uint32_t imageWidth_ = 0;
   std::int32_t imageHeight_ = 0;

@@ -94,9 +94,9 @@ void TChunkIHDR::PrepareStorageFor(bool lowGreyAlpha) {
   rowStride_ = std::int32_t(stride);
 
   if (alpha && width * height > 0) {
-    alphaPlane_.reset(new (std::nothrow) std::uint8_t[width * height]);
+    // calloc hands out fresh zero pages for large planes without writing them first.
+    alphaPlane_.reset(static_cast<std::uint8_t*>(std::calloc(width * height, 1)));
     if (!alphaPlane_) RaisePngError<EPngOutMemory>(OwnerImage(), png_messages::kOutMemory);
-    std::memset(alphaPlane_.get(), 0, width * height);
   }
   storageDC_ = CreateCompatibleDC(nullptr);
   if (!storageDC_) RaisePngError<EPngOutMemory>(OwnerImage(), png_messages::kOutMemory);
@@ -111,14 +111,14 @@ void TChunkIHDR::PrepareStorageFor(bool lowGreyAlpha) {
     OwnerImage()->StorageInUse() += bytes;
     OwnerImage()->DeletePaletteCache();
   }
-  if (pixelBits_) std::memset(pixelBits_, 0, std::size_t(stride * height));
+  // The platform's DIB sections start out zeroed, so the pixels are already cleared.
 }
 
 void TChunkIHDR::CreateOpaqueAlphaPlane() {
   std::uint64_t n = std::uint64_t(imageWidth_) * std::uint64_t(std::max(imageHeight_, 0));
   if (OwnerImage() && OwnerImage()->StorageInUse() + n > OwnerImage()->MaxStorageBytes())
     RaisePngError<EPngOutMemory>(OwnerImage(), png_messages::kOutMemory);
-  std::unique_ptr<std::uint8_t[]> plane(new (std::nothrow) std::uint8_t[std::max<std::uint64_t>(n, 1)]);
+  AlphaBuffer plane(static_cast<std::uint8_t*>(std::malloc(std::max<std::uint64_t>(n, 1))));
   if (!plane) RaisePngError<EPngOutMemory>(OwnerImage(), png_messages::kOutMemory);
   std::memset(plane.get(), 255, n);
   alphaPlane_ = std::move(plane);

@@ -14,6 +14,10 @@
 #include <emmintrin.h>
 #define LB_PNG_SSE2 1
 #endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <tmmintrin.h>
+#define LB_PNG_SSSE3 1
+#endif
 
 namespace pngrow {
 
@@ -324,6 +328,51 @@ void Rgba16(const std::uint8_t* s, std::uint8_t* d, std::uint8_t* a, std::uint32
   }
 }
 
+#ifdef LB_PNG_SSSE3
+// Byte shuffles, chosen at run time when the processor has them. The 16-byte stores run
+// ahead into the next pixels' bytes, which the following step or the scalar tail writes
+// again, so they stop six pixels before the row's end.
+__attribute__((target("ssse3"))) void Rgba8Ssse3(const std::uint8_t* s, std::uint8_t* d, std::uint8_t* a,
+                                                 std::uint32_t w, const std::uint8_t*) {
+  const __m128i toBgr = _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
+  const __m128i toAlpha = _mm_setr_epi8(3, 7, 11, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+  std::uint32_t x = 0;
+  for (; x + 6 <= w; x += 4, s += 16, d += 12) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_shuffle_epi8(v, toBgr));
+    std::int32_t al = _mm_cvtsi128_si32(_mm_shuffle_epi8(v, toAlpha));
+    std::memcpy(a + x, &al, 4);
+  }
+  for (; x < w; ++x, s += 4, d += 3) {
+    d[0] = s[2];
+    d[1] = s[1];
+    d[2] = s[0];
+    a[x] = s[3];
+  }
+}
+
+__attribute__((target("ssse3"))) void Rgb8Ssse3(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*,
+                                                std::uint32_t w, const std::uint8_t*) {
+  const __m128i swap = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
+  std::uint32_t x = 0;
+  for (; x + 6 <= w; x += 5, s += 15, d += 15) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_shuffle_epi8(v, swap));
+  }
+  for (; x < w; ++x, s += 3, d += 3) {
+    std::uint8_t r = s[0];
+    d[1] = s[1];
+    d[0] = s[2];
+    d[2] = r;
+  }
+}
+
+bool HaveSsse3() {
+  static const bool have = __builtin_cpu_supports("ssse3");
+  return have;
+}
+#endif
+
 // ---------------------------------------------------------------------------------------
 // Adam7 converters: the storage row was cleared, so packed samples are OR-ed in.
 
@@ -402,6 +451,9 @@ RowConverter PickRowConverter(unsigned colorType, unsigned d, bool identityGamma
       }
       return nullptr;
     case 2:
+#ifdef LB_PNG_SSSE3
+      if (d == 8 && identityGamma && HaveSsse3()) return Rgb8Ssse3;
+#endif
       if (d == 8) return identityGamma ? Rgb8<Identity> : Rgb8<Mapped>;
       if (d == 16) return identityGamma ? Rgb16<Identity> : Rgb16<Mapped>;
       return nullptr;
@@ -410,6 +462,9 @@ RowConverter PickRowConverter(unsigned colorType, unsigned d, bool identityGamma
       if (d == 16) return GreyAlpha16;
       return nullptr;
     case 6:
+#ifdef LB_PNG_SSSE3
+      if (d == 8 && identityGamma && HaveSsse3()) return Rgba8Ssse3;
+#endif
       if (d == 8) return identityGamma ? Rgba8<Identity> : Rgba8<Mapped>;
       if (d == 16) return identityGamma ? Rgba16<Identity> : Rgba16<Mapped>;
       return nullptr;
