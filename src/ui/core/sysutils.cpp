@@ -190,8 +190,11 @@ std::string ExpandFileName(const std::string& fileName) {
     i = j + 1;
   }
   std::string out;
-  for (const auto& p : parts) out += "/" + p;
-  if (out.empty()) out = "/";
+  for (const auto& p : parts) {
+    out += '/';
+    out += p;
+  }
+  if (out.empty()) out.push_back('/');
   if (path.size() > 1 && path.back() == '/' && out != "/") out += '/';
   return out;
 }
