@@ -71,7 +71,6 @@ class TListBox : public TCustomControl {
   virtual void DrawItem(int index, const RECT& rect, TOwnerDrawState state);
 
  private:
-  class TListBoxStrings;
   void ItemsChanged();
   void MakeVisible(int index);
   void InvalidateItem(int index);
