@@ -1,0 +1,53 @@
+// The launcher's entry: module initialisation, the start-up steps up to the main window,
+// the run, and the seam through which it reaches the shell and finds its own folder.
+#pragma once
+
+#include <string>
+
+#include "platform/gdi/wintypes.h"
+
+class TMainForm;
+
+// The signature of ShellExecuteA.
+using TShellExecuteFn = HINSTANCE (*)(HWND parent, const char* verb, const char* file, const char* parameters,
+                                      const char* directory, int showCommand);
+
+// Where the launcher lives and how it hands files and addresses to the shell. It is the
+// launcher's one process-wide setting besides the product title and the busy counter,
+// set by StartLauncher before the main window exists and only read afterwards, so tests
+// can run the whole launcher in-process against a folder of their own and record every
+// shell request instead of starting programs.
+struct TLauncherHost {
+  // The executable's folder, ending in a separator; "" = the running executable's.
+  std::string folder;
+  // null = ShellExecuteA.
+  TShellExecuteFn shellExecute = nullptr;
+};
+
+// The host in force (folder and shell function always filled in).
+const TLauncherHost& LauncherHost();
+// The folder of the running executable as the launcher sees it ("" when it is unknown).
+std::string LauncherFolder();
+// Hands a request to the host's shell function.
+HINSTANCE LauncherShellExecute(HWND parent, const char* verb, const char* file, const char* parameters,
+                               const char* directory, int showCommand);
+
+// The folder followed by the platform's path separator, unless it already ends in one.
+std::string FolderWithBackslash(const std::string& folder);
+
+// The product title as the program entry reads it: key "Name" of section "SYSTEM" of
+// lame.dll in `folder`, "" when anything is missing.
+std::string ReadProductTitle(const std::string& folder);
+
+// Runs once per process before anything else: installs the system hand cursor as the
+// hand-point cursor, registers the window classes and the embedded window definitions.
+void InitLauncherModule();
+
+// The program entry up to the run: takes the folder, reads the product title, makes it
+// the application title, initialises the application (the window system must be running
+// or is started as the application decides) and creates the main window. Returns it.
+TMainForm* StartLauncher(const TLauncherHost& host = {});
+
+// The whole program entry: StartLauncher, then the application's run until the quit
+// request. Returns the exit code.
+int RunLauncher(const TLauncherHost& host = {});

@@ -1,0 +1,226 @@
+// TMainForm: creation steps, the start-up message, the lists and their drawing, the help
+// menu and the program starts.
+#include "launcher/mainform.h"
+
+#include "launcher/busy.h"
+#include "launcher/catalogue.h"
+#include "launcher/launcher.h"
+
+namespace {
+
+constexpr TColor kItemColor = TColor(0x00FFFFFF);
+constexpr TColor kItemTextColor = TColor(0x00000000);
+constexpr TColor kSelectedColor = TColor(0x00808080);
+constexpr TColor kSelectedTextColor = TColor(0x00FFFFFF);
+
+constexpr int kCategoryItemHeight = 80;
+constexpr int kTaskItemHeight = 75;
+// Offsets of a task item's content from its top-left corner.
+constexpr int kTaskTextLeft = 100;
+constexpr int kTaskLineTop[4] = {5, 25, 40, 55};
+
+}  // namespace
+
+TMainForm::TMainForm(TComponent* owner) : TForm(owner) {
+  RegisterMethod("FormCreate", TNotifyEvent([this](TObject* s) { FormCreate(s); }));
+  RegisterMethod("FormShow", TNotifyEvent([this](TObject* s) { FormShow(s); }));
+  RegisterMethod("ListBoxMainClick", TNotifyEvent([this](TObject* s) { ListBoxMainClick(s); }));
+  RegisterMethod("ListBoxDataClick", TNotifyEvent([this](TObject* s) { ListBoxDataClick(s); }));
+  RegisterMethod("ListBoxMainDrawItem", TDrawItemEvent([this](TWinControl* c, int i, const RECT& r, TOwnerDrawState st) {
+                   ListBoxMainDrawItem(c, i, r, st);
+                 }));
+  RegisterMethod("ListBoxDataDrawItem", TDrawItemEvent([this](TWinControl* c, int i, const RECT& r, TOwnerDrawState st) {
+                   ListBoxDataDrawItem(c, i, r, st);
+                 }));
+  RegisterMethod("ListBoxDataMouseMove",
+                 TMouseMoveEvent([this](TObject* s, TShiftState sh, int x, int y) { ListBoxDataMouseMove(s, sh, x, y); }));
+  RegisterMethod("ButtonHelpClick", TNotifyEvent([this](TObject* s) { ButtonHelpClick(s); }));
+  RegisterMethod("ButtonOKClick", TNotifyEvent([this](TObject* s) { ButtonOKClick(s); }));
+  RegisterMethod("MediaOntheWeb1Click", TNotifyEvent([this](TObject* s) { MediaOntheWeb1Click(s); }));
+  RegisterMethod("AboutMedia1Click", TNotifyEvent([this](TObject* s) { AboutMedia1Click(s); }));
+  SetMessageHandler(WM_LAUNCHER_STARTUP, [this](TMessage& m) { return StartupMessage(m); });
+  ReadForm(kMainFormResource);
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::BindFields() {
+  ListBoxMain = FindField<TListBox>(this, "ListBoxMain");
+  ListBoxData = FindField<TListBox>(this, "ListBoxData");
+  ButtonHelp = FindField<TButton>(this, "ButtonHelp");
+  ButtonOK = FindField<TButton>(this, "ButtonOK");
+  Bevel1 = FindField<TBevel>(this, "Bevel1");
+  PopupMenu = FindField<TPopupMenu>(this, "PopupMenu");
+  MediaOntheWeb1 = FindField<TMenuItem>(this, "MediaOntheWeb1");
+  AboutMedia1 = FindField<TMenuItem>(this, "AboutMedia1");
+}
+
+// ---------------------------------------------------------------------------------------
+// Creation and start-up
+
+void TMainForm::FormCreate(TObject*) {
+  BindFields();
+  const std::string& title = Application->Title();
+  SetCaption(title);
+  // The design captions are patterns with one %s for the product title.
+  MediaOntheWeb1->SetCaption(Format(MediaOntheWeb1->Caption(), title));
+  AboutMedia1->SetCaption(Format(AboutMedia1->Caption(), title));
+  SelectEdition(title);
+
+  ListBoxMain->SetStyle(lbOwnerDrawFixed);
+  ListBoxMain->SetItemHeight(kCategoryItemHeight);
+  for (const char* name : kCategoryNames) ListBoxMain->Items()->Add(name);
+  ListBoxData->SetStyle(lbOwnerDrawFixed);
+  ListBoxData->SetItemHeight(kTaskItemHeight);
+
+  ListBoxMain->SetDoubleBuffered(true);
+  ListBoxData->SetDoubleBuffered(true);
+  SetDoubleBuffered(true);
+
+  // Deferred to the message loop, so the companion program starts once the window is up.
+  PostMessageA(Handle(), WM_LAUNCHER_STARTUP, 0, 0);
+}
+
+void TMainForm::SelectEdition(const std::string& title) {
+  if (const TEdition* e = FindEdition(title)) {
+    WebAddress = e->webAddress;
+    OrderAddress = e->orderAddress;
+    SupportAddress = e->supportAddress;
+    return;
+  }
+  // The remaining creation steps still run and the start-up message still arrives: the
+  // quit request is retrieved only after the messages posted before it.
+  Application->Terminate();
+}
+
+bool TMainForm::StartupMessage(TMessage&) {
+  Show();
+  BringToFront();
+  const std::string folder = LauncherFolder();
+  // Without its own folder the launcher would start whatever lies in some other one.
+  if (!folder.empty()) {
+    const std::string path = FolderWithBackslash(folder) + "vemp.exe";
+    LauncherShellExecute(Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOW);
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Lists
+
+void TMainForm::FormShow(TObject* sender) {
+  ListBoxMain->SetItemIndex(0);
+  ListBoxMain->Repaint();
+  ListBoxMainClick(sender);
+}
+
+void TMainForm::ListBoxMainClick(TObject*) {
+  const int category = ListBoxMain->ItemIndex();
+  if (category < 0 || category >= kCategoryCount) return;
+  const std::string& title = Application->Title();
+  TStrings* items = ListBoxData->Items();
+  items->BeginUpdate();
+  items->Clear();
+  for (int task = 0; task < TaskCount(category); ++task) items->Add(TaskText(category, task, title));
+  items->EndUpdate();
+  ListBoxData->SetItemIndex(0);
+  ListBoxData->Repaint();
+}
+
+void TMainForm::ListBoxDataClick(TObject*) {
+  if (const char* program = TaskProgram(ListBoxMain->ItemIndex(), ListBoxData->ItemIndex())) StartProgram(program);
+}
+
+void TMainForm::ListBoxDataMouseMove(TObject*, TShiftState, int x, int y) {
+  const int index = ListBoxData->ItemAtPos(POINT{x, y}, true);
+  if (index >= 0) ListBoxData->SetItemIndex(index);
+}
+
+void TMainForm::FillItem(TCanvas* canvas, const RECT& rect, TOwnerDrawState state) {
+  canvas->Brush()->SetColor(kItemColor);
+  canvas->Font()->SetColor(kItemTextColor);
+  canvas->FillRect(rect);
+  if (state.Contains(odSelected)) {
+    canvas->Brush()->SetColor(kSelectedColor);
+    canvas->FillRect(rect);
+    canvas->Font()->SetColor(kSelectedTextColor);
+  }
+}
+
+void TMainForm::ListBoxMainDrawItem(TWinControl*, int index, const RECT& rect, TOwnerDrawState state) {
+  TCanvas* c = ListBoxMain->Canvas();
+  FillItem(c, rect, state);
+  // The category icon belongs here, over the background and under the name.
+  const std::string text = ListBoxMain->Items()->Strings(index);
+  // Centred on the list's outer width (border included), as the window was designed.
+  const int outerWidth = ListBoxMain->Width();
+  const int itemHeight = ListBoxMain->ItemHeight();
+  c->TextOut(rect.left + (outerWidth - c->TextWidth(text)) / 2, rect.top + (itemHeight - c->TextHeight(text)) / 2 + 25,
+             text);
+  if (state.Contains(odFocused)) c->DrawFocusRect(rect);
+}
+
+void TMainForm::ListBoxDataDrawItem(TWinControl*, int index, const RECT& rect, TOwnerDrawState state) {
+  TCanvas* c = ListBoxData->Canvas();
+  FillItem(c, rect, state);
+  // The task icon belongs here, over the background and under the text.
+  std::string rest = ListBoxData->Items()->Strings(index);
+  const TFontStyles regular = c->Font()->Style();
+  for (int line = 0; line < 4; ++line) {
+    std::string text;
+    if (line < 3) {
+      const std::size_t cr = rest.find('\r');
+      text = rest.substr(0, cr);
+      rest = cr == std::string::npos ? std::string() : rest.substr(cr + 1);
+    } else {
+      text = rest;  // everything after the third carriage return, unchanged
+    }
+    TFontStyles style = regular;
+    if (line == 0) style.Include(fsBold);
+    c->Font()->SetStyle(style);
+    c->TextOut(rect.left + kTaskTextLeft, rect.top + kTaskLineTop[line], text);
+  }
+  c->Font()->SetStyle(regular);
+  if (state.Contains(odFocused)) c->DrawFocusRect(rect);
+}
+
+// ---------------------------------------------------------------------------------------
+// Buttons, menu and program starts
+
+void TMainForm::ButtonHelpClick(TObject*) {
+  const POINT origin = ClientToScreen(POINT{0, 0});
+  PopupMenu->Popup(origin.x + ButtonHelp->Left(), origin.y + ButtonHelp->Top() + ButtonHelp->Height());
+}
+
+void TMainForm::ButtonOKClick(TObject*) { Close(); }
+
+void TMainForm::MediaOntheWeb1Click(TObject*) {
+  BeginBusy();
+  try {
+    LauncherShellExecute(Application->Handle(), "open", WebAddress.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+  } catch (...) {
+    EndBusy();
+    throw;
+  }
+  EndBusy();
+}
+
+void TMainForm::AboutMedia1Click(TObject*) {
+  // The About dialog opens from here once the program has one.
+}
+
+void TMainForm::StartProgram(const std::string& fileName) {
+  BeginBusy();
+  try {
+    const std::string folder = LauncherFolder();
+    // Without its own folder the launcher would start whatever lies in some other one.
+    if (!folder.empty()) {
+      const std::string path = FolderWithBackslash(folder) + fileName;
+      LauncherShellExecute(Application->Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+    }
+  } catch (...) {
+    EndBusy();
+    throw;
+  }
+  EndBusy();
+}
