@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     if (cmd == "decode" && argc == 4) return Decode(argv[2], argv[3]);
     if (cmd == "time" && (argc == 3 || argc == 4)) return Time(argv[2], argc == 4 ? std::atoi(argv[3]) : 20);
   } catch (const Exception& e) {
-    std::printf("error %s %s\n", e.ClassName(), Escaped(e.Message()).c_str());
+    std::printf("error %s: %s\n", e.ClassName(), Escaped(e.Message()).c_str());
     return 1;
   }
   return Usage();

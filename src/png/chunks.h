@@ -180,7 +180,9 @@ class TChunkIHDR : public TChunk {
 };
 
 // The image data. Reading it decodes the whole picture from this and every directly
-// following IDAT chunk; the body is not kept.
+// following IDAT chunk; the body is not kept. There is no encoder: writing frames the
+// stored body as it is (empty after a read), so a written image keeps its chunks but not
+// its pixels.
 class TChunkIDAT : public TChunk {
   LB_CHUNK_CLASS(TChunkIDAT)
  public:

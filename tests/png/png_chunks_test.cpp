@@ -14,7 +14,7 @@ namespace {
 
 Bytes WithChunks(int ct, int depth, std::uint32_t w, std::uint32_t h, std::vector<Chunk> before,
                  std::vector<Chunk> after = {}, std::uint32_t seed = 3) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(w, h, ct, depth, seed);
   s.beforeData = std::move(before);
   s.afterData = std::move(after);
@@ -170,7 +170,7 @@ TEST(Gamma, NeutralValueAndZeroGiveIdentityMaps) {
 }
 
 TEST(Gamma, RgbaAlphaIsNotMapped) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(4, 1, 6, 8, 1);
   s.image.samples[0] = {100, 100, 100, 77, 0, 0, 0, 128, 255, 255, 255, 200, 10, 20, 30, 0};
   s.beforeData.push_back({"gAMA", Be32(30000)});
@@ -239,7 +239,7 @@ INSTANTIATE_TEST_SUITE_P(All, TransparencyTest, ::testing::ValuesIn(kTrnsCases),
 // Copying, alpha channels, bitmap import
 
 TEST(ImageOps, CopyKeepsChunksPixelsAndColours) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(7, 5, 0, 4, 9);
   s.beforeData.push_back({"gAMA", Be32(60000)});
   s.beforeData.push_back({"tRNS", {0, 3}});
@@ -308,7 +308,7 @@ TEST(ImageOps, Import24BitBitmap) {
 
 TEST(DecodeEdges, Adam7OneByOneAndWidthFive) {
   for (std::uint32_t w : {1u, 5u}) {
-    PngSpec s;
+    PngPlan s;
     s.image = RandomImage(w, 1, 2, 8, w);
     s.interlace = 1;
     TPngImage png;
@@ -321,7 +321,7 @@ TEST(DecodeEdges, Adam7OneByOneAndWidthFive) {
 }
 
 TEST(DecodeEdges, FilterTypeFiveLeavesRowUnfiltered) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(4, 2, 0, 8, 2);
   s.filter = 5;
   TPngImage png;
@@ -330,7 +330,7 @@ TEST(DecodeEdges, FilterTypeFiveLeavesRowUnfiltered) {
 }
 
 TEST(DecodeEdges, SixteenBitKeepsHighByte) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(1, 1, 2, 16, 1);
   s.image.samples[0] = {18 * 256 + 255, 7, 65535};
   TPngImage png;

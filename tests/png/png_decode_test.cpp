@@ -38,18 +38,18 @@ std::string Name(const Case& c) {
 }
 
 Bytes MakeFile(const Case& c, std::uint32_t seed) {
-  PngSpec spec;
-  spec.image = RandomImage(c.width, c.height, c.format.colorType, c.format.bitDepth, seed);
-  spec.interlace = c.interlace;
-  spec.filter = c.filter;
-  spec.idatPieces = c.pieces;
+  PngPlan plan;
+  plan.image = RandomImage(c.width, c.height, c.format.colorType, c.format.bitDepth, seed);
+  plan.interlace = c.interlace;
+  plan.filter = c.filter;
+  plan.idatPieces = c.pieces;
   if (c.gama) {
     Bytes g(4);
     PutBE32(g.data(), c.gama);
-    spec.beforeData.push_back({"gAMA", g});
+    plan.beforeData.push_back({"gAMA", g});
   }
-  if (c.format.colorType == 3) spec.beforeData.push_back({"PLTE", PaletteBody(1 << c.format.bitDepth)});
-  return BuildPng(spec);
+  if (c.format.colorType == 3) plan.beforeData.push_back({"PLTE", PaletteBody(1 << c.format.bitDepth)});
+  return BuildPng(plan);
 }
 
 // Compares the image with libpng's decoding; returns "" or the first mismatch.

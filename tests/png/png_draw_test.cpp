@@ -53,7 +53,7 @@ COLORREF Blend(unsigned a, COLORREF src, COLORREF bg) {
 }
 
 Bytes RgbaFile(std::uint32_t w, std::uint32_t h, int alphaMode) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(w, h, 6, 8, 11);
   for (auto& row : s.image.samples)
     for (std::size_t i = 3; i < row.size(); i += 4)
@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Alpha, AlphaBlendTest, ::testing::Values(0, 1, 2, 3),
                          [](const auto& info) { return AlphaName(info.param); });
 
 TEST(AlphaDraw, HalfAlphaOverBlackGives128) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(1, 1, 6, 8, 1);
   s.image.samples[0] = {255, 255, 255, 128};
   TPngImage png;
@@ -111,7 +111,7 @@ TEST(AlphaDraw, LargerRectangleDrawsOnceAtNaturalSize) {
 }
 
 TEST(AlphaDraw, GreyAlphaAndPaletteAlpha) {
-  PngSpec grey;
+  PngPlan grey;
   grey.image = RandomImage(6, 3, 4, 8, 5);
   TPngImage g;
   Load(g, BuildPng(grey));
@@ -120,7 +120,7 @@ TEST(AlphaDraw, GreyAlphaAndPaletteAlpha) {
   EXPECT_EQ(Check(s, 6, 3, [&](int x, int y) { return Blend(g.AlphaRow(y)[x], g.PixelColor(x, y), kBackground); }), "");
 
   // A 4-bit palette image of width 3 blends exactly three pixels per row.
-  PngSpec pal;
+  PngPlan pal;
   pal.image = RandomImage(3, 2, 3, 4, 6);
   pal.beforeData.push_back({"PLTE", PaletteBody(16)});
   Bytes trns(16);
@@ -140,7 +140,7 @@ TEST(AlphaDraw, GreyAlphaAndPaletteAlpha) {
 }
 
 TEST(OpaqueDraw, StretchedToTwiceTheSize) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(4, 3, 2, 8, 8);
   TPngImage png;
   Load(png, BuildPng(s));
@@ -152,7 +152,7 @@ TEST(OpaqueDraw, StretchedToTwiceTheSize) {
 
 TEST(OpaqueDraw, PaletteAndGreyImages) {
   for (int depth : {1, 2, 4, 8}) {
-    PngSpec s;
+    PngPlan s;
     s.image = RandomImage(9, 3, 3, depth, 9);
     s.beforeData.push_back({"PLTE", PaletteBody(1 << depth)});
     TPngImage png;
@@ -176,7 +176,7 @@ class KeyColorTest : public ::testing::TestWithParam<KeyCase> {};
 
 TEST_P(KeyColorTest, OnlyKeyedSamplesShowTheBackground) {
   const KeyCase& c = GetParam();
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(8, 4, c.colorType, c.depth, 21);
   int ch = Channels(c.colorType);
   // Every other pixel carries the key; the rest differ from it in their raw samples.
@@ -224,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(All, KeyColorTest, ::testing::ValuesIn(kKeyCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(KeyDraw, PaletteKeyHidesEveryIndexOfThatColour) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(4, 1, 3, 8, 1);
   s.image.samples[0] = {0, 1, 2, 3};
   Bytes plte = {10, 20, 30, 40, 50, 60, 10, 20, 30, 70, 80, 90};  // entries 0 and 2 alike
@@ -242,7 +242,7 @@ TEST(KeyDraw, PaletteKeyHidesEveryIndexOfThatColour) {
 }
 
 TEST(KeyDraw, StretchedKeyImage) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(2, 1, 2, 8, 1);
   s.image.samples[0] = {1, 2, 3, 200, 100, 50};
   s.beforeData.push_back({"tRNS", {0, 1, 0, 2, 0, 3}});
@@ -257,7 +257,7 @@ TEST(KeyDraw, StretchedKeyImage) {
 // Pixel and palette access
 
 TEST(PixelAccess, SetPixelColorRoundTrips) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(5, 2, 2, 8, 1);
   TPngImage png;
   Load(png, BuildPng(s));
@@ -265,7 +265,7 @@ TEST(PixelAccess, SetPixelColorRoundTrips) {
   EXPECT_EQ(png.PixelColor(4, 1), 0x00ABCDEFu);
   png.SetPixelColor(5, 1, 0x111111);  // outside: ignored
 
-  PngSpec p;
+  PngPlan p;
   p.image = RandomImage(9, 2, 3, 1, 2);
   p.beforeData.push_back({"PLTE", {255, 255, 255, 0, 0, 0}});
   TPngImage pal;
@@ -277,7 +277,7 @@ TEST(PixelAccess, SetPixelColorRoundTrips) {
 }
 
 TEST(PixelAccess, PaletteHandleReflectsTheColourTable) {
-  PngSpec p;
+  PngPlan p;
   p.image = RandomImage(2, 2, 3, 8, 2);
   p.beforeData.push_back({"PLTE", PaletteBody(256)});
   TPngImage pal;
@@ -299,7 +299,7 @@ TEST(PixelAccess, PaletteHandleReflectsTheColourTable) {
   pal.SetPaletteHandle(mine);
   DeleteObject(mine);
   EXPECT_EQ(pal.ImageHeader().HeaderInfo().bmiColors[7].rgbRed, 1);
-  PngSpec rgb;
+  PngPlan rgb;
   rgb.image = RandomImage(2, 2, 2, 8, 2);
   TPngImage r;
   Load(r, BuildPng(rgb));
@@ -307,7 +307,7 @@ TEST(PixelAccess, PaletteHandleReflectsTheColourTable) {
 }
 
 TEST(Export, KeyImageBecomesTransparentBitmap) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(3, 2, 2, 8, 1);
   s.beforeData.push_back({"tRNS", {0, 1, 0, 2, 0, 3}});
   TPngImage png;

@@ -44,14 +44,14 @@ const char* kCannotResize = "The " PNG_Q
                             "image from a bitmap.";
 
 Bytes Rgba(std::uint32_t w = 6, std::uint32_t h = 4, std::size_t pieces = 1) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(w, h, 6, 8, 5);
   s.idatPieces = pieces;
   return BuildPng(s);
 }
 
 Bytes Palette(std::uint32_t w, std::uint32_t h, int depth, const Bytes& plte) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(w, h, 3, depth, 3);
   s.beforeData.push_back({"PLTE", plte});
   return BuildPng(s);
@@ -246,7 +246,7 @@ TEST(ReadLimits, StorageLimitIsPerImageAndCoversRepeatedHeaders) {
 }
 
 TEST(ReadLimits, WideImagesAreAcceptedUpTo65535) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(65535, 1, 0, 1, 1);
   Raised r = ReadBytes(BuildPng(s));
   EXPECT_EQ(r.className, "") << r.message;
@@ -337,7 +337,7 @@ TEST(OperationErrors, SettingTheWidthKeepsTheSize) {
 TEST(OperationErrors, PaletteIndexBeyondTheEntriesRaises) {
   // Two entries, but indexes up to 255 in the data.
   TPngImage png;
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(8, 2, 3, 8, 1);
   s.image.samples[0][0] = 1;
   s.image.samples[0][1] = 200;
@@ -354,7 +354,7 @@ TEST(OperationErrors, PaletteIndexBeyondTheEntriesRaises) {
 }
 
 TEST(OperationErrors, PaletteImageWithoutPlteNeverLooksEntriesUp) {
-  PngSpec s;
+  PngPlan s;
   s.image = RandomImage(4, 4, 3, 4, 1);
   s.beforeData.push_back({"tRNS", {0, 128}});
   TPngImage png;

@@ -152,20 +152,20 @@ Bytes Deflate(const Bytes& data, int level) {
   return out;
 }
 
-Bytes BuildPng(const PngSpec& spec) {
-  const RawImage& img = spec.image;
+Bytes BuildPng(const PngPlan& plan) {
+  const RawImage& img = plan.image;
   Bytes out = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
   auto add = [&](const Bytes& b) { out.insert(out.end(), b.begin(), b.end()); };
-  add(ChunkBytes("IHDR", IhdrBody(img.width, img.height, img.bitDepth, img.colorType, spec.interlace)));
-  for (const Chunk& c : spec.beforeData) add(ChunkBytes(c.type, c.body));
-  Bytes z = Deflate(FilteredData(img, spec.interlace, spec.filter));
-  std::size_t pieces = std::max<std::size_t>(1, spec.idatPieces);
+  add(ChunkBytes("IHDR", IhdrBody(img.width, img.height, img.bitDepth, img.colorType, plan.interlace)));
+  for (const Chunk& c : plan.beforeData) add(ChunkBytes(c.type, c.body));
+  Bytes z = Deflate(FilteredData(img, plan.interlace, plan.filter));
+  std::size_t pieces = std::max<std::size_t>(1, plan.idatPieces);
   std::size_t step = (z.size() + pieces - 1) / pieces;
   for (std::size_t i = 0; i < pieces; ++i) {
     std::size_t a = std::min(z.size(), i * step), b = std::min(z.size(), a + step);
     add(ChunkBytes("IDAT", Bytes(z.begin() + std::ptrdiff_t(a), z.begin() + std::ptrdiff_t(b))));
   }
-  for (const Chunk& c : spec.afterData) add(ChunkBytes(c.type, c.body));
+  for (const Chunk& c : plan.afterData) add(ChunkBytes(c.type, c.body));
   add(ChunkBytes("IEND", {}));
   return out;
 }

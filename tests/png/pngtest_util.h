@@ -35,7 +35,7 @@ Bytes IhdrBody(std::uint32_t w, std::uint32_t h, int bitDepth, int colorType, in
 Bytes FilteredData(const RawImage& img, int interlace, int filter);
 Bytes Deflate(const Bytes& data, int level = 6);
 
-struct PngSpec {
+struct PngPlan {
   RawImage image;
   int interlace = 0;
   int filter = -1;
@@ -43,7 +43,7 @@ struct PngSpec {
   std::vector<Chunk> afterData;   // before IEND
   std::size_t idatPieces = 1;     // the compressed data split over this many IDAT chunks
 };
-Bytes BuildPng(const PngSpec& spec);
+Bytes BuildPng(const PngPlan& plan);
 // A palette of n distinct colours as a PLTE body.
 Bytes PaletteBody(int n, std::uint32_t seed = 7);
 
