@@ -1,0 +1,139 @@
+#include "launcher_fixture.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "launcher/busy.h"
+
+namespace launchertest {
+
+namespace {
+std::vector<ShellCall> g_calls;
+ShellBehaviour g_behaviour = ShellBehaviour::kSucceed;
+}  // namespace
+
+HINSTANCE RecordingShell(HWND parent, const char* verb, const char* file, const char* parameters,
+                         const char* directory, int showCommand) {
+  ShellCall c;
+  c.parent = parent;
+  c.verb = verb ? verb : "(null)";
+  c.file = file ? file : "(null)";
+  c.parametersNull = parameters == nullptr;
+  c.directoryNull = directory == nullptr;
+  c.showCommand = showCommand;
+  c.parentVisible = parent && IsWindowVisible(parent);
+  c.screenCursor = Screen->Cursor();
+  c.busyCount = BusyCount();
+  g_calls.push_back(c);
+  switch (g_behaviour) {
+    case ShellBehaviour::kSucceed: return reinterpret_cast<HINSTANCE>(std::intptr_t(42));
+    case ShellBehaviour::kFileNotFound: return reinterpret_cast<HINSTANCE>(std::intptr_t(2));
+    case ShellBehaviour::kThrow: throw std::runtime_error("The shell is out of order");
+  }
+  return nullptr;
+}
+
+std::vector<ShellCall>& ShellCalls() { return g_calls; }
+void SetShellBehaviour(ShellBehaviour behaviour) { g_behaviour = behaviour; }
+
+TempFolder::TempFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "launcher-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern + "/";
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+void TempFolder::Write(const std::string& name, const std::string& body, bool executable) const {
+  {
+    std::ofstream out(path_ + name, std::ios::binary | std::ios::trunc);
+    out.write(body.data(), std::streamsize(body.size()));
+  }
+  if (executable) chmod((path_ + name).c_str(), 0755);
+}
+
+bool TempFolder::Exists(const std::string& name) const { return access((path_ + name).c_str(), F_OK) == 0; }
+
+std::string TempFolder::Read(const std::string& name) const {
+  std::ifstream in(path_ + name, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string ProductFile(const std::string& title) {
+  return "[SYSTEM]\nName=" + title + "\nVersion=2.0\nCompany=Tarnhollow Software\n";
+}
+
+void LauncherTest::SetUp() {
+  ASSERT_TRUE(headless::Enable(1024, 768));
+  DoneApplicationObjects();
+  InitApplicationObjects();
+  InitLauncherModule();
+  Application->OnShowException = [this](const std::string&, const std::string& message) {
+    errors.push_back(message);
+  };
+  g_calls.clear();
+  g_behaviour = ShellBehaviour::kSucceed;
+}
+
+void LauncherTest::TearDown() {
+  headless::SetIdleHandler(nullptr);
+  // Every start leaves the busy cursor as it found it.
+  EXPECT_EQ(BusyCount(), 0);
+  while (BusyCount() > 0) EndBusy();
+  DoneApplicationObjects();
+  ShutdownWindowSystem();
+  form = nullptr;
+}
+
+TMainForm* LauncherTest::Start(const std::optional<std::string>& body) {
+  if (body) folder.Write("lame.dll", *body);
+  TLauncherHost host;
+  host.folder = folder.Path();
+  host.shellExecute = &RecordingShell;
+  form = StartLauncher(host);
+  return form;
+}
+
+void LauncherTest::ShowAndPump() {
+  form->Show();
+  Pump();
+}
+
+void LauncherTest::ClickCategory(int category) {
+  const POINT p = CategoryPoint(category);
+  headless::ClickAt(form->ListBoxMain->Handle(), p.x, p.y);
+  Pump();
+}
+
+void LauncherTest::HoverTask(int task) {
+  const POINT p = TaskPoint(task);
+  headless::MovePointerTo(form->ListBoxData->Handle(), p.x, p.y);
+  Pump();
+}
+
+void LauncherTest::ClickTask(int task) {
+  const POINT p = TaskPoint(task);
+  headless::MovePointerTo(form->ListBoxData->Handle(), p.x, p.y);
+  headless::ClickAt(form->ListBoxData->Handle(), p.x, p.y);
+  Pump();
+}
+
+int LauncherTest::StartsOf(const std::string& program) const {
+  int n = 0;
+  for (const ShellCall& c : g_calls)
+    if (c.file == folder.Path() + program) ++n;
+  return n;
+}
+
+}  // namespace launchertest

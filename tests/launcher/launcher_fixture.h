@@ -1,0 +1,86 @@
+// Runs the launcher in-process on the headless window system: a private folder with the
+// product information file, the start-up steps of the program entry, and a shell
+// function that records every request instead of starting anything.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "launcher/launcher.h"
+#include "launcher/mainform.h"
+#include "platform/win/headless.h"
+
+namespace launchertest {
+
+// One request to the shell as the launcher made it, with what was on screen then.
+struct ShellCall {
+  HWND parent = nullptr;
+  std::string verb;
+  std::string file;
+  bool parametersNull = false;
+  bool directoryNull = false;
+  int showCommand = -1;
+  bool parentVisible = false;
+  TCursor screenCursor = crDefault;
+  int busyCount = 0;
+};
+
+enum class ShellBehaviour { kSucceed, kFileNotFound, kThrow };
+
+// The recording shell function handed to the launcher, and what it saw.
+HINSTANCE RecordingShell(HWND parent, const char* verb, const char* file, const char* parameters,
+                         const char* directory, int showCommand);
+std::vector<ShellCall>& ShellCalls();
+void SetShellBehaviour(ShellBehaviour behaviour);
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  // Ends in a separator.
+  const std::string& Path() const { return path_; }
+  void Write(const std::string& name, const std::string& body, bool executable = false) const;
+  bool Exists(const std::string& name) const;
+  std::string Read(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+// "[SYSTEM]\nName=<title>\n..." with a version and a company.
+std::string ProductFile(const std::string& title);
+
+class LauncherTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Writes lame.dll (none when `body` is empty) and runs the entry's steps up to the
+  // created main window, with the recording shell.
+  TMainForm* Start(const std::optional<std::string>& body);
+  // The run step's first part: shows the main window and handles what is queued.
+  void ShowAndPump();
+  static void Pump() { headless::PumpUntilIdle(); }
+
+  // Client point of an item of a list (inside its border), a little off the item's top.
+  static POINT CategoryPoint(int category) { return POINT{2 + 80, 2 + category * 80 + 40}; }
+  static POINT TaskPoint(int task) { return POINT{2 + 200, 2 + task * 75 + 30}; }
+  void ClickCategory(int category);
+  void HoverTask(int task);
+  void ClickTask(int task);
+
+  // The calls that started `program` (a file beside the launcher).
+  int StartsOf(const std::string& program) const;
+
+  TempFolder folder;
+  TMainForm* form = nullptr;
+  std::vector<std::string> errors;  // what the standard error box would have shown
+};
+
+}  // namespace launchertest
