@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The real launcher started from a copy of the demo suite on a private Xvfb: its window,
+# the companion start, a task start by pointer, the help menu's web link handed to
+# xdg-open, and OK ending the process with exit code 0.
+set -euo pipefail
+source "$E2E_DIR/lib.sh"
+tmp=$E2E_TMP
+suite=$tmp/suite
+cp -r "$BUILD/suite" "$suite"
+rm -f "$suite/started.log"
+
+# A stand-in for the desktop's opener, first on PATH, notes what it is handed.
+mkdir -p "$tmp/bin"
+cat >"$tmp/bin/xdg-open" <<EOS
+#!/bin/sh
+echo "\$1" >> "$tmp/xdg-open.log"
+EOS
+chmod +x "$tmp/bin/xdg-open"
+export PATH="$tmp/bin:$PATH"
+
+xdotool mousemove 0 0
+"$suite/launcher" >"$tmp/out.log" 2>"$tmp/err.log" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+
+wid=$(e2e_wait_window "Brimlow")
+eval "$(xdotool getwindowgeometry --shell "$wid")"   # X, Y, WIDTH, HEIGHT
+echo "window at $X,$Y size ${WIDTH}x$HEIGHT"
+[ "$WIDTH" -eq 658 ] && [ "$HEIGHT" -eq 478 ]
+
+# 1. The companion program started exactly once.
+e2e_wait_lines "$suite/started.log" 1
+sleep 0.5
+[ "$(cat "$suite/started.log")" = "vemp.exe" ]
+
+# 2. The window shows what the headless rendering shows, pixel for pixel.
+e2e_screenshot "$tmp/screen.png"
+convert "$tmp/screen.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$tmp/window.png"
+diff=$(compare -metric AE "$tmp/window.png" "$E2E_DIR/../golden/launcher_start.png" "$tmp/diff.png" 2>&1 || true)
+echo "pixels differing from the golden start picture: $diff"
+[ "$diff" = "0" ]
+
+# 3. Music, then the pointer onto "Audio CD" and a click: Merrock.exe starts once.
+xdotool mousemove $((X + 8 + 2 + 80)) $((Y + 8 + 2 + 80 + 40)) click 1
+sleep 0.3
+[ "$(wc -l <"$suite/started.log")" -eq 1 ]   # choosing a category starts nothing
+xdotool mousemove $((X + 184 + 2 + 200)) $((Y + 8 + 2 + 30))
+sleep 0.2
+[ "$(wc -l <"$suite/started.log")" -eq 1 ]   # pointing selects without starting
+xdotool click 1
+e2e_wait_lines "$suite/started.log" 2
+sleep 0.3
+[ "$(grep -c . "$suite/started.log")" -eq 2 ]
+[ "$(grep -cx Merrock.exe "$suite/started.log")" -eq 1 ]
+
+# 4. The Help button opens the menu at its bottom-left corner; "On the Web" hands the
+#    edition's web address to xdg-open.
+xdotool mousemove $((X + 8 + 20)) $((Y + 432 + 20)) click 1
+menu=""
+for i in $(seq 1 40); do
+  menu=$(xwininfo -root -tree | grep -oE "[0-9]+x[0-9]+\+$((X + 8))\+$((Y + 474))" | head -1 || true)
+  [ -n "$menu" ] && break
+  sleep 0.05
+done
+echo "menu: $menu"
+[ -n "$menu" ]
+xdotool mousemove $((X + 8 + 30)) $((Y + 474 + 8))
+sleep 0.1
+xdotool click 1
+e2e_wait_lines "$tmp/xdg-open.log" 1
+[ "$(cat "$tmp/xdg-open.log")" = "https://www.tarnhollow.example/brimlow/" ]
+
+# 5. OK closes the window; the process exits with 0.
+xdotool mousemove $((X + 568 + 40)) $((Y + 432 + 20)) click 1
+for i in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
+! kill -0 $pid 2>/dev/null
+status=0
+wait $pid || status=$?
+echo "exit status $status"
+[ "$status" -eq 0 ]
+[ "$(grep -c . "$suite/started.log")" -eq 2 ]
+[ ! -s "$tmp/err.log" ]
+echo "launcher e2e passed"

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# A product title that names no edition: the launcher shows its window, starts the
+# companion program once and then ends by itself, without any input.
+set -euo pipefail
+source "$E2E_DIR/lib.sh"
+tmp=$E2E_TMP
+suite=$tmp/suite
+cp -r "$BUILD/suite" "$suite"
+rm -f "$suite/started.log"
+printf '[SYSTEM]\nName=Nobody\nVersion=1.0\n' >"$suite/lame.dll"
+
+start=$(date +%s%N)
+"$suite/launcher" >"$tmp/out.log" 2>"$tmp/err.log" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+for i in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
+! kill -0 $pid 2>/dev/null
+status=0
+wait $pid || status=$?
+echo "ended by itself after $(( ($(date +%s%N) - start) / 1000000 )) ms with status $status"
+[ "$status" -eq 0 ]
+e2e_wait_lines "$suite/started.log" 1 5
+sleep 0.3
+[ "$(cat "$suite/started.log")" = "vemp.exe" ]
+
+# Without a display the launcher says so and fails.
+status=0
+DISPLAY= "$suite/launcher" 2>"$tmp/nodisplay.log" || status=$?
+cat "$tmp/nodisplay.log"
+[ "$status" -ne 0 ]
+grep -q "display" "$tmp/nodisplay.log"
+echo "launcher no-edition e2e passed"
