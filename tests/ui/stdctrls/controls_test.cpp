@@ -409,8 +409,10 @@ std::vector<std::uint8_t> BmpBytes(int w, int h, TColor color) {
 }
 
 std::vector<std::uint8_t> PictureData(const std::string& cls, const std::vector<std::uint8_t>& file, bool sizePrefix) {
-  std::vector<std::uint8_t> d{std::uint8_t(cls.size())};
-  d.insert(d.end(), cls.begin(), cls.end());
+  std::vector<std::uint8_t> d;
+  d.reserve(1 + cls.size() + 4 + file.size());
+  d.push_back(std::uint8_t(cls.size()));
+  for (char c : cls) d.push_back(std::uint8_t(c));
   if (sizePrefix) {
     const std::uint32_t n = std::uint32_t(file.size());
     for (int i = 0; i < 4; ++i) d.push_back(std::uint8_t(n >> (8 * i)));
