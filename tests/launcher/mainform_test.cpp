@@ -249,7 +249,11 @@ TEST_F(MainWindow, SelectedItemsAreGreyWithWhiteTextAndOneFocusRectangle) {
 
 TEST_F(MainWindow, CategoryNameIsCentredOnTheOuterWidth) {
   const headless::Frame f = Frame();
-  TCanvas* c = form->ListBoxMain->Canvas();
+  // Measured on a bitmap with the list's font: the list's own canvas has a device
+  // context only while it paints.
+  TBitmap measure(1, 1, pf32bit);
+  TCanvas* c = measure.Canvas();
+  c->Font()->Assign(form->ListBoxMain->Font());
   for (int i = 1; i < 4; ++i) {
     const std::string name = kCategoryNames[i];
     const int width = c->TextWidth(name), height = c->TextHeight(name);

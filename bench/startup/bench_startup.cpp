@@ -1,0 +1,248 @@
+// Start-up of the launcher against the floor: the time from starting the process to the
+// first presented frame of its main window on a private Xvfb, and its resident memory
+// after start-up, next to the same for bench_floor_x11 (a bare Xlib program presenting one
+// frame of the same size through MIT-SHM).
+//
+// How it is measured: this program is an X client of its own on the same server. It
+// watches the root window for the new top-level window being mapped, then reads three
+// pixels of the screen there (button face, white list, grey selected item) until all
+// three show the frame's colours. The window has no background, so nothing but a
+// presented frame can put those colours there. The clock starts just before posix_spawn.
+// Memory is VmRSS from /proc/<pid>/status 300 ms after the first frame.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string StartXvfb() {
+  static std::string display;
+  static bool tried = false;
+  if (tried) return display;
+  tried = true;
+  if (access("/usr/bin/Xvfb", X_OK) != 0) return display;
+  int fds[2];
+  if (pipe(fds) != 0) return display;
+  std::string fd = std::to_string(fds[1]);
+  const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                        "-noreset", nullptr};
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addclose(&fa, fds[0]);
+  static pid_t pid = 0;
+  int rc = posix_spawn(&pid, "/usr/bin/Xvfb", &fa, nullptr, const_cast<char**>(argv), environ);
+  posix_spawn_file_actions_destroy(&fa);
+  close(fds[1]);
+  if (rc != 0) {
+    close(fds[0]);
+    return display;
+  }
+  std::string number;
+  pollfd p{fds[0], POLLIN, 0};
+  while (poll(&p, 1, 10000) > 0) {
+    char c;
+    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+    number += c;
+  }
+  close(fds[0]);
+  if (number.empty()) return display;
+  display = ":" + number;
+  setenv("DISPLAY", display.c_str(), 1);
+  std::atexit([] {
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+  });
+  return display;
+}
+
+// A copy of the demo suite, so the companion stand-in's log stays out of the build.
+std::string SuiteCopy() {
+  static std::string folder;
+  if (!folder.empty()) return folder;
+  char pattern[] = "/tmp/bench-startup-XXXXXX";
+  if (!mkdtemp(pattern)) return folder;
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::copy(fs::path(LB_BINARY_DIR) / "suite", pattern, fs::copy_options::recursive, ec);
+  if (ec) return folder;
+  folder = pattern;
+  std::atexit([] {
+    std::error_code e;
+    std::filesystem::remove_all(folder, e);
+  });
+  return folder;
+}
+
+long ResidentKiB(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+  return -1;
+}
+
+struct Probe {
+  int x, y;
+  unsigned long rgb;
+};
+// Client points of the main window and the colours the first frame gives them.
+constexpr Probe kProbes[] = {{4, 420, 0xF0F0F0}, {600, 380, 0xFFFFFF}, {196, 50, 0x808080}};
+
+struct Observation {
+  double seconds = -1;
+  long residentKiB = -1;
+};
+
+// Starts `argv`, waits for its 658 x 478 window's first frame, reads its memory, ends it.
+Observation Observe(Display* dpy, const std::vector<std::string>& argv) {
+  Observation o;
+  const Window root = DefaultRootWindow(dpy);
+  XSelectInput(dpy, root, SubstructureNotifyMask);
+  // The pointer rests off the window, so hovering selects no task in the first frame.
+  XWarpPointer(dpy, None, root, 0, 0, 0, 0, 0, 0);
+  XSync(dpy, True);  // drop what came before
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const Clock::time_point start = Clock::now();
+  const int rc = posix_spawn(&pid, args[0], &fa, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&fa);
+  if (rc != 0) return o;
+  const Clock::time_point deadline = start + std::chrono::seconds(10);
+
+  Window win = 0;
+  int wx = 0, wy = 0;
+  while (!win && Clock::now() < deadline) {
+    while (XPending(dpy)) {
+      XEvent e;
+      XNextEvent(dpy, &e);
+      if (e.type != MapNotify || e.xmap.override_redirect) continue;
+      XWindowAttributes wa;
+      if (XGetWindowAttributes(dpy, e.xmap.window, &wa) && wa.width == 658 && wa.height == 478) {
+        win = e.xmap.window;
+        wx = wa.x;
+        wy = wa.y;
+      }
+    }
+    if (!win) std::this_thread::sleep_for(std::chrono::microseconds(100));
+  }
+  while (win && o.seconds < 0 && Clock::now() < deadline) {
+    bool all = true;
+    for (const Probe& p : kProbes) {
+      XImage* img = XGetImage(dpy, root, wx + p.x, wy + p.y, 1, 1, AllPlanes, ZPixmap);
+      const unsigned long px = img ? (XGetPixel(img, 0, 0) & 0xFFFFFF) : 0;
+      if (img) XDestroyImage(img);
+      if (px != p.rgb) {
+        all = false;
+        break;
+      }
+    }
+    if (all) {
+      o.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    } else {
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  o.residentKiB = ResidentKiB(pid);
+  kill(pid, SIGTERM);
+  waitpid(pid, nullptr, 0);
+  XSelectInput(dpy, root, NoEventMask);
+  return o;
+}
+
+std::map<std::string, std::vector<double>> g_times;
+std::map<std::string, long> g_resident;
+
+void BM_FirstFrame(benchmark::State& state, const std::string& which) {
+  if (StartXvfb().empty()) {
+    state.SkipWithError("Xvfb is not installed");
+    return;
+  }
+  Display* dpy = XOpenDisplay(nullptr);
+  if (!dpy) {
+    state.SkipWithError("cannot open the private display");
+    return;
+  }
+  std::vector<std::string> argv;
+  if (which == "launcher") {
+    const std::string suite = SuiteCopy();
+    if (suite.empty()) {
+      state.SkipWithError("the demo suite is not built");
+      XCloseDisplay(dpy);
+      return;
+    }
+    argv = {suite + "/launcher"};
+  } else {
+    argv = {std::string(LB_BINARY_DIR) + "/bin/bench_floor_x11", "20000"};
+  }
+  long resident = 0;
+  for (auto _ : state) {
+    const Observation o = Observe(dpy, argv);
+    if (o.seconds < 0) {
+      state.SkipWithError("no frame within 10 s");
+      break;
+    }
+    state.SetIterationTime(o.seconds);
+    g_times[which].push_back(o.seconds * 1000.0);
+    resident = std::max(resident, o.residentKiB);
+  }
+  state.counters["rss_KiB"] = double(resident);
+  g_resident[which] = resident;
+  XCloseDisplay(dpy);
+}
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return -1;
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(BM_FirstFrame, floor, std::string("floor"))->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_FirstFrame, launcher, std::string("launcher"))
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  const double floor = Median(g_times["floor"]), launcher = Median(g_times["launcher"]);
+  if (floor >= 0 && launcher >= 0) {
+    std::printf("first frame, median of 20: launcher %.1f ms, floor %.1f ms, difference %.1f ms (aim: within 20 ms)\n",
+                launcher, floor, launcher - floor);
+    std::printf("resident after start-up: launcher %ld KiB, floor %ld KiB (aim: launcher under 16 MiB)\n",
+                g_resident["launcher"], g_resident["floor"]);
+  }
+  return 0;
+}
