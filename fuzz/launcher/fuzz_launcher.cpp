@@ -1,6 +1,6 @@
 // The launcher's start-up over an arbitrary product information file: the body becomes
 // lame.dll in a private folder, the entry's steps create the main window headless, the
-// window is shown and every queued message handled. The only shell request allowed is the
+// window is shown and the start-up message handled. The only shell request allowed is the
 // companion program beside the launcher, exactly once; nothing is really started.
 #include <unistd.h>
 
@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "launcher/catalogue.h"
 #include "launcher/launcher.h"
 #include "launcher/mainform.h"
 #include "platform/win/headless.h"
@@ -16,6 +17,7 @@
 namespace {
 
 std::string g_folder;
+TBitmap* g_measure = nullptr;
 int g_companionStarts = 0;
 
 HINSTANCE RecordingShell(HWND, const char*, const char* file, const char*, const char*, int) {
@@ -34,6 +36,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (!mkdtemp(pattern)) std::abort();
   g_folder = std::string(pattern) + "/";
   headless::Enable(1024, 768);
+  g_measure = new TBitmap(1, 1, pf32bit);
   return 0;
 }
 
@@ -50,14 +53,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   host.folder = g_folder;
   host.shellExecute = &RecordingShell;
   TMainForm* form = StartLauncher(host);
+  // The run step without its paints, which would make up most of every execution and
+  // never draw the title at start: the window is shown and the start-up message handled.
   form->Show();
-  headless::PumpUntilIdle();
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, WM_LAUNCHER_STARTUP, WM_LAUNCHER_STARTUP, PM_REMOVE)) DispatchMessageA(&msg);
+  // The texts that carry the title: the menu captions and the Tools tasks' lines, laid
+  // out in the list's font as the task list draws them.
+  const std::string& title = Application->Title();
+  if (title.size() > 2047 || form->Caption() != title ||
+      form->MediaOntheWeb1->Caption() != Format("%s On the Web...", title)) {
+    std::fprintf(stderr, "title not carried as read\n");
+    std::abort();
+  }
+  g_measure->Canvas()->Font()->Assign(form->ListBoxData->Font());
+  for (int task = 0; task < TaskCount(3); ++task) {
+    const std::string text = TaskText(3, task, title);
+    std::size_t from = 0;
+    for (int line = 0; line < 4; ++line) {
+      const std::size_t cr = line < 3 ? text.find('\r', from) : std::string::npos;
+      const std::string piece = text.substr(from, cr == std::string::npos ? std::string::npos : cr - from);
+      g_measure->Canvas()->Font()->SetStyle(line == 0 ? TFontStyles{fsBold} : TFontStyles{});
+      g_measure->Canvas()->TextWidth(piece);
+      from = cr == std::string::npos ? text.size() : cr + 1;
+    }
+  }
   if (g_companionStarts != 1) {
     std::fprintf(stderr, "companion started %d times\n", g_companionStarts);
     std::abort();
   }
   // A quit request left by an unknown edition must not leak into the next run.
-  MSG msg;
   PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
   DoneApplicationObjects();
   return 0;
