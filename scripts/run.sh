@@ -17,4 +17,4 @@ fi
 if [ -n "${DISPLAY:-}" ]; then
   exec "$launcher"
 fi
-exec scripts/headless-run.sh "$launcher" build/screenshot.png
+exec scripts/headless-run.sh "$launcher" build/screenshot.png Brimlow
