@@ -35,6 +35,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   char pattern[] = "/tmp/fuzz-launcher-XXXXXX";
   if (!mkdtemp(pattern)) std::abort();
   g_folder = std::string(pattern) + "/";
+  std::atexit([] {
+    std::remove((g_folder + "lame.dll").c_str());
+    rmdir(g_folder.c_str());
+  });
   headless::Enable(1024, 768);
   g_measure = new TBitmap(1, 1, pf32bit);
   return 0;
