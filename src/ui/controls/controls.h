@@ -160,6 +160,9 @@ class TControl : public TComponent {
 
   // Messages. Perform sends one to WndProc directly and returns its Result.
   LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+  // Gives back a DC the control's canvas took outside a paint; called before the window
+  // that DC belongs to goes away, so no DC outlives its window.
+  virtual void ReleaseCanvasDC() {}
   virtual void WndProc(TMessage& message);
   // What happens to a message nobody handled (TWinControl: DefWindowProcA).
   virtual void DefaultHandler(TMessage& message);
@@ -467,6 +470,9 @@ class TCustomControl : public TWinControl {
   virtual void Paint() {}
   void PaintWindow(HDC dc) override;
   std::unique_ptr<TControlCanvas> canvas_;
+
+ public:
+  void ReleaseCanvasDC() override;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -484,6 +490,9 @@ class TGraphicControl : public TControl {
   virtual void Paint() {}
   void PaintOnParent(HDC dc) override;
   std::unique_ptr<TControlCanvas> canvas_;
+
+ public:
+  void ReleaseCanvasDC() override;
 };
 
 // ---------------------------------------------------------------------------------------

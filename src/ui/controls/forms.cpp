@@ -40,6 +40,8 @@ TCustomForm::TCustomForm(TComponent* owner)
   Application->AddForm(this);
 }
 
+void TCustomForm::ReleaseCanvasDC() { canvas_->FreeHandle(); }
+
 TCustomForm::~TCustomForm() {
   destroyingForm_ = true;
   if (created_ && OnDestroy) controls_internal::Guarded(this, [&] { OnDestroy(this); });

@@ -51,6 +51,7 @@ class TCustomForm : public TWinControl, public IMethodProvider {
  public:
   explicit TCustomForm(TComponent* owner);
   ~TCustomForm() override;
+  void ReleaseCanvasDC() override;
 
   // Builds the form from the embedded window definition `resourceName` (a TPF0 stream),
   // binding event properties to this form's method table, then runs OnCreate. Errors while

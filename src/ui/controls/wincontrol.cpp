@@ -186,7 +186,18 @@ void TWinControl::DestroyHandle() {
   DestroyWnd();
 }
 
+namespace {
+// Every canvas in the subtree gives back the window DC it may hold, since the windows it
+// came from (this one and its children's) are about to go.
+void ReleaseCanvasDCs(TControl* control) {
+  control->ReleaseCanvasDC();
+  if (auto* w = dynamic_cast<TWinControl*>(control))
+    for (int i = 0; i < w->ControlCount(); ++i) ReleaseCanvasDCs(w->Controls(i));
+}
+}  // namespace
+
 void TWinControl::DestroyWnd() {
+  ReleaseCanvasDCs(this);
   HWND h = handle_;
   DestroyWindow(h);  // children's windows go too; WM_NCDESTROY forgets each handle
   handle_ = nullptr;
@@ -677,6 +688,8 @@ TCustomControl::TCustomControl(TComponent* owner)
   canvas_->SetControl(this);
 }
 
+void TCustomControl::ReleaseCanvasDC() { canvas_->FreeHandle(); }
+
 TCustomControl::~TCustomControl() {
   Destroying();
   DestroyHandle();
@@ -704,6 +717,8 @@ TGraphicControl::TGraphicControl(TComponent* owner)
     : TControl(owner), canvas_(std::make_unique<TControlCanvas>()) {
   canvas_->SetControl(this);
 }
+
+void TGraphicControl::ReleaseCanvasDC() { canvas_->FreeHandle(); }
 
 TGraphicControl::~TGraphicControl() = default;
 

@@ -173,3 +173,26 @@ TEST_F(ControlsTest, AnchorsFollowTheParentsNewSize) {
   EXPECT_EQ(right->BoundsRect(), (RECT{400, 310, 475, 335}));
   EXPECT_EQ(stretch->BoundsRect(), (RECT{8, 8, 492, 258}));
 }
+
+// A canvas that measured text outside a paint holds a window DC; destroying the windows
+// must take those DCs back first (a DC that outlives its window keeps its surface alive).
+TEST_F(ControlsTest, DestroyingTheWindowsReleasesCanvasDCsTakenOutsideAPaint) {
+  TForm* form = MakeForm();
+  auto* windowed = new TProbe(form);
+  windowed->SetParent(form);
+  windowed->SetBounds(10, 10, 50, 30);
+  auto* windowless = new TTestShape(form);
+  windowless->SetParent(form);
+  form->Show();
+  Pump();
+  EXPECT_GT(windowed->Canvas()->TextWidth("Data"), 0);
+  EXPECT_GT(windowless->Canvas()->TextWidth("Data"), 0);
+  EXPECT_GT(form->Canvas()->TextWidth("Data"), 0);
+  ASSERT_TRUE(windowed->Canvas()->HandleAllocated());
+  ASSERT_TRUE(windowless->Canvas()->HandleAllocated());
+  ASSERT_TRUE(form->Canvas()->HandleAllocated());
+  form->DestroyHandle();
+  EXPECT_FALSE(windowed->Canvas()->HandleAllocated());
+  EXPECT_FALSE(windowless->Canvas()->HandleAllocated());
+  EXPECT_FALSE(form->Canvas()->HandleAllocated());
+}
