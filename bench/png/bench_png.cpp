@@ -1,20 +1,24 @@
 // Decoding speed of the codec against libpng and libspng (both decoding to 8-bit RGBA)
 // and against zlib's inflate of the same data alone, on images made at start-up: a
 // photograph-like 2048 x 2048 RGBA picture, the same as 8-bit palette, 16-bit RGB and
-// Adam7. Also the alpha-blend drawing path against a plain 32-bit copy. The ratios are
-// printed after the benchmark table.
+// Adam7. Also the alpha-blend drawing path (onto 32- and 24-bit bitmaps, with photograph
+// and icon-like alpha, and its row kernel per instruction-set level) against a plain
+// 32-bit copy. The ratios are printed after the benchmark table.
 #include <benchmark/benchmark.h>
 #include <png.h>
 #include <spng.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "png/blend.h"
 #include "png/pngimage.h"
 #include "ui/core/streams.h"
 #include "ui/graphics/graphics.h"
@@ -241,18 +245,58 @@ void BM_InflateOnly(benchmark::State& state) {
 
 constexpr int kDrawSize = 1024;
 
-void BM_DrawAlpha(benchmark::State& state) {
+// The photograph-like RGBA image, or one whose alpha looks like icons: 64 x 64 tiles,
+// each a transparent surround, an opaque disc and a soft edge between them.
+TPngImage* DrawImage(bool icons) {
+  static std::map<bool, std::unique_ptr<TPngImage>> cache;
+  auto& slot = cache[icons];
+  if (slot) return slot.get();
   Bytes f = Encode(kRgba, kDrawSize);
-  TPngImage png;
+  slot = std::make_unique<TPngImage>();
   TBytesStream s(f.data(), std::int64_t(f.size()));
-  png.ReadFromStream(s);
-  TBitmap canvas(kDrawSize, kDrawSize);
+  slot->ReadFromStream(s);
+  if (icons)
+    for (int y = 0; y < kDrawSize; ++y) {
+      std::uint8_t* a = slot->AlphaRow(y);
+      for (int x = 0; x < kDrawSize; ++x) {
+        double dx = x % 64 - 31.5, dy = y % 64 - 31.5, r = std::sqrt(dx * dx + dy * dy);
+        a[x] = std::uint8_t(std::clamp(int((28.0 - r) * 64.0), 0, 255));
+      }
+    }
+  return slot.get();
+}
+
+void SetDrawRate(benchmark::State& state) {
+  state.counters["MP/s"] = benchmark::Counter(double(state.iterations()) * kDrawSize * kDrawSize / 1e6,
+                                              benchmark::Counter::kIsRate);
+}
+
+// The whole alpha path onto a 32-bit bitmap (blended where it stands) or a 24-bit one
+// (through a 32-bit copy of the background and back).
+void BM_DrawAlpha(benchmark::State& state, bool icons, TPixelFormat format) {
+  TPngImage& png = *DrawImage(icons);
+  TBitmap canvas(kDrawSize, kDrawSize, format);
   canvas.Canvas()->Brush()->SetColor(clTeal);
   canvas.Canvas()->FillRect(RECT{0, 0, kDrawSize, kDrawSize});
   RECT r{0, 0, kDrawSize, kDrawSize};
   for (auto _ : state) png.DrawOnCanvas(*canvas.Canvas(), r);
-  state.counters["MP/s"] = benchmark::Counter(double(state.iterations()) * kDrawSize * kDrawSize / 1e6,
-                                              benchmark::Counter::kIsRate);
+  SetDrawRate(state);
+}
+
+// The row kernel of one instruction-set level alone over the same pixels.
+void BM_BlendKernel(benchmark::State& state, pngblend::TBlendLevel level) {
+  if (!pngblend::LevelAvailable(level)) {
+    state.SkipWithError("not available on this processor");
+    return;
+  }
+  const pngblend::TBlendKernels& k = pngblend::KernelsFor(level);
+  TPngImage& png = *DrawImage(false);
+  std::vector<std::uint8_t> dst(std::size_t(kDrawSize) * kDrawSize * 4, 0x80);
+  for (auto _ : state)
+    for (int y = 0; y < kDrawSize; ++y)
+      k.rgb(dst.data() + std::size_t(y) * kDrawSize * 4, png.PixelRow(y), png.AlphaRow(y), kDrawSize);
+  benchmark::DoNotOptimize(dst.data());
+  SetDrawRate(state);
 }
 
 void BM_CopyBitBlt(benchmark::State& state) {
@@ -261,8 +305,7 @@ void BM_CopyBitBlt(benchmark::State& state) {
   source.Canvas()->FillRect(RECT{0, 0, kDrawSize, kDrawSize});
   HDC src = source.Canvas()->Handle(), dst = canvas.Canvas()->Handle();
   for (auto _ : state) BitBlt(dst, 0, 0, kDrawSize, kDrawSize, src, 0, 0, SRCCOPY);
-  state.counters["MP/s"] = benchmark::Counter(double(state.iterations()) * kDrawSize * kDrawSize / 1e6,
-                                              benchmark::Counter::kIsRate);
+  SetDrawRate(state);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -301,10 +344,17 @@ void PrintRatios(const std::map<std::string, double>& t) {
   double inflateOnly = get("InflateOnly");
   if (inflateOnly > 0 && get("Ours/rgba") > 0)
     std::printf("rgba decode / inflate alone: %.3f\n", get("Ours/rgba") / inflateOnly);
-  double draw = get("DrawAlpha"), copy = get("CopyBitBlt");
-  if (draw > 0 && copy > 0)
-    std::printf("alpha draw %.1f MP/s, 32-bit copy %.1f MP/s, ratio %.3f\n", kDrawSize * kDrawSize / 1e3 / draw,
-                kDrawSize * kDrawSize / 1e3 / copy, copy / draw);
+  double copy = get("CopyBitBlt");
+  if (copy > 0) {
+    std::printf("32-bit copy %.1f MP/s\n", kDrawSize * kDrawSize / 1e3 / copy);
+    for (const char* n : {"DrawAlpha", "DrawAlphaIcons", "DrawAlphaOn24", "BlendKernel/scalar", "BlendKernel/sse2",
+                          "BlendKernel/avx2", "BlendKernel/avx512"}) {
+      double t = get(n);
+      if (t > 0)
+        std::printf("%-20s %8.1f MP/s, speed relative to the copy %.3f\n", n, kDrawSize * kDrawSize / 1e3 / t,
+                    copy / t);
+    }
+  }
 }
 
 }  // namespace
@@ -328,7 +378,15 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(("Spng/" + n).c_str(), BM_Spng, k)->Unit(benchmark::kMillisecond);
   }
   benchmark::RegisterBenchmark("InflateOnly", BM_InflateOnly)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark("DrawAlpha", BM_DrawAlpha)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("DrawAlpha", BM_DrawAlpha, false, pfDevice)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("DrawAlphaIcons", BM_DrawAlpha, true, pfDevice)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("DrawAlphaOn24", BM_DrawAlpha, false, pf24bit)->Unit(benchmark::kMillisecond);
+  for (auto [name, level] : {std::pair{"scalar", pngblend::TBlendLevel::blScalar},
+                             std::pair{"sse2", pngblend::TBlendLevel::blSse2},
+                             std::pair{"avx2", pngblend::TBlendLevel::blAvx2},
+                             std::pair{"avx512", pngblend::TBlendLevel::blAvx512}})
+    benchmark::RegisterBenchmark((std::string("BlendKernel/") + name).c_str(), BM_BlendKernel, level)
+        ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("CopyBitBlt", BM_CopyBitBlt)->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
   for (Kind k : {kRgba, kPalette, kRgb16, kAdam7}) File(k);  // encode before timing starts
