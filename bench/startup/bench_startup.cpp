@@ -13,7 +13,6 @@
 #include <X11/Xutil.h>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -30,51 +29,19 @@
 #include <thread>
 #include <vector>
 
+#include "xvfb/xvfb.h"
+
 extern char** environ;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A private X server for all runs, started once and stopped at exit.
 std::string StartXvfb() {
-  static std::string display;
-  static bool tried = false;
-  if (tried) return display;
-  tried = true;
-  if (access("/usr/bin/Xvfb", X_OK) != 0) return display;
-  int fds[2];
-  if (pipe(fds) != 0) return display;
-  std::string fd = std::to_string(fds[1]);
-  const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                        "-noreset", nullptr};
-  posix_spawn_file_actions_t fa;
-  posix_spawn_file_actions_init(&fa);
-  posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addclose(&fa, fds[0]);
-  static pid_t pid = 0;
-  int rc = posix_spawn(&pid, "/usr/bin/Xvfb", &fa, nullptr, const_cast<char**>(argv), environ);
-  posix_spawn_file_actions_destroy(&fa);
-  close(fds[1]);
-  if (rc != 0) {
-    close(fds[0]);
-    return display;
-  }
-  std::string number;
-  pollfd p{fds[0], POLLIN, 0};
-  while (poll(&p, 1, 10000) > 0) {
-    char c;
-    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-    number += c;
-  }
-  close(fds[0]);
-  if (number.empty()) return display;
-  display = ":" + number;
-  setenv("DISPLAY", display.c_str(), 1);
-  std::atexit([] {
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-  });
-  return display;
+  static testxvfb::PrivateXvfb server;
+  static const bool started = server.Start(1024, 768, 24);
+  return started ? server.Display() : std::string();
 }
 
 // A copy of the demo suite, so the companion stand-in's log stays out of the build.

@@ -3,9 +3,6 @@
 // plain full-window 32-bit copy. The X11 case uses DISPLAY when given, else starts its
 // own Xvfb, and is skipped when neither works.
 #include <benchmark/benchmark.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -14,8 +11,7 @@
 #include "demoform.h"
 #include "embedded_resources.h"
 #include "platform/win/headless.h"
-
-extern char** environ;
+#include "xvfb/xvfb.h"
 
 namespace {
 
@@ -70,43 +66,10 @@ void BM_RepaintHeadless(benchmark::State& state) {
 }
 BENCHMARK(BM_RepaintHeadless)->Unit(benchmark::kMicrosecond);
 
-// A private Xvfb for the X11 case when no display is given.
-class PrivateXvfb {
- public:
-  PrivateXvfb() {
-    if (std::getenv("DISPLAY")) return;
-    for (int n = 150; n < 170 && !pid_; ++n) {
-      const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-      if (access(lock.c_str(), F_OK) == 0) continue;
-      const std::string display = ":" + std::to_string(n);
-      const char* argv[] = {"Xvfb", display.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
-      posix_spawn_file_actions_t fa;
-      posix_spawn_file_actions_init(&fa);
-      posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", 1, 0);
-      posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", 1, 0);
-      pid_t pid = 0;
-      const int rc = posix_spawnp(&pid, "Xvfb", &fa, nullptr, const_cast<char**>(argv), environ);
-      posix_spawn_file_actions_destroy(&fa);
-      if (rc != 0) return;  // no Xvfb on this machine
-      pid_ = pid;
-      setenv("DISPLAY", display.c_str(), 1);
-    }
-  }
-  ~PrivateXvfb() {
-    if (!pid_) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-    unsetenv("DISPLAY");
-  }
-  PrivateXvfb(const PrivateXvfb&) = delete;
-  PrivateXvfb& operator=(const PrivateXvfb&) = delete;
-
- private:
-  pid_t pid_ = 0;
-};
-
 void BM_RepaintX11(benchmark::State& state) {
-  PrivateXvfb xvfb;
+  // A private Xvfb when no display is given.
+  testxvfb::PrivateXvfb xvfb;
+  if (!std::getenv("DISPLAY")) xvfb.Start(1024, 768, 24);
   bool up = false;
   for (int i = 0; i < 100 && !up; ++i) {
     up = std::getenv("DISPLAY") && InitWindowSystem(WindowBackend::X11);

@@ -1,13 +1,6 @@
 // The X11 backend against a private Xvfb without a window manager: placement, presented
 // pixels, titles and hints, popups and their grab, keys and cursors. Skipped when Xvfb is
 // not installed.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +8,7 @@
 #include <string>
 
 #include "win_test_util.h"
+#include "xvfb/xvfb.h"
 
 #define Window XWindow
 #include <X11/Xatom.h>
@@ -24,8 +18,6 @@
 #include <X11/extensions/Xfixes.h>
 #undef Window
 
-extern char** environ;
-
 using namespace wintest;
 
 namespace {
@@ -34,70 +26,7 @@ constexpr COLORREF kGrey = RGB(90, 90, 90);
 constexpr COLORREF kRed = RGB(200, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 220);
 
-std::string FindProgram(const char* name) {
-  const char* path = std::getenv("PATH");
-  std::string all = path ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= all.size()) {
-    std::size_t end = all.find(':', start);
-    if (end == std::string::npos) end = all.size();
-    std::string candidate = all.substr(start, end - start) + "/" + name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return "";
-}
-
-// A private X server; Xvfb picks a free display number itself and reports it when ready.
-class Xvfb {
- public:
-  bool Start() {
-    std::string exe = FindProgram("Xvfb");
-    if (exe.empty()) return false;
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    std::string fd = std::to_string(fds[1]);
-    const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset", nullptr};
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addclose(&fa, fds[0]);
-    int rc = posix_spawn(&pid_, exe.c_str(), &fa, nullptr, const_cast<char**>(argv), environ);
-    posix_spawn_file_actions_destroy(&fa);
-    close(fds[1]);
-    if (rc != 0) {
-      close(fds[0]);
-      pid_ = 0;
-      return false;
-    }
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    while (poll(&p, 1, 10000) > 0) {
-      char c;
-      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-      number += c;
-    }
-    close(fds[0]);
-    if (number.empty()) return false;
-    display_ = ":" + number;
-    setenv("DISPLAY", display_.c_str(), 1);
-    return true;
-  }
-  void Stop() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-      pid_ = 0;
-    }
-  }
-  const std::string& Display() const { return display_; }
-
- private:
-  pid_t pid_ = 0;
-  std::string display_;
-};
-
-Xvfb* g_server = nullptr;
+testxvfb::PrivateXvfb* g_server = nullptr;
 bool g_serverTried = false;
 // One server for the whole test program, stopped when it exits.
 struct ServerStopper {
@@ -133,7 +62,7 @@ class X11 : public ::testing::Test {
   static void SetUpTestSuite() {
     if (!g_serverTried) {
       g_serverTried = true;
-      auto* s = new Xvfb;
+      auto* s = new testxvfb::PrivateXvfb;
       if (s->Start()) {
         g_server = s;
       } else {
