@@ -24,4 +24,25 @@ void Guarded(TObject* sender, Fn fn) {
 // A form's look at a control going away (it forgets it as its active control).
 void ControlRemoving(TCustomForm* form, TControl* control);
 
+// Points a control's canvas at one paint's DC, dressed in the control's font and colour,
+// and takes it back off when the paint ends (also when the painter raises).
+class CanvasPaintScope {
+ public:
+  CanvasPaintScope(TControlCanvas& canvas, HDC dc, TFont* font, TColor color) : canvas_(canvas) {
+    canvas_.Lock();
+    canvas_.SetPaintDC(dc);
+    canvas_.Font()->Assign(font);
+    canvas_.Brush()->SetColor(color);
+  }
+  ~CanvasPaintScope() {
+    canvas_.SetPaintDC(nullptr);
+    canvas_.Unlock();
+  }
+  CanvasPaintScope(const CanvasPaintScope&) = delete;
+  CanvasPaintScope& operator=(const CanvasPaintScope&) = delete;
+
+ private:
+  TControlCanvas& canvas_;
+};
+
 }  // namespace controls_internal

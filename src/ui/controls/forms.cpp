@@ -520,16 +520,6 @@ void TCustomForm::WndProc(TMessage& message) {
 
 void TCustomForm::PaintWindow(HDC dc) {
   if (!OnPaint) return;
-  canvas_->Lock();
-  canvas_->SetPaintDC(dc);
-  struct Reset {
-    TControlCanvas* c;
-    ~Reset() {
-      c->SetPaintDC(nullptr);
-      c->Unlock();
-    }
-  } reset{canvas_.get()};
-  canvas_->Font()->Assign(font_.get());
-  canvas_->Brush()->SetColor(color_);
+  controls_internal::CanvasPaintScope scope(*canvas_, dc, font_.get(), color_);
   OnPaint(this);
 }

@@ -696,17 +696,7 @@ TCustomControl::~TCustomControl() {
 }
 
 void TCustomControl::PaintWindow(HDC dc) {
-  canvas_->Lock();
-  canvas_->SetPaintDC(dc);
-  struct Reset {
-    TControlCanvas* c;
-    ~Reset() {
-      c->SetPaintDC(nullptr);
-      c->Unlock();
-    }
-  } reset{canvas_.get()};
-  canvas_->Font()->Assign(font_.get());
-  canvas_->Brush()->SetColor(color_);
+  controls_internal::CanvasPaintScope scope(*canvas_, dc, font_.get(), color_);
   Paint();
 }
 
@@ -723,16 +713,6 @@ void TGraphicControl::ReleaseCanvasDC() { canvas_->FreeHandle(); }
 TGraphicControl::~TGraphicControl() = default;
 
 void TGraphicControl::PaintOnParent(HDC dc) {
-  canvas_->Lock();
-  canvas_->SetPaintDC(dc);
-  struct Reset {
-    TControlCanvas* c;
-    ~Reset() {
-      c->SetPaintDC(nullptr);
-      c->Unlock();
-    }
-  } reset{canvas_.get()};
-  canvas_->Font()->Assign(font_.get());
-  canvas_->Brush()->SetColor(color_);
+  controls_internal::CanvasPaintScope scope(*canvas_, dc, font_.get(), color_);
   Paint();
 }
