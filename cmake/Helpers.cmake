@@ -18,7 +18,8 @@ function(lb_test name)
   target_compile_definitions(${name} PRIVATE
       LB_SOURCE_DIR="${PROJECT_SOURCE_DIR}" LB_BINARY_DIR="${PROJECT_BINARY_DIR}")
   include(GoogleTest)
-  gtest_discover_tests(${name} WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
+  # Test names in CTest stay short: parameter values are printed by GoogleTest on failure.
+  gtest_discover_tests(${name} WORKING_DIRECTORY ${PROJECT_BINARY_DIR} NO_PRETTY_VALUES
                        DISCOVERY_TIMEOUT 60
                        PROPERTIES LABELS "${A_LABELS}")
 endfunction()
