@@ -773,21 +773,18 @@ void TPngImage::DrawWithAlpha(HDC target, const RECT& rect) {
   const pngblend::TBlendKernels& kernels = pngblend::KernelsFor(pngblend::BestLevel());
 
   // A 32-bit target is blended where it stands. Copying its pixels into a 32-bit DIB and
-  // back gives the same: the copy back is cut to the target's surface and clip region,
+  // back gives the same: the copy back is cut to the target's surface and effective clip,
   // and a plain copy between 32-bit bitmaps carries the fourth byte unchanged both ways.
   HBITMAP surface = GetDCSurface(target);
   if (surface && surface->bitsPerPixel == 32 && surface->bits) {
-    GdiPtr<GdiRegion> region(CreateRectRgn(0, 0, 0, 0));
-    int clipped = region ? GetClipRgn(target, region.get()) : -1;
     POINT org;
-    if (clipped >= 0 && GetViewportOrgEx(target, &org)) {
+    if (GetViewportOrgEx(target, &org)) {
       // Refused where the 32-bit copy would be refused.
       if (w > 0x7FFFFFFF || hh <= 0 || std::uint64_t(w) * 4 * std::uint64_t(hh) > kMaxBitmapBytes)
         RaisePngError<EPngOutMemory>(this, png_messages::kOutMemory);
       if (!src.IndexesValid()) RaisePngError<EPngError>(this, png_messages::kNoSuchPaletteEntry);
-      std::vector<RECT> clip;
-      if (clipped) clip = region->rects;
-      else clip.push_back(RECT{0, 0, surface->width, surface->height});
+      // The effective clip: a window DC's visible part lies under its clip region.
+      std::vector<RECT> clip = GetDCClipRects(target);
       std::int64_t ox = std::int64_t(rect.left) + org.x, oy = std::int64_t(rect.top) + org.y;
       for (const RECT& c : clip) {
         std::int64_t x0 = std::max<std::int64_t>({c.left, 0, ox});

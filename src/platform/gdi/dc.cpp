@@ -92,15 +92,17 @@ bool ValidDc(HDC hdc) { return hdc != nullptr; }
 GdiBitmap* Surface(HDC hdc) { return hdc ? hdc->state.bitmap : nullptr; }
 
 std::vector<RECT> ClipRects(HDC hdc) {
-  std::vector<RECT> out;
   GdiBitmap* s = Surface(hdc);
-  if (!s) return out;
+  if (!s) return {};
   RECT bounds{0, 0, s->width, s->height};
-  if (!hdc->state.clipped) {
-    out.push_back(bounds);
-    return out;
-  }
-  for (const RECT& r : hdc->state.clip) {
+  const DcState& st = hdc->state;
+  if (!st.clipped && !hdc->systemClipped) return {bounds};
+  // Only when both clips are present does the (costlier) banded intersection run.
+  const std::vector<RECT>& one = !st.clipped ? hdc->systemClip : st.clip;
+  std::vector<RECT> both;
+  if (st.clipped && hdc->systemClipped) both = CombineRects(st.clip, hdc->systemClip, RGN_AND);
+  std::vector<RECT> out;
+  for (const RECT& r : st.clipped && hdc->systemClipped ? both : one) {
     RECT c;
     if (IntersectRect(&c, r, bounds)) out.push_back(c);
   }
@@ -375,6 +377,21 @@ int GetClipBox(HDC hdc, RECT* r) {
   *r = box;
   return RegionType(rects);
 }
+
+int SetDCSystemClip(HDC hdc, const RECT* deviceRects, int count) {
+  if (!hdc || count < 0 || (count > 0 && !deviceRects)) return ERROR;
+  if (count == 0) {
+    hdc->systemClipped = false;
+    hdc->systemClip.clear();
+  } else {
+    // Normalised, so an empty rectangle leaves nothing visible rather than everything.
+    hdc->systemClip = CombineRects(std::vector<RECT>(deviceRects, deviceRects + count), {}, RGN_COPY);
+    hdc->systemClipped = true;
+  }
+  return ClipType(hdc);
+}
+
+std::vector<RECT> GetDCClipRects(HDC hdc) { return ClipRects(hdc); }
 
 BOOL PtVisible(HDC hdc, int x, int y) {
   if (!hdc) return FALSE;

@@ -30,6 +30,10 @@ struct DeviceContext {
   Kind kind = Kind::Memory;
   DcState state;
   std::vector<DcState> saved;  // SaveDC stack, oldest first
+  // Set by the window layer to the window's visible part; lies under the application clip
+  // and outside the saved states, so nothing the drawing code does can widen it.
+  bool systemClipped = false;
+  std::vector<RECT> systemClip;  // device coordinates, non-overlapping
 };
 
 namespace gdi {
@@ -69,7 +73,7 @@ void WriteSpan(GdiBitmap& b, int y, int x, int count, const u32* in);
 // ---- device contexts (dc.cpp)
 bool ValidDc(HDC hdc);
 GdiBitmap* Surface(HDC hdc);
-// Clip rectangles in device coordinates, already cut to the surface.
+// The effective clip in device coordinates: surface, system clip and application clip.
 std::vector<RECT> ClipRects(HDC hdc);
 void AddSelection(GdiObject* o);
 void DropSelection(GdiObject* o);

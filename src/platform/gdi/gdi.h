@@ -383,6 +383,14 @@ void PaintMonoMask(HDC hdc, int x, int y, const BYTE* mask, int width, int heigh
                    COLORREF color);
 // Fills a logical rectangle with one colour, clipped.
 void FillSolidRect(HDC hdc, const RECT& r, COLORREF color);
+// Sets the system clip of a DC (device coordinates): the window layer puts a window's
+// visible part here. Every drawing is cut to surface, system clip and application clip;
+// SelectClipRgn, SaveDC and RestoreDC never change it. count 0 removes it, an empty
+// rectangle leaves nothing visible. Returns the type of the effective clip, or ERROR.
+int SetDCSystemClip(HDC hdc, const RECT* deviceRects, int count);
+// The effective clip in device coordinates (already cut to the surface), for code that
+// writes into the surface bits itself.
+std::vector<RECT> GetDCClipRects(HDC hdc);
 
 // RAII owners for platform objects.
 struct GdiObjectDeleter {
