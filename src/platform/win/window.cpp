@@ -211,7 +211,7 @@ void AddDirty(Window* top, const RECT& r) {
 }
 
 // A DC on the window's part of the back buffer; clipClient (client coordinates) narrows
-// the clip further.
+// the visible part further.
 HDC MakeWindowDc(Window* w, const RECT* clipClient, RECT* drawnInTop) {
   Window* top = TopOf(w);
   if (!top->backBuffer) return nullptr;
@@ -229,14 +229,13 @@ HDC MakeWindowDc(Window* w, const RECT* clipClient, RECT* drawnInTop) {
     }
     rects.swap(cut);
   }
-  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
-  for (const RECT& r : rects) {
-    HRGN piece = CreateRectRgnIndirect(&r);
-    CombineRgn(rgn, rgn, piece, RGN_OR);
-    DeleteObject(piece);
-  }
-  SelectClipRgn(hdc, rgn);
-  DeleteObject(rgn);
+  // The visible part goes into the system clip, which the window's own drawing code cannot
+  // widen (SelectClipRgn(hdc, nullptr), RestoreDC); the application clip starts empty.
+  const RECT nothing{};
+  if (rects.empty())
+    SetDCSystemClip(hdc, &nothing, 1);
+  else
+    SetDCSystemClip(hdc, rects.data(), int(rects.size()));
   SetViewportOrgEx(hdc, o.x, o.y, nullptr);
   if (drawnInTop) *drawnInTop = Bounds(rects);
   return hdc;

@@ -3,6 +3,8 @@
 // and cursors.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "platform/win/headless.h"
 #include "win_test_util.h"
 
@@ -160,6 +162,77 @@ TEST_F(Headless, ChildPaintsOnlyInsideItsVisiblePart) {
   EXPECT_TRUE(AreaIs(f, RECT{90, 60, 150, 120}, kGreen));
   EXPECT_TRUE(AreaIs(f, RECT{0, 0, 20, 200}, kGrey));
   EXPECT_TRUE(AreaIs(f, RECT{0, 100, 90, 200}, kGrey));
+  (void)above;
+}
+
+// Dropping the clip region inside a child's paint must not reach siblings or the parent:
+// the visible part sits under the clip region, out of the drawing code's reach.
+TEST_F(Headless, ChildCannotWidenItsClipBeyondItsVisiblePart) {
+  HWND main = Main();
+  HWND child = Make(WS_CHILD | WS_VISIBLE, 20, 20, 100, 80, main, kRed);
+  HWND above = Make(WS_CHILD | WS_VISIBLE, 90, 60, 60, 60, main, kGreen);  // later sibling, on top
+  headless::PumpUntilIdle();
+  headless::Frame before = headless::BackBuffer(main);
+  constexpr COLORREF kMagenta = RGB(255, 0, 255);
+  // The child's visible part in the top-level window: its rectangle less the sibling above.
+  auto visible = [](int x, int y) {
+    bool inChild = x >= 20 && x < 120 && y >= 20 && y < 100;
+    bool inAbove = x >= 90 && x < 150 && y >= 60 && y < 120;
+    return inChild && !inAbove;
+  };
+  auto check = [&](const headless::Frame& f) -> ::testing::AssertionResult {
+    for (int y = 0; y < f.height; ++y)
+      for (int x = 0; x < f.width; ++x) {
+        std::uint32_t want = visible(x, y) ? Px(kMagenta) : before.At(x, y);
+        if (f.At(x, y) != want) {
+          char msg[96];
+          std::snprintf(msg, sizeof msg, "pixel (%d, %d) is 0x%06X, expected 0x%06X", x, y, unsigned(f.At(x, y)),
+                        unsigned(want));
+          return ::testing::AssertionFailure() << msg;
+        }
+      }
+    return ::testing::AssertionSuccess();
+  };
+  auto fillEverything = [&](HDC hdc) {
+    SelectClipRgn(hdc, nullptr);
+    HRGN huge = CreateRectRgn(-10000, -10000, 10000, 10000);
+    SelectClipRgn(hdc, huge);
+    DeleteObject(huge);
+    SelectClipRgn(hdc, nullptr);
+    RECT all{-10000, -10000, 10000, 10000};
+    FillSolidRect(hdc, all, kMagenta);
+  };
+
+  Hook() = [&](HWND h, UINT msg, WPARAM, LPARAM, LRESULT* result) {
+    if (msg == WM_ERASEBKGND && h == child) {
+      *result = 1;
+      return true;
+    }
+    if (msg != WM_PAINT || h != child) return false;
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(h, &ps);
+    int level = SaveDC(hdc);
+    RestoreDC(hdc, level);
+    fillEverything(hdc);
+    EndPaint(h, &ps);
+    *result = 0;
+    return true;
+  };
+  InvalidateRect(child, nullptr, TRUE);
+  headless::PumpUntilIdle();
+  EXPECT_TRUE(check(headless::BackBuffer(main)));
+  EXPECT_TRUE(check(headless::PresentedFrame(main)));
+
+  // The same through a DC taken outside a paint.
+  Hook() = nullptr;
+  InvalidateRect(child, nullptr, TRUE);
+  headless::PumpUntilIdle();
+  before = headless::BackBuffer(main);
+  HDC hdc = GetDC(child);
+  ASSERT_NE(hdc, nullptr);
+  fillEverything(hdc);
+  ReleaseDC(child, hdc);
+  EXPECT_TRUE(check(headless::BackBuffer(main)));
   (void)above;
 }
 
