@@ -336,6 +336,27 @@ TEST_P(AlphaDrawTest, ClipRegionAndViewportOrigin) {
             "");
 }
 
+// A window's DC carries its visible area as a system clip that no application clip can
+// widen: the direct blend must stay inside it like every other drawing operation.
+TEST_P(AlphaDrawTest, SystemClipHoldsAfterTheApplicationClipIsDropped) {
+  TPngImage png;
+  SampleFn sample = MakeImage(png, GetParam().kind, 25, 17, 3);
+  Target t(30, 20, GetParam().format);
+  std::vector<std::uint8_t> before = t.Pixels();
+  HDC dc = t.Dc();
+  const RECT visible[2] = {RECT{2, 2, 12, 9}, RECT{15, 4, 28, 18}};
+  SetDCSystemClip(dc, visible, 2);
+  SelectClipRgn(dc, nullptr);
+  png.DrawOnCanvas(*t.bmp.Canvas(), RECT{0, 0, 40, 40});
+  EXPECT_EQ(CheckDrawn(t, before, 0, 0, 25, 17, sample,
+                       [&](int x, int y) {
+                         for (const RECT& r : visible)
+                           if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
+                         return false;
+                       }),
+            "");
+}
+
 TEST_P(AlphaDrawTest, RectanglePartlyOffTheSurface) {
   TPngImage png;
   SampleFn sample = MakeImage(png, GetParam().kind, 21, 13, 5);
