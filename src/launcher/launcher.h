@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/gdi/wintypes.h"
+#include "platform/base/wintypes.h"
 
 class TMainForm;
 

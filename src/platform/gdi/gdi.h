@@ -17,7 +17,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/gdi/wintypes.h"
+#include "platform/base/wintypes.h"
 
 // ---------------------------------------------------------------------------------------
 // Structures

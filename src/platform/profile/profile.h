@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/gdi/wintypes.h"
+#include "platform/base/wintypes.h"
 
 // Largest part of a profile file that is looked at; anything past it counts as absent, so
 // a huge or endless file cannot exhaust memory.

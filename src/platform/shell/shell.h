@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/gdi/wintypes.h"
+#include "platform/base/wintypes.h"
 
 // Show commands. Accepted for the caller's sake; the started program decides how it shows.
 constexpr int SW_HIDE = 0;

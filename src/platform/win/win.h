@@ -14,7 +14,7 @@
 #include <cstdint>
 
 #include "platform/gdi/gdi.h"
-#include "platform/gdi/wintypes.h"
+#include "platform/base/wintypes.h"
 
 using ATOM = WORD;
 using LONG_PTR = std::intptr_t;
