@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/gdi/surface.h"
 #include "png/blend.h"
 #include "png/pngimage.h"
 
@@ -775,8 +776,8 @@ void TPngImage::DrawWithAlpha(HDC target, const RECT& rect) {
   // A 32-bit target is blended where it stands. Copying its pixels into a 32-bit DIB and
   // back gives the same: the copy back is cut to the target's surface and effective clip,
   // and a plain copy between 32-bit bitmaps carries the fourth byte unchanged both ways.
-  HBITMAP surface = GetDCSurface(target);
-  if (surface && surface->bitsPerPixel == 32 && surface->bits) {
+  SurfaceView surface(target);
+  if (surface.Format() == SurfaceFormat::Bgrx) {
     POINT org;
     if (GetViewportOrgEx(target, &org)) {
       // Refused where the 32-bit copy would be refused.
@@ -788,13 +789,13 @@ void TPngImage::DrawWithAlpha(HDC target, const RECT& rect) {
       std::int64_t ox = std::int64_t(rect.left) + org.x, oy = std::int64_t(rect.top) + org.y;
       for (const RECT& c : clip) {
         std::int64_t x0 = std::max<std::int64_t>({c.left, 0, ox});
-        std::int64_t x1 = std::min<std::int64_t>({c.right, surface->width, ox + std::int64_t(w)});
+        std::int64_t x1 = std::min<std::int64_t>({c.right, surface.Width(), ox + std::int64_t(w)});
         std::int64_t y0 = std::max<std::int64_t>({c.top, 0, oy});
-        std::int64_t y1 = std::min<std::int64_t>({c.bottom, surface->height, oy + hh});
+        std::int64_t y1 = std::min<std::int64_t>({c.bottom, surface.Height(), oy + hh});
         if (x0 >= x1 || y0 >= y1) continue;
         for (std::int64_t y = y0; y < y1; ++y)
           src.BlendRow(kernels, int(y - oy), std::uint32_t(x0 - ox), std::size_t(x1 - x0),
-                       surface->Row(int(y)) + x0 * 4);
+                       surface.Row(int(y)) + x0 * 4);
       }
       return;
     }

@@ -11,6 +11,7 @@
 #include <random>
 #include <sstream>
 
+#include "platform/gdi/surface.h"
 #include "png/blend.h"
 #include "png/pngimage.h"
 #include "pngtest_util.h"
@@ -191,8 +192,7 @@ void Load(TPngImage& png, const Bytes& b) {
 // read and written through its raw surface.
 struct Target {
   Target(int w, int h, TPixelFormat format) : bmp(w, h, format) {
-    HBITMAP s = Surface();
-    bpp = s->bitsPerPixel / 8;
+    bpp = SurfaceView(Dc()).BitsPerPixel() / 8;
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) {
         std::uint8_t* p = At(x, y);
@@ -204,7 +204,7 @@ struct Target {
   }
   HDC Dc() { return bmp.Canvas()->Handle(); }
   HBITMAP Surface() { return GetDCSurface(Dc()); }
-  std::uint8_t* At(int x, int y) { return Surface()->Row(y) + std::ptrdiff_t(x) * bpp; }
+  std::uint8_t* At(int x, int y) { return SurfaceView(Dc()).Row(y) + std::ptrdiff_t(x) * bpp; }
   std::vector<std::uint8_t> Pixels() {
     std::vector<std::uint8_t> out;
     for (int y = 0; y < bmp.Height(); ++y) out.insert(out.end(), At(0, y), At(0, y) + bmp.Width() * bpp);

@@ -180,6 +180,8 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
   }
 }
 
+HGDIOBJ SelectObject(HDC hdc, HBITMAP bitmap) { return SelectObject(hdc, static_cast<HGDIOBJ>(bitmap)); }
+
 HGDIOBJ GetCurrentObject(HDC hdc, UINT type) {
   if (!hdc) return nullptr;
   switch (type) {

@@ -1,11 +1,30 @@
-// Private parts of the GDI layer: the device context itself, pixel access of bitmaps and
-// the raster engine shared by the drawing, blitting and DIB functions.
+// Private parts of the GDI layer: the bitmap and device context objects, pixel access of
+// bitmaps and the raster engine shared by the drawing, blitting and DIB functions.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/gdi/gdi.h"
+
+// The bitmap object itself (see the pixel formats at the top of gdi.h).
+struct GdiBitmap final : GdiObject {
+  GdiBitmap() : GdiObject(OBJ_BITMAP) {}
+  int width = 0;
+  int height = 0;           // always positive; see topDown
+  int bitsPerPixel = 0;     // 1, 4, 8, 24 or 32
+  int stride = 0;           // bytes per row, DWORD aligned
+  bool topDown = true;      // memory row 0 is the top image row
+  bool isDib = false;       // a DIB section (GetObject reports bmBits)
+  std::vector<RGBQUAD> colorTable;  // 2, 16 or 256 entries for indexed formats
+  BYTE* bits = nullptr;     // pixel memory (owned via storage)
+  std::unique_ptr<BYTE[]> storage;
+  int views = 0;            // live SurfaceViews; DeleteObject refuses while there are any
+
+  // Address of image row y (0 = top) whatever the row order.
+  BYTE* Row(int y) const { return bits + std::ptrdiff_t(topDown ? y : height - 1 - y) * stride; }
+};
 
 // Everything a SaveDC snapshot must bring back.
 struct DcState {

@@ -215,22 +215,10 @@ struct GdiObject {
   bool stock = false;   // stock objects are never freed
 };
 
-// A bitmap: DIB section, 32-bit device bitmap or monochrome bitmap (see top of file).
-struct GdiBitmap final : GdiObject {
-  GdiBitmap() : GdiObject(OBJ_BITMAP) {}
-  int width = 0;
-  int height = 0;           // always positive; see topDown
-  int bitsPerPixel = 0;     // 1, 4, 8, 24 or 32
-  int stride = 0;           // bytes per row, DWORD aligned
-  bool topDown = true;      // memory row 0 is the top image row
-  bool isDib = false;       // a DIB section (GetObject reports bmBits)
-  std::vector<RGBQUAD> colorTable;  // 2, 16 or 256 entries for indexed formats
-  BYTE* bits = nullptr;     // pixel memory (owned via storage)
-  std::unique_ptr<BYTE[]> storage;
-
-  // Address of image row y (0 = top) whatever the row order.
-  BYTE* Row(int y) const { return bits + std::ptrdiff_t(topDown ? y : height - 1 - y) * stride; }
-};
+// A bitmap: DIB section, 32-bit device bitmap or monochrome bitmap (see top of file). Its
+// fields belong to platform/gdi; everything else reaches its pixels through a SurfaceView
+// (platform/gdi/surface.h), so the type stays incomplete outside this folder.
+struct GdiBitmap;
 
 struct GdiBrush final : GdiObject {
   GdiBrush() : GdiObject(OBJ_BRUSH) {}
@@ -291,6 +279,10 @@ BOOL DeleteObject(HGDIOBJ obj);
 // Fills BITMAP (or DIBSECTION when size allows), LOGBRUSH, LOGFONTA, ... by object type.
 int GetObjectA(HGDIOBJ obj, int size, void* out);
 UINT GetObjectType(HGDIOBJ obj);
+// The same for bitmaps, whose type is incomplete outside platform/gdi.
+BOOL DeleteObject(HBITMAP bitmap);
+int GetObjectA(HBITMAP bitmap, int size, void* out);
+UINT GetObjectType(HBITMAP bitmap);
 
 UINT GetPaletteEntries(HPALETTE pal, UINT start, UINT count, PALETTEENTRY* out);
 UINT SetPaletteEntries(HPALETTE pal, UINT start, UINT count, const PALETTEENTRY* in);
@@ -317,6 +309,7 @@ BOOL DeleteDC(HDC hdc);
 HDC CreateBitmapDC(HBITMAP target);
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj);
+HGDIOBJ SelectObject(HDC hdc, HBITMAP bitmap);
 HGDIOBJ GetCurrentObject(HDC hdc, UINT type);
 int GetDeviceCaps(HDC hdc, int index);
 int SaveDC(HDC hdc);
@@ -395,6 +388,7 @@ std::vector<RECT> GetDCClipRects(HDC hdc);
 // RAII owners for platform objects.
 struct GdiObjectDeleter {
   void operator()(GdiObject* o) const { DeleteObject(o); }
+  void operator()(GdiBitmap* b) const { DeleteObject(b); }
 };
 template <class T>
 using GdiPtr = std::unique_ptr<T, GdiObjectDeleter>;

@@ -282,11 +282,18 @@ BOOL DeleteObject(HGDIOBJ obj) {
   if (!obj) return FALSE;
   if (obj->stock) return TRUE;
   if (obj->selectCount > 0) return FALSE;
+  if (obj->objType == OBJ_BITMAP && static_cast<GdiBitmap*>(obj)->views > 0) return FALSE;
   delete obj;
   return TRUE;
 }
 
+BOOL DeleteObject(HBITMAP bitmap) { return DeleteObject(static_cast<HGDIOBJ>(bitmap)); }
+
 UINT GetObjectType(HGDIOBJ obj) { return obj ? obj->objType : 0; }
+
+UINT GetObjectType(HBITMAP bitmap) { return GetObjectType(static_cast<HGDIOBJ>(bitmap)); }
+
+int GetObjectA(HBITMAP bitmap, int size, void* out) { return GetObjectA(static_cast<HGDIOBJ>(bitmap), size, out); }
 
 int GetObjectA(HGDIOBJ obj, int size, void* out) {
   if (!obj || size < 0) return 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/gdi/surface.h"
 #include "platform/win/headless.h"
 #include "platform/win/win_internal.h"
 
@@ -57,15 +58,15 @@ class HeadlessBackend final : public winsys::Backend {
   void Activate(Window*) override {}
   void Present(Window* top, const RECT& r) override {
     HeadlessNative* n = Native(top);
-    GdiBitmap* bb = top->backBuffer;
+    SurfaceView bb(top->backBuffer);
     if (!n || !bb) return;
     headless::Frame& f = n->presented;
-    int right = std::min({int(r.right), f.width, bb->width});
-    int bottom = std::min({int(r.bottom), f.height, bb->height});
+    int right = std::min({int(r.right), f.width, bb.Width()});
+    int bottom = std::min({int(r.bottom), f.height, bb.Height()});
     for (int y = std::max(0, int(r.top)); y < bottom; ++y) {
       int x0 = std::max(0, int(r.left));
       if (right <= x0) break;
-      std::memcpy(&f.pixels[std::size_t(y) * std::size_t(f.width) + std::size_t(x0)], bb->Row(y) + std::size_t(x0) * 4,
+      std::memcpy(&f.pixels[std::size_t(y) * std::size_t(f.width) + std::size_t(x0)], bb.Row(y) + std::size_t(x0) * 4,
                   std::size_t(right - x0) * 4);
     }
     ++n->presentCount;
@@ -178,12 +179,13 @@ void SetIdleHandler(std::function<bool()> handler) { winsys::IdleHandler() = std
 namespace {
 Frame FromBitmap(HBITMAP bmp) {
   Frame f;
-  if (!bmp) return f;
-  f.width = bmp->width;
-  f.height = bmp->height;
+  SurfaceView view(bmp);
+  if (!view) return f;
+  f.width = view.Width();
+  f.height = view.Height();
   f.pixels.resize(std::size_t(f.width) * std::size_t(f.height));
   for (int y = 0; y < f.height; ++y)
-    std::memcpy(&f.pixels[std::size_t(y) * std::size_t(f.width)], bmp->Row(y), std::size_t(f.width) * 4);
+    std::memcpy(&f.pixels[std::size_t(y) * std::size_t(f.width)], view.Row(y), std::size_t(f.width) * 4);
   return f;
 }
 }  // namespace

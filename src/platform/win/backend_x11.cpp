@@ -15,6 +15,7 @@
 #include <map>
 #include <thread>
 
+#include "platform/gdi/surface.h"
 #include "platform/win/win_internal.h"
 
 // Xlib's own `Window` (an XID) would collide with the window record; here it is XWindow.
@@ -405,17 +406,17 @@ class X11Backend final : public winsys::Backend {
 
   void Present(Window* top, const RECT& r) override {
     X11Native* n = Native(top);
-    GdiBitmap* bb = top->backBuffer;
+    SurfaceView bb(top->backBuffer);
     if (!n || !bb) return;
     int x = r.left, y = r.top, w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return;
     if (n->image && n->shmAttached) {
-      int right = std::min({x + w, bb->width, n->image->width});
-      int bottom = std::min({y + h, bb->height, n->image->height});
+      int right = std::min({x + w, bb.Width(), n->image->width});
+      int bottom = std::min({y + h, bb.Height(), n->image->height});
       if (right <= x || bottom <= y) return;
       for (int row = y; row < bottom; ++row)
         std::memcpy(n->image->data + std::size_t(row) * std::size_t(n->image->bytes_per_line) + std::size_t(x) * 4,
-                    bb->Row(row) + std::size_t(x) * 4, std::size_t(right - x) * 4);
+                    bb.Row(row) + std::size_t(x) * 4, std::size_t(right - x) * 4);
       XShmPutImage(dpy_, n->xwin, n->gc, n->image, x, y, x, y, unsigned(right - x), unsigned(bottom - y), False);
       // The server reads the segment later; it must be done before the next frame is copied in.
       XSync(dpy_, False);
@@ -426,11 +427,12 @@ class X11Backend final : public winsys::Backend {
   }
 
   void PutFromBackBuffer(Window* top, int x, int y, int w, int h) {
-    GdiBitmap* bb = top->backBuffer;
-    int right = std::min(x + w, bb->width), bottom = std::min(y + h, bb->height);
+    // Back buffers are 32-bit top-down bitmaps: row 0 starts the whole image.
+    SurfaceView bb(top->backBuffer);
+    int right = std::min(x + w, bb.Width()), bottom = std::min(y + h, bb.Height());
     if (right <= x || bottom <= y) return;
-    XImage* img = XCreateImage(dpy_, visual_, unsigned(depth_), ZPixmap, 0, reinterpret_cast<char*>(bb->bits),
-                               unsigned(bb->width), unsigned(bb->height), 32, bb->stride);
+    XImage* img = XCreateImage(dpy_, visual_, unsigned(depth_), ZPixmap, 0, reinterpret_cast<char*>(bb.Row(0)),
+                               unsigned(bb.Width()), unsigned(bb.Height()), 32, bb.Stride());
     if (!img) return;
     img->byte_order = LSBFirst;
     XPutImage(dpy_, Native(top)->xwin, Native(top)->gc, img, x, y, x, y, unsigned(right - x), unsigned(bottom - y));

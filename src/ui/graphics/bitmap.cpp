@@ -1,7 +1,9 @@
 // TBitmap: the bitmap handle, its canvas on a memory DC, size and format changes, copies
 // and drawing. The BMP file format lives in bmpfile.cpp.
+#include <algorithm>
 #include <cstring>
 
+#include "platform/gdi/surface.h"
 #include "ui/graphics/graphics.h"
 
 // The canvas of a bitmap: a memory DC of its own with the bitmap selected.
@@ -76,6 +78,13 @@ void DefaultColorTable(int bpp, RGBQUAD* table) {
         for (int b = 0; b < 6; ++b) set(i++, BYTE(r * 51), BYTE(g * 51), BYTE(b * 51));
     for (int k = 0; i < 256; ++i, ++k) set(i, BYTE(8 + k * 10), BYTE(8 + k * 10), BYTE(8 + k * 10));
   }
+}
+
+// The colours of an indexed bitmap into another of the same format.
+void CopyColorTable(HBITMAP from, HBITMAP to) {
+  SurfaceView src(from), dst(to);
+  std::span<RGBQUAD> in = src.ColorTable(), out = dst.ColorTable();
+  if (!in.empty() && in.size() == out.size()) std::copy(in.begin(), in.end(), out.begin());
 }
 
 // A memory DC with a bitmap selected, released on scope exit.
@@ -157,18 +166,24 @@ void TBitmap::SetHandle(HBITMAP value) {
     return;
   }
   TPixelFormat f = pfDevice;
-  if (value->isDib) {
-    switch (value->bitsPerPixel) {
-      case 1: f = pf1bit; break;
-      case 4: f = pf4bit; break;
-      case 8: f = pf8bit; break;
-      case 24: f = pf24bit; break;
-      default: f = pf32bit; break;
+  int width, height;
+  {
+    SurfaceView view(value);
+    if (view.IsDib()) {
+      switch (view.Format()) {
+        case SurfaceFormat::Indexed1: f = pf1bit; break;
+        case SurfaceFormat::Indexed4: f = pf4bit; break;
+        case SurfaceFormat::Indexed8: f = pf8bit; break;
+        case SurfaceFormat::Bgr: f = pf24bit; break;
+        case SurfaceFormat::Bgrx: f = pf32bit; break;
+      }
+    } else if (view.Format() == SurfaceFormat::Indexed1) {
+      f = pf1bit;
     }
-  } else if (value->bitsPerPixel == 1) {
-    f = pf1bit;
+    width = view.Width();
+    height = view.Height();
   }
-  Replace(value, value->width, value->height, f);
+  Replace(value, width, height, f);
 }
 
 HBITMAP TBitmap::ReleaseHandle() {
@@ -179,7 +194,7 @@ HBITMAP TBitmap::ReleaseHandle() {
   return h;
 }
 
-TBitmapHandleType TBitmap::HandleType() const { return handle_ && handle_->isDib ? bmDIB : bmDDB; }
+TBitmapHandleType TBitmap::HandleType() const { return SurfaceView(handle_).IsDib() ? bmDIB : bmDDB; }
 
 TCanvas* TBitmap::Canvas() {
   if (!canvas_) {
@@ -207,7 +222,7 @@ void TBitmap::SetSize(int width, int height) {
     PatBlt(dst.dc(), 0, 0, width, height, WHITENESS);
     if (handle_) {
       FreeContext();
-      if (handle_->bitsPerPixel <= 8) fresh->colorTable = handle_->colorTable;
+      CopyColorTable(handle_, fresh);
       ScopedBitmapDc src(handle_);
       BitBlt(dst.dc(), 0, 0, std::min(width, width_), std::min(height, height_), src.dc(), 0, 0, SRCCOPY);
     }
@@ -245,7 +260,7 @@ void TBitmap::SetMonochrome(bool value) {
 void* TBitmap::ScanLine(int y) {
   HBITMAP h = Handle();
   if (!h || y < 0 || y >= height_) throw EInvalidGraphicOperation("Scan line index out of range");
-  return h->Row(y);
+  return SurfaceView(h).Row(y);
 }
 
 TColor TBitmap::TransparentColor() {
@@ -284,13 +299,13 @@ void TBitmap::Dormant() { FreeContext(); }
 bool TBitmap::IsEmpty() { return Handle() == nullptr; }
 
 HPALETTE TBitmap::PaletteHandle() {
-  if (!palette_ && handle_ && handle_->isDib && handle_->bitsPerPixel <= 8) {
+  SurfaceView view(handle_);
+  if (!palette_ && view.IsDib() && !view.ColorTable().empty()) {
+    std::span<RGBQUAD> table = view.ColorTable();
     LOGPALETTE lp;
-    lp.palNumEntries = WORD(handle_->colorTable.size());
-    for (std::size_t i = 0; i < handle_->colorTable.size() && i < 256; ++i) {
-      const RGBQUAD& q = handle_->colorTable[i];
-      lp.palPalEntry[i] = PALETTEENTRY{q.rgbRed, q.rgbGreen, q.rgbBlue, 0};
-    }
+    lp.palNumEntries = WORD(table.size());
+    for (std::size_t i = 0; i < table.size() && i < 256; ++i)
+      lp.palPalEntry[i] = PALETTEENTRY{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, 0};
     palette_ = CreatePalette(&lp);
   }
   return palette_;
@@ -301,11 +316,13 @@ void TBitmap::SetPaletteHandle(HPALETTE palette) {
   if (palette_) DeleteObject(palette_);
   palette_ = palette;
   // An indexed DIB shows its colours through its colour table: take the palette's entries.
-  if (palette_ && handle_ && handle_->bitsPerPixel <= 8) {
+  if (palette_ && handle_) {
+    SurfaceView view(handle_);
+    std::span<RGBQUAD> table = view.ColorTable();
     PALETTEENTRY entries[256];
     UINT n = GetPaletteEntries(palette_, 0, 256, entries);
-    for (UINT i = 0; i < n && i < handle_->colorTable.size(); ++i)
-      handle_->colorTable[i] = RGBQUAD{entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
+    for (UINT i = 0; i < n && i < table.size(); ++i)
+      table[i] = RGBQUAD{entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
   }
   Changed(this);
 }
@@ -321,23 +338,23 @@ void TBitmap::Assign(TPersistent* source) {
     HBITMAP src = b->Handle();
     if (src) {
       // A deep copy of the same format: same rows, same colour table.
-      copy = b->pixelFormat_ == pfDevice && src->bitsPerPixel == 32 ? CreateBitmap(src->width, src->height, 1, 32, nullptr)
-                                                                    : nullptr;
+      SurfaceView from(src);
+      const int w = from.Width(), h = from.Height(), bpp = from.BitsPerPixel();
+      copy = b->pixelFormat_ == pfDevice && bpp == 32 ? CreateBitmap(w, h, 1, 32, nullptr) : nullptr;
       if (!copy) {
         BITMAPINFO info;
-        info.bmiHeader.biWidth = src->width;
-        info.bmiHeader.biHeight = src->topDown ? -src->height : src->height;
-        info.bmiHeader.biBitCount = WORD(src->bitsPerPixel);
-        for (std::size_t i = 0; i < src->colorTable.size() && i < 256; ++i) info.bmiColors[i] = src->colorTable[i];
-        copy = src->isDib || src->bitsPerPixel != 1 ? CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, nullptr, nullptr, 0)
-                                                    : CreateBitmap(src->width, src->height, 1, 1, nullptr);
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = from.TopDown() ? -h : h;
+        info.bmiHeader.biBitCount = WORD(bpp);
+        std::span<RGBQUAD> table = from.ColorTable();
+        for (std::size_t i = 0; i < table.size() && i < 256; ++i) info.bmiColors[i] = table[i];
+        copy = from.IsDib() || bpp != 1 ? CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, nullptr, nullptr, 0)
+                                        : CreateBitmap(w, h, 1, 1, nullptr);
       }
       if (!copy) throw EOutOfMemory("Out of memory");
-      if (copy->stride == src->stride && copy->topDown == src->topDown)
-        std::memcpy(copy->bits, src->bits, std::size_t(src->stride) * std::size_t(src->height));
-      else
-        for (int y = 0; y < src->height; ++y) std::memcpy(copy->Row(y), src->Row(y), std::size_t(src->stride));
-      if (src->bitsPerPixel <= 8) copy->colorTable = src->colorTable;
+      SurfaceView to(copy);
+      for (int y = 0; y < h; ++y) std::memcpy(to.Row(y), from.Row(y), std::size_t(from.Stride()));
+      CopyColorTable(src, copy);
     }
     transparent_ = b->transparent_;
     transparentColor_ = b->transparentColor_;
@@ -392,10 +409,11 @@ void TBitmap::DrawOnCanvas(TCanvas& canvas, const RECT& rect) {
     else
       StretchBlt(wdc.dc(), 0, 0, w, h, src, 0, 0, width_, height_, SRCCOPY);
   }
+  SurfaceView workPixels(work.get()), maskPixels(mask.get());
   for (int y = 0; y < h; ++y) {
-    const BYTE* p = work->Row(y);
-    BYTE* m = mask->Row(y);
-    std::memset(m, 0, std::size_t(mask->stride));
+    const BYTE* p = workPixels.Row(y);
+    BYTE* m = maskPixels.Row(y);
+    std::memset(m, 0, std::size_t(maskPixels.Stride()));
     for (int x = 0; x < w; ++x) {
       COLORREF c = RGB(p[x * 4 + 2], p[x * 4 + 1], p[x * 4]);
       if (c != key) m[x >> 3] |= BYTE(0x80 >> (x & 7));

@@ -6,6 +6,7 @@
 // WriteToStream.
 #include <cstring>
 
+#include "platform/gdi/surface.h"
 #include "ui/graphics/graphics.h"
 
 namespace {
@@ -42,10 +43,10 @@ void ReadExact(TStream& s, void* buf, std::int64_t n) {
 // Run-length encoded pixels (8 or 4 bits) into a bottom-up DIB. Runs that go past the right
 // edge are cut there, and the data ends at the end-of-bitmap code, at the last row or at the
 // end of the input, whichever comes first.
-void DecodeRle(const BYTE* data, std::size_t size, GdiBitmap& bmp, bool four) {
+void DecodeRle(const BYTE* data, std::size_t size, const SurfaceView& bmp, bool four) {
   std::size_t i = 0;
   int x = 0, y = 0;  // y counts rows from the bottom
-  const int w = bmp.width, h = bmp.height;
+  const int w = bmp.Width(), h = bmp.Height();
   auto put = [&](int px, BYTE v) {
     if (px < 0 || px >= w || y >= h) return;
     BYTE* row = bmp.Row(h - 1 - y);
@@ -224,31 +225,35 @@ void TBitmap::ReadFromStream(TStream& stream) {
   GdiPtr<GdiBitmap> bmp(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, nullptr, nullptr, 0));
   if (!bmp) Invalid();
 
-  if (rle) {
-    std::vector<BYTE> data;
-    try {
-      data.resize(std::size_t(available));
-    } catch (const std::exception&) {
-      Invalid();
-    }
-    ReadExact(stream, data.data(), available);
-    DecodeRle(data.data(), data.size(), *bmp, compression == kBiRle4);
-  } else if (bpp == 16 || (bpp == 32 && compression == kBiBitfields)) {
-    std::vector<BYTE> row(static_cast<std::size_t>(fileStride));
-    for (std::int64_t fy = 0; fy < height; ++fy) {
-      ReadExact(stream, row.data(), fileStride);
-      BYTE* out = bmp->Row(int(topDown ? fy : height - 1 - fy));
-      for (std::int64_t x = 0; x < width; ++x) {
-        std::uint32_t px = bpp == 16 ? U16(&row[std::size_t(x * 2)]) : U32(&row[std::size_t(x * 4)]);
-        BYTE* o = out + x * (outBpp / 8);
-        o[0] = Channel(px, masks[2]);
-        o[1] = Channel(px, masks[1]);
-        o[2] = Channel(px, masks[0]);
+  {
+    SurfaceView pixels(bmp.get());
+    if (rle) {
+      std::vector<BYTE> data;
+      try {
+        data.resize(std::size_t(available));
+      } catch (const std::exception&) {
+        Invalid();
       }
+      ReadExact(stream, data.data(), available);
+      DecodeRle(data.data(), data.size(), pixels, compression == kBiRle4);
+    } else if (bpp == 16 || (bpp == 32 && compression == kBiBitfields)) {
+      std::vector<BYTE> row(static_cast<std::size_t>(fileStride));
+      for (std::int64_t fy = 0; fy < height; ++fy) {
+        ReadExact(stream, row.data(), fileStride);
+        BYTE* out = pixels.Row(int(topDown ? fy : height - 1 - fy));
+        for (std::int64_t x = 0; x < width; ++x) {
+          std::uint32_t px = bpp == 16 ? U16(&row[std::size_t(x * 2)]) : U32(&row[std::size_t(x * 4)]);
+          BYTE* o = out + x * (outBpp / 8);
+          o[0] = Channel(px, masks[2]);
+          o[1] = Channel(px, masks[1]);
+          o[2] = Channel(px, masks[0]);
+        }
+      }
+    } else {
+      // Same layout in the file and in the DIB (same row order was asked for).
+      for (std::int64_t fy = 0; fy < height; ++fy)
+        ReadExact(stream, pixels.Row(int(topDown ? fy : height - 1 - fy)), fileStride);
     }
-  } else {
-    // Same layout in the file and in the DIB (same row order was asked for).
-    ReadExact(stream, bmp->bits, fileStride * height);
   }
 
   TPixelFormat format = outBpp == 1 ? pf1bit : outBpp == 4 ? pf4bit : outBpp == 8 ? pf8bit : outBpp == 24 ? pf24bit : pf32bit;
@@ -265,10 +270,11 @@ void TBitmap::WriteToStream(TStream& stream) {
     // An empty bitmap writes nothing, so reading it back gives an empty bitmap too.
     return;
   }
-  const int bpp = h->bitsPerPixel;
+  SurfaceView pixels(h);
+  const int bpp = pixels.BitsPerPixel();
   const std::uint32_t colors = bpp <= 8 ? (1u << bpp) : 0;
-  const std::uint32_t stride = std::uint32_t(((std::int64_t(h->width) * bpp + 31) / 32) * 4);
-  const std::uint32_t imageSize = stride * std::uint32_t(h->height);
+  const std::uint32_t stride = std::uint32_t(((std::int64_t(pixels.Width()) * bpp + 31) / 32) * 4);
+  const std::uint32_t imageSize = stride * std::uint32_t(pixels.Height());
   const std::uint32_t offBits = 14 + 40 + colors * 4;
   BYTE head[14 + 40] = {};
   head[0] = 'B';
@@ -277,8 +283,8 @@ void TBitmap::WriteToStream(TStream& stream) {
   Put32(head + 10, offBits);
   BYTE* ih = head + 14;
   Put32(ih, 40);
-  Put32(ih + 4, std::uint32_t(h->width));
-  Put32(ih + 8, std::uint32_t(h->height));  // bottom-up
+  Put32(ih + 4, std::uint32_t(pixels.Width()));
+  Put32(ih + 8, std::uint32_t(pixels.Height()));  // bottom-up
   Put16(ih + 12, 1);
   Put16(ih + 14, std::uint32_t(bpp));
   Put32(ih + 16, BI_RGB);
@@ -289,12 +295,13 @@ void TBitmap::WriteToStream(TStream& stream) {
   stream.WriteBuffer(head, sizeof head);
   if (colors) {
     std::vector<BYTE> table(colors * 4, 0);
-    for (std::uint32_t i = 0; i < colors && i < h->colorTable.size(); ++i) {
-      table[i * 4] = h->colorTable[i].rgbBlue;
-      table[i * 4 + 1] = h->colorTable[i].rgbGreen;
-      table[i * 4 + 2] = h->colorTable[i].rgbRed;
+    std::span<RGBQUAD> entries = pixels.ColorTable();
+    for (std::uint32_t i = 0; i < colors && i < entries.size(); ++i) {
+      table[i * 4] = entries[i].rgbBlue;
+      table[i * 4 + 1] = entries[i].rgbGreen;
+      table[i * 4 + 2] = entries[i].rgbRed;
     }
     stream.WriteBuffer(table.data(), std::int64_t(table.size()));
   }
-  for (int y = h->height - 1; y >= 0; --y) stream.WriteBuffer(h->Row(y), stride);
+  for (int y = pixels.Height() - 1; y >= 0; --y) stream.WriteBuffer(pixels.Row(y), stride);
 }

@@ -4,25 +4,29 @@
 
 #include <cstring>
 
+#include "platform/gdi/surface.h"
 #include "ui/graphics/graphics.h"
 
 namespace {
 
 GdiPtr<GdiBitmap> CopyBits(HBITMAP src, int bpp) {
-  GdiPtr<GdiBitmap> out(CreateBitmap(src->width, src->height, 1, UINT(bpp), nullptr));
+  SurfaceView from(src);
+  const int w = from.Width(), h = from.Height();
+  GdiPtr<GdiBitmap> out(CreateBitmap(w, h, 1, UINT(bpp), nullptr));
   if (!out) return out;
   HDC s = CreateCompatibleDC(nullptr);
   HDC d = CreateCompatibleDC(nullptr);
   HGDIOBJ os = SelectObject(s, src);
   HGDIOBJ od = SelectObject(d, out.get());
-  if (bpp == 32 && src->bitsPerPixel == 32) {
+  if (bpp == 32 && from.Format() == SurfaceFormat::Bgrx) {
     // A straight copy keeps the fourth byte (alpha), which raster operations would clear.
-    for (int y = 0; y < src->height; ++y) std::memcpy(out->Row(y), src->Row(y), std::size_t(src->width) * 4);
+    SurfaceView to(out.get());
+    for (int y = 0; y < h; ++y) std::memcpy(to.Row(y), from.Row(y), std::size_t(w) * 4);
   } else {
     SetTextColor(d, 0);
     SetBkColor(d, 0xFFFFFF);
     SetBkColor(s, 0xFFFFFF);
-    BitBlt(d, 0, 0, src->width, src->height, s, 0, 0, SRCCOPY);
+    BitBlt(d, 0, 0, w, h, s, 0, 0, SRCCOPY);
   }
   SelectObject(s, os);
   SelectObject(d, od);
@@ -42,11 +46,13 @@ std::uint16_t U16(const BYTE* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
 
 HICON CreateIconFromBitmaps(HBITMAP color, HBITMAP mask, bool hasAlpha) {
   if (!color && !mask) return nullptr;
-  HBITMAP ref = color ? color : mask;
-  if (color && mask && (color->width != mask->width || color->height != mask->height)) return nullptr;
+  SurfaceView colorPixels(color), maskPixels(mask);
+  if (color && mask && (colorPixels.Width() != maskPixels.Width() || colorPixels.Height() != maskPixels.Height()))
+    return nullptr;
+  const SurfaceView& ref = color ? colorPixels : maskPixels;
   auto icon = std::make_unique<IconObj>();
-  icon->width = ref->width;
-  icon->height = ref->height;
+  icon->width = ref.Width();
+  icon->height = ref.Height();
   if (color) {
     icon->color = CopyBits(color, 32);
     if (!icon->color) return nullptr;
@@ -115,8 +121,9 @@ void TIcon::DrawOnCanvas(TCanvas& canvas, const RECT& rect) {
   const int iw = handle_->width, ih = handle_->height;
   if (handle_->hasAlpha && handle_->color) {
     // Straight alpha over what is there, nearest pixel when stretched.
+    SurfaceView color(handle_->color.get());
     for (int y = 0; y < h; ++y) {
-      const BYTE* row = handle_->color->Row(int(std::int64_t(y) * ih / h));
+      const BYTE* row = color.Row(int(std::int64_t(y) * ih / h));
       for (int x = 0; x < w; ++x) {
         const BYTE* p = row + std::int64_t(x) * iw / w * 4;
         int a = p[3];
@@ -206,12 +213,15 @@ void TIcon::ReadFromStream(TStream& stream) {
   const BYTE* xorBits = &data[hs + colors * 4];
   const BYTE* andBits = xorBits + xorStride * height;
   bool alpha = false;
-  for (std::int64_t fy = 0; fy < height; ++fy) {
-    int y = int(height - 1 - fy);
-    std::memcpy(color->Row(y), xorBits + fy * xorStride, std::size_t(xorStride));
-    std::memcpy(mask->Row(y), andBits + fy * andStride, std::size_t(andStride));
-    if (bpp == 32)
-      for (std::int64_t x = 0; x < width; ++x) alpha = alpha || xorBits[fy * xorStride + x * 4 + 3] != 0;
+  {
+    SurfaceView colorPixels(color.get()), maskPixels(mask.get());
+    for (std::int64_t fy = 0; fy < height; ++fy) {
+      int y = int(height - 1 - fy);
+      std::memcpy(colorPixels.Row(y), xorBits + fy * xorStride, std::size_t(xorStride));
+      std::memcpy(maskPixels.Row(y), andBits + fy * andStride, std::size_t(andStride));
+      if (bpp == 32)
+        for (std::int64_t x = 0; x < width; ++x) alpha = alpha || xorBits[fy * xorStride + x * 4 + 3] != 0;
+    }
   }
   HICON icon = CreateIconFromBitmaps(color.get(), mask.get(), alpha);
   if (!icon) InvalidIcon();
@@ -246,10 +256,11 @@ void TIcon::WriteToStream(TStream& stream) {
   put16(ih + 12, 1);
   put16(ih + 14, 32);
   std::size_t xorAt = ih + 40, andAt = xorAt + std::size_t(xorStride) * std::size_t(h);
+  SurfaceView color(handle_->color.get()), mask(handle_->mask.get());
   for (int fy = 0; fy < h; ++fy) {
     int y = h - 1 - fy;
-    if (handle_->color) std::memcpy(&out[xorAt + std::size_t(fy) * xorStride], handle_->color->Row(y), xorStride);
-    if (handle_->mask) std::memcpy(&out[andAt + std::size_t(fy) * andStride], handle_->mask->Row(y), andStride);
+    if (color) std::memcpy(&out[xorAt + std::size_t(fy) * xorStride], color.Row(y), xorStride);
+    if (mask) std::memcpy(&out[andAt + std::size_t(fy) * andStride], mask.Row(y), andStride);
   }
   stream.WriteBuffer(out.data(), std::int64_t(out.size()));
 }

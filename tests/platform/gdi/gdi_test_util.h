@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+// The GDI's own tests look at its objects from inside.
+#include "platform/gdi/dc_internal.h"
 #include "platform/gdi/gdi.h"
 
 // A memory DC drawing into a top-down 32-bit DIB section.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/gdi/surface.h"
 #include "win_test_util.h"
 #include "xvfb/xvfb.h"
 
@@ -138,12 +139,13 @@ TEST_P(X11Present, WindowSitsWhereAskedAndShowsItsBackBuffer) {
   ASSERT_NE(img, nullptr);
   HBITMAP back = GetBackBufferBitmap(main);
   ASSERT_NE(back, nullptr);
+  SurfaceView backPixels(back);
   int mismatches = 0;
   for (int y = 0; y < 150 && !mismatches; ++y)
     for (int x = 0; x < 220; ++x) {
       unsigned long shown = XGetPixel(img, x, y) & 0xFFFFFF;
       std::uint32_t want;
-      std::memcpy(&want, back->Row(y) + x * 4, 4);
+      std::memcpy(&want, backPixels.Row(y) + x * 4, 4);
       want &= 0xFFFFFF;
       if (shown != want) {
         ADD_FAILURE() << "pixel (" << x << ", " << y << ") shows 0x" << std::hex << shown << ", back buffer 0x"
