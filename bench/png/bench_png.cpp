@@ -2,8 +2,8 @@
 // and against zlib's inflate of the same data alone, on images made at start-up: a
 // photograph-like 2048 x 2048 RGBA picture, the same as 8-bit palette, 16-bit RGB and
 // Adam7. Also the alpha-blend drawing path (onto 32- and 24-bit bitmaps, with photograph
-// and icon-like alpha, and its row kernel per instruction-set level) against a plain
-// 32-bit copy. The ratios are printed after the benchmark table.
+// and icon-like alpha) against a plain 32-bit copy; bench_blend measures its row kernels
+// per instruction-set level. The ratios are printed after the benchmark table.
 #include <benchmark/benchmark.h>
 #include <png.h>
 #include <spng.h>
@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "png/blend.h"
 #include "png/pngimage.h"
 #include "ui/core/streams.h"
 #include "ui/graphics/graphics.h"
@@ -271,8 +270,7 @@ void SetDrawRate(benchmark::State& state) {
                                               benchmark::Counter::kIsRate);
 }
 
-// The whole alpha path onto a 32-bit bitmap (blended where it stands) or a 24-bit one
-// (through a 32-bit copy of the background and back).
+// The whole alpha path onto a 32-bit or a 24-bit bitmap (both blended where they stand).
 void BM_DrawAlpha(benchmark::State& state, bool icons, TPixelFormat format) {
   TPngImage& png = *DrawImage(icons);
   TBitmap canvas(kDrawSize, kDrawSize, format);
@@ -280,22 +278,6 @@ void BM_DrawAlpha(benchmark::State& state, bool icons, TPixelFormat format) {
   canvas.Canvas()->FillRect(RECT{0, 0, kDrawSize, kDrawSize});
   RECT r{0, 0, kDrawSize, kDrawSize};
   for (auto _ : state) png.DrawOnCanvas(*canvas.Canvas(), r);
-  SetDrawRate(state);
-}
-
-// The row kernel of one instruction-set level alone over the same pixels.
-void BM_BlendKernel(benchmark::State& state, pngblend::TBlendLevel level) {
-  if (!pngblend::LevelAvailable(level)) {
-    state.SkipWithError("not available on this processor");
-    return;
-  }
-  const pngblend::TBlendKernels& k = pngblend::KernelsFor(level);
-  TPngImage& png = *DrawImage(false);
-  std::vector<std::uint8_t> dst(std::size_t(kDrawSize) * kDrawSize * 4, 0x80);
-  for (auto _ : state)
-    for (int y = 0; y < kDrawSize; ++y)
-      k.rgb(dst.data() + std::size_t(y) * kDrawSize * 4, png.PixelRow(y), png.AlphaRow(y), kDrawSize);
-  benchmark::DoNotOptimize(dst.data());
   SetDrawRate(state);
 }
 
@@ -347,8 +329,7 @@ void PrintRatios(const std::map<std::string, double>& t) {
   double copy = get("CopyBitBlt");
   if (copy > 0) {
     std::printf("32-bit copy %.1f MP/s\n", kDrawSize * kDrawSize / 1e3 / copy);
-    for (const char* n : {"DrawAlpha", "DrawAlphaIcons", "DrawAlphaOn24", "BlendKernel/scalar", "BlendKernel/sse2",
-                          "BlendKernel/avx2", "BlendKernel/avx512"}) {
+    for (const char* n : {"DrawAlpha", "DrawAlphaIcons", "DrawAlphaOn24"}) {
       double t = get(n);
       if (t > 0)
         std::printf("%-20s %8.1f MP/s, speed relative to the copy %.3f\n", n, kDrawSize * kDrawSize / 1e3 / t,
@@ -381,12 +362,6 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("DrawAlpha", BM_DrawAlpha, false, pfDevice)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("DrawAlphaIcons", BM_DrawAlpha, true, pfDevice)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("DrawAlphaOn24", BM_DrawAlpha, false, pf24bit)->Unit(benchmark::kMillisecond);
-  for (auto [name, level] : {std::pair{"scalar", pngblend::TBlendLevel::blScalar},
-                             std::pair{"sse2", pngblend::TBlendLevel::blSse2},
-                             std::pair{"avx2", pngblend::TBlendLevel::blAvx2},
-                             std::pair{"avx512", pngblend::TBlendLevel::blAvx512}})
-    benchmark::RegisterBenchmark((std::string("BlendKernel/") + name).c_str(), BM_BlendKernel, level)
-        ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("CopyBitBlt", BM_CopyBitBlt)->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
   for (Kind k : {kRgba, kPalette, kRgb16, kAdam7}) File(k);  // encode before timing starts

@@ -1,8 +1,7 @@
-// The alpha-blend kernels at every instruction-set level against the per-channel formula
-// (every alpha, source and background triple), rows of many widths against the scalar
-// level, and the alpha drawing onto 32-bit targets (blended where they stand) and 24-bit
-// ones (through a 32-bit copy): clip regions, viewport origins, rectangles partly off the
-// surface, the untouched fourth byte, and palette indexes without an entry.
+// The alpha drawing of a PNG image: onto 32- and 24-bit targets against the blend formula
+// (clip regions, viewport origins, rectangles partly off the surface, the untouched fourth
+// byte), onto every kind of surface a DC can have against the copy-blend-copy algorithm of
+// the design, and palette indexes without an entry.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,172 +11,28 @@
 #include <sstream>
 
 #include "platform/gdi/surface.h"
-#include "png/blend.h"
 #include "png/pngimage.h"
 #include "pngtest_util.h"
 
 using namespace pngtest;
-using pngblend::BlendChannel;
-using pngblend::TBlendKernels;
-using pngblend::TBlendLevel;
 
 namespace {
 
 const char* kNoSuchEntry = "There is no such palette entry.";
 
-std::string LevelName(TBlendLevel l) {
-  switch (l) {
-    case TBlendLevel::blScalar: return "scalar";
-    case TBlendLevel::blSse2: return "sse2";
-    case TBlendLevel::blAvx2: return "avx2";
-    default: return "avx512";
-  }
-}
+// The blend as designed: new = (a * s + (255 - a) * old + 255) div 256.
+unsigned Blend(unsigned a, unsigned s, unsigned old) { return (a * s + (255 - a) * old + 255) / 256; }
 
-// ---------------------------------------------------------------------------------------
-// Kernels
-
-class KernelTest : public ::testing::TestWithParam<TBlendLevel> {
- protected:
-  void SetUp() override {
-    if (!pngblend::LevelAvailable(GetParam())) GTEST_SKIP() << "processor lacks " << LevelName(GetParam());
-  }
-  const TBlendKernels& K() const { return pngblend::KernelsFor(GetParam()); }
-};
-
-// Destination row of 256 pixels whose channels run through every old value (each channel
-// in another order) and whose fourth byte is a pattern of its own.
-std::vector<std::uint8_t> OldRow() {
-  std::vector<std::uint8_t> d(256 * 4);
-  for (unsigned k = 0; k < 256; ++k) {
-    d[4 * k] = std::uint8_t(k);
-    d[4 * k + 1] = std::uint8_t(255 - k);
-    d[4 * k + 2] = std::uint8_t(k ^ 0x5A);
-    d[4 * k + 3] = std::uint8_t(k * 7 + 3);
-  }
-  return d;
-}
-
-// The three source channels for source value s (again each in another order).
-unsigned SourceChannel(unsigned s, int c) { return c == 0 ? s : c == 1 ? s ^ 0xA5 : 255 - s; }
-
-// "" or the first pixel of the 256 where the row differs from the formula.
-std::string CheckRow(const std::vector<std::uint8_t>& got, unsigned a, unsigned s, bool grey) {
-  static const std::vector<std::uint8_t> old = OldRow();
-  for (unsigned k = 0; k < 256; ++k)
-    for (int c = 0; c < 4; ++c) {
-      unsigned o = old[4 * k + unsigned(c)];
-      unsigned want = c == 3 ? o : BlendChannel(a, grey ? s : SourceChannel(s, c), o);
-      if (got[4 * k + unsigned(c)] != want) {
-        std::ostringstream m;
-        m << "a " << a << " s " << s << " pixel " << k << " channel " << c << " old " << o << ": got "
-          << int(got[4 * k + unsigned(c)]) << " expected " << want;
-        return m.str();
-      }
-    }
-  return "";
-}
-
-TEST_P(KernelTest, RgbMatchesTheFormulaForEveryTriple) {
-  std::vector<std::uint8_t> src(256 * 3), alpha(256);
-  for (unsigned a = 0; a < 256; ++a) {
-    std::fill(alpha.begin(), alpha.end(), std::uint8_t(a));
-    for (unsigned s = 0; s < 256; ++s) {
-      for (unsigned k = 0; k < 256; ++k)
-        for (int c = 0; c < 3; ++c) src[3 * k + unsigned(c)] = std::uint8_t(SourceChannel(s, c));
-      std::vector<std::uint8_t> d = OldRow();
-      K().rgb(d.data(), src.data(), alpha.data(), 256);
-      std::string e = CheckRow(d, a, s, false);
-      ASSERT_EQ(e, "");
-    }
-  }
-}
-
-TEST_P(KernelTest, GreyMatchesTheFormulaForEveryTriple) {
-  std::vector<std::uint8_t> grey(256), alpha(256);
-  for (unsigned a = 0; a < 256; ++a) {
-    std::fill(alpha.begin(), alpha.end(), std::uint8_t(a));
-    for (unsigned s = 0; s < 256; ++s) {
-      std::fill(grey.begin(), grey.end(), std::uint8_t(s));
-      std::vector<std::uint8_t> d = OldRow();
-      K().grey(d.data(), grey.data(), alpha.data(), 256);
-      ASSERT_EQ(CheckRow(d, a, s, true), "");
-    }
-  }
-}
-
-TEST_P(KernelTest, IndexedMatchesTheFormulaForEveryTriple) {
-  // Entry i carries alpha i; every pixel of a row uses entry a.
-  std::vector<std::uint32_t> table(256);
-  std::vector<std::uint8_t> index(256);
-  for (unsigned s = 0; s < 256; ++s) {
-    for (unsigned i = 0; i < 256; ++i)
-      table[i] = SourceChannel(s, 0) | SourceChannel(s, 1) << 8 | SourceChannel(s, 2) << 16 | i << 24;
-    for (unsigned a = 0; a < 256; ++a) {
-      std::fill(index.begin(), index.end(), std::uint8_t(a));
-      std::vector<std::uint8_t> d = OldRow();
-      K().indexed(d.data(), index.data(), table.data(), 256);
-      ASSERT_EQ(CheckRow(d, a, s, false), "");
-    }
-  }
-}
-
-// Alpha of a row: random, or runs of 0 and 255 (some longer than a vector block) between
-// random values.
+// Alpha of a row: random, or runs of 0 and 255 between random values.
 std::vector<std::uint8_t> AlphaPattern(std::size_t n, int mode, std::mt19937& rng) {
   std::vector<std::uint8_t> a(n);
   std::size_t i = 0;
   while (i < n) {
     std::size_t run = mode == 0 ? n : 1 + rng() % 70;
     int kind = mode == 0 ? 2 : int(rng() % 3);
-    for (std::size_t k = 0; k < run && i < n; ++k, ++i)
-      a[i] = kind == 0 ? 0 : kind == 1 ? 255 : std::uint8_t(rng());
+    for (std::size_t k = 0; k < run && i < n; ++k, ++i) a[i] = kind == 0 ? 0 : kind == 1 ? 255 : std::uint8_t(rng());
   }
   return a;
-}
-
-// Each source and alpha row is an allocation of its exact size, so that a kernel reading
-// past the row end is caught by the address sanitizer; the destination has guard pixels.
-TEST_P(KernelTest, RowsOfEveryWidthMatchTheScalarLevel) {
-  const TBlendKernels& scalar = pngblend::KernelsFor(TBlendLevel::blScalar);
-  std::mt19937 rng(42);
-  std::vector<std::size_t> widths;
-  for (std::size_t n = 1; n <= 80; ++n) widths.push_back(n);
-  for (std::size_t n : {97, 131, 200, 257}) widths.push_back(n);
-  for (std::size_t n : widths)
-    for (int mode = 0; mode < 2; ++mode)
-      for (int kind = 0; kind < 3; ++kind) {
-        std::vector<std::uint8_t> rgb(n * 3), grey(n), index(n), alpha = AlphaPattern(n, mode, rng);
-        for (auto& v : rgb) v = std::uint8_t(rng());
-        for (auto& v : grey) v = std::uint8_t(rng());
-        for (auto& v : index) v = std::uint8_t(rng());
-        std::vector<std::uint32_t> table(256);
-        std::vector<std::uint8_t> tableAlpha = AlphaPattern(256, mode, rng);
-        for (unsigned i = 0; i < 256; ++i) table[i] = (std::uint32_t(rng()) & 0xFFFFFF) | std::uint32_t(tableAlpha[i]) << 24;
-        std::vector<std::uint8_t> want((n + 4) * 4);
-        for (auto& v : want) v = std::uint8_t(rng());
-        std::vector<std::uint8_t> got = want;
-        auto run = [&](const TBlendKernels& k, std::uint8_t* d) {
-          if (kind == 0) k.rgb(d, rgb.data(), alpha.data(), n);
-          if (kind == 1) k.grey(d, grey.data(), alpha.data(), n);
-          if (kind == 2) k.indexed(d, index.data(), table.data(), n);
-        };
-        run(scalar, want.data());
-        run(K(), got.data());
-        for (std::size_t b = 0; b < got.size(); ++b)
-          ASSERT_EQ(int(got[b]), int(want[b])) << "width " << n << " kind " << kind << " alpha mode " << mode
-                                               << ": first difference at pixel " << b / 4 << " byte " << b % 4;
-      }
-}
-
-INSTANTIATE_TEST_SUITE_P(Levels, KernelTest,
-                         ::testing::Values(TBlendLevel::blScalar, TBlendLevel::blSse2, TBlendLevel::blAvx2,
-                                           TBlendLevel::blAvx512),
-                         [](const auto& info) { return LevelName(info.param); });
-
-TEST(KernelLevels, TheBestLevelIsAvailable) {
-  EXPECT_TRUE(pngblend::LevelAvailable(pngblend::BestLevel()));
-  EXPECT_TRUE(pngblend::LevelAvailable(TBlendLevel::blScalar));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -234,7 +89,7 @@ std::string CheckDrawn(Target& t, const std::vector<std::uint8_t>& before, int o
       Sample s = in ? sample(x - ox, y - oy) : Sample{0, 0};
       unsigned src[3] = {s.color >> 16 & 0xFF, s.color >> 8 & 0xFF, s.color & 0xFF};  // blue, green, red
       for (int c = 0; c < t.bpp; ++c) {
-        unsigned want = in && c < 3 ? BlendChannel(s.alpha, src[c], old[c]) : old[c];
+        unsigned want = in && c < 3 ? Blend(s.alpha, src[c], old[c]) : old[c];
         if (got[c] != want) {
           std::ostringstream m;
           m << "pixel (" << x << ", " << y << ") byte " << c << ": got " << int(got[c]) << " expected " << want;
@@ -378,6 +233,128 @@ std::vector<DrawCase> AllDrawCases() {
 
 INSTANTIATE_TEST_SUITE_P(All, AlphaDrawTest, ::testing::ValuesIn(AllDrawCases()), [](const auto& info) {
   return std::string(info.param.kind.name) + (info.param.format == pf32bit ? "_on32" : "_on24");
+});
+
+// ---------------------------------------------------------------------------------------
+// The one alpha path against copy-blend-copy: the target's pixels under the image copied
+// into a 32-bit DIB section, blended there row by row, and copied back, as designed.
+
+void CopyBlendCopy(HDC target, POINT at, int w, int h, const SampleFn& sample) {
+  BITMAPINFO bi;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biBitCount = 32;
+  DcPtr dc(CreateCompatibleDC(nullptr));
+  void* bits = nullptr;
+  GdiPtr<GdiBitmap> dib(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  HGDIOBJ old = SelectObject(dc.get(), dib.get());
+  BitBlt(dc.get(), 0, 0, w, h, target, at.x, at.y, SRCCOPY);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      auto* p = static_cast<std::uint8_t*>(bits) + (std::size_t(y) * std::size_t(w) + std::size_t(x)) * 4;
+      Sample s = sample(x, y);
+      p[0] = std::uint8_t(Blend(s.alpha, GetBValue(s.color), p[0]));
+      p[1] = std::uint8_t(Blend(s.alpha, GetGValue(s.color), p[1]));
+      p[2] = std::uint8_t(Blend(s.alpha, GetRValue(s.color), p[2]));
+    }
+  BitBlt(target, at.x, at.y, w, h, dc.get(), 0, 0, SRCCOPY);
+  SelectObject(dc.get(), old);
+}
+
+// Every kind of surface a DC can draw into.
+struct SurfaceKind {
+  const char* name;
+  int bpp;
+  bool dib, topDown;
+};
+
+const SurfaceKind kSurfaceKinds[] = {
+    {"mono", 1, false, true},    {"dib1", 1, true, false},   {"dib4", 4, true, true},
+    {"dib8", 8, true, false},    {"dib24", 24, true, false}, {"dib32", 32, true, true},
+    {"device32", 32, false, true},
+};
+
+// A bitmap of the kind with pixel bytes from a fixed seed; indexed DIBs get a colour table
+// with black, white and a repeated entry, so that the nearest entry has ties to break.
+HBITMAP MakeSurface(const SurfaceKind& k, int w, int h) {
+  BITMAPINFO info;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = k.topDown ? -h : h;
+  info.bmiHeader.biBitCount = WORD(k.bpp);
+  std::mt19937 rng(unsigned(k.bpp * 2 + k.dib));
+  for (int i = 0; i < 256; ++i) info.bmiColors[i] = RGBQUAD{BYTE(rng()), BYTE(rng()), BYTE(rng()), 0};
+  info.bmiColors[0] = RGBQUAD{0, 0, 0, 0};
+  info.bmiColors[1] = RGBQUAD{255, 255, 255, 0};
+  info.bmiColors[5] = info.bmiColors[2];
+  HBITMAP bmp = k.dib ? CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, nullptr, nullptr, 0)
+                      : CreateBitmap(w, h, 1, UINT(k.bpp), nullptr);
+  SurfaceView v(bmp);
+  for (int y = 0; y < h; ++y)
+    for (int b = 0; b < v.Stride(); ++b) v.Row(y)[b] = std::uint8_t(rng());
+  return bmp;
+}
+
+// Where the image lands and what clips it.
+struct Placement {
+  const char* name;
+  RECT rect;
+  std::function<void(HDC)> clip;
+};
+
+const Placement kPlacements[] = {
+    {"inside", RECT{2, 1, 40, 40}, [](HDC) {}},
+    {"offTopLeft", RECT{-7, -5, 14, 8}, [](HDC) {}},
+    {"offBottomRight", RECT{9, 4, 30, 17}, [](HDC) {}},
+    {"originAndClipRegion", RECT{-3, -1, 40, 40},
+     [](HDC dc) {
+       SetViewportOrgEx(dc, 4, 2, nullptr);
+       IntersectClipRect(dc, 0, 0, 20, 14);
+       ExcludeClipRect(dc, 6, 5, 10, 9);
+     }},
+    {"systemClip", RECT{0, 0, 40, 40},
+     [](HDC dc) {
+       const RECT visible[2] = {RECT{2, 2, 12, 9}, RECT{15, 4, 28, 18}};
+       SetDCSystemClip(dc, visible, 2);
+       IntersectClipRect(dc, 5, 0, 40, 40);
+     }},
+};
+
+struct EqualityCase {
+  ImageKind image;
+  SurfaceKind surface;
+};
+
+class CopyBlendCopyTest : public ::testing::TestWithParam<EqualityCase> {};
+
+TEST_P(CopyBlendCopyTest, TheAlphaPathEqualsCopyBlendCopy) {
+  const EqualityCase& c = GetParam();
+  TPngImage png;
+  SampleFn sample = MakeImage(png, c.image, 21, 13, 11);
+  for (const Placement& p : kPlacements) {
+    TBitmap drawn, reference;
+    drawn.SetHandle(MakeSurface(c.surface, 30, 20));
+    reference.SetHandle(MakeSurface(c.surface, 30, 20));
+    p.clip(drawn.Canvas()->Handle());
+    p.clip(reference.Canvas()->Handle());
+    png.DrawOnCanvas(*drawn.Canvas(), p.rect);
+    CopyBlendCopy(reference.Canvas()->Handle(), POINT{p.rect.left, p.rect.top}, 21, 13, sample);
+    SurfaceView got(drawn.Handle()), want(reference.Handle());
+    for (int y = 0; y < 20; ++y)
+      for (int b = 0; b < got.Stride(); ++b)
+        ASSERT_EQ(int(got.Row(y)[b]), int(want.Row(y)[b]))
+            << p.name << ": row " << y << " byte " << b << " (pixel " << b * 8 / c.surface.bpp << ")";
+  }
+}
+
+std::vector<EqualityCase> AllEqualityCases() {
+  std::vector<EqualityCase> out;
+  for (const ImageKind& k : kKinds)
+    for (const SurfaceKind& s : kSurfaceKinds) out.push_back({k, s});
+  return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(All, CopyBlendCopyTest, ::testing::ValuesIn(AllEqualityCases()), [](const auto& info) {
+  return std::string(info.param.image.name) + "_on_" + info.param.surface.name;
 });
 
 // ---------------------------------------------------------------------------------------

@@ -381,8 +381,8 @@ void FillSolidRect(HDC hdc, const RECT& r, COLORREF color);
 // SelectClipRgn, SaveDC and RestoreDC never change it. count 0 removes it, an empty
 // rectangle leaves nothing visible. Returns the type of the effective clip, or ERROR.
 int SetDCSystemClip(HDC hdc, const RECT* deviceRects, int count);
-// The effective clip in device coordinates (already cut to the surface), for code that
-// writes into the surface bits itself.
+// The effective clip in device coordinates (already cut to the surface), as every drawing
+// operation uses it.
 std::vector<RECT> GetDCClipRects(HDC hdc);
 
 // RAII owners for platform objects.
