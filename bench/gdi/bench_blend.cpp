@@ -139,7 +139,7 @@ class TimeReporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> times;
 };
 
-const char* const kLevelNames[] = {"scalar", "sse2", "avx2", "avx512"};
+const char* const kLevelNames[] = {"scalar", "sse2", "avx2"};
 const char* const kKindNames[] = {"rgb", "grey", "indexed"};
 
 void PrintSpeedUps(const std::map<std::string, double>& t) {
@@ -147,8 +147,8 @@ void PrintSpeedUps(const std::map<std::string, double>& t) {
     auto it = t.find(n);
     return it == t.end() ? 0.0 : it->second;
   };
-  std::printf("\n%-22s %9s %9s %9s %9s   (CPU ms; x = speed-up over the level before)\n", "kernel", "scalar",
-              "sse2", "avx2", "avx512");
+  std::printf("\n%-22s %9s %9s %9s   (CPU ms; x = speed-up over the level before)\n", "kernel", "scalar", "sse2",
+              "avx2");
   for (const char* alpha : {"photo", "icons"})
     for (const char* kind : kKindNames) {
       std::string row = std::string(kind) + "/" + alpha;
@@ -178,8 +178,8 @@ void PrintSpeedUps(const std::map<std::string, double>& t) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const BlendLevel levels[] = {BlendLevel::Scalar, BlendLevel::Sse2, BlendLevel::Avx2, BlendLevel::Avx512};
-  for (int l = 0; l < 4; ++l)
+  const BlendLevel levels[] = {BlendLevel::Scalar, BlendLevel::Sse2, BlendLevel::Avx2};
+  for (int l = 0; l < 3; ++l)
     for (int k = 0; k < 3; ++k)
       for (bool icons : {false, true}) {
         std::string name = std::string("Kernel/") + kLevelNames[l] + "/" + kKindNames[k] + (icons ? "/icons" : "/photo");

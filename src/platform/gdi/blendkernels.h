@@ -13,7 +13,7 @@ inline std::uint8_t BlendChannel(unsigned a, unsigned s, unsigned old) {
 }
 
 // Instruction-set levels with kernels of their own.
-enum class BlendLevel { Scalar, Sse2, Avx2, Avx512 };
+enum class BlendLevel { Scalar, Sse2, Avx2 };
 
 // The kernels of one level. `dst` holds n pixels of blue, green, red and a fourth byte
 // that is left as it is.
