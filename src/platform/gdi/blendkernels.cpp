@@ -26,6 +26,11 @@ namespace gdi {
 
 namespace {
 
+// The blend of one channel; every kernel of every level gives exactly this.
+inline std::uint8_t BlendChannel(unsigned a, unsigned s, unsigned old) {
+  return std::uint8_t((a * s + (255 - a) * old + 255) >> 8);
+}
+
 void RgbScalar(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* a, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i, d += 4, s += 3) {
     unsigned al = a[i];

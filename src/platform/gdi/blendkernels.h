@@ -7,16 +7,11 @@
 
 namespace gdi {
 
-// The blend of one channel; every kernel of every level gives exactly this.
-inline std::uint8_t BlendChannel(unsigned a, unsigned s, unsigned old) {
-  return std::uint8_t((a * s + (255 - a) * old + 255) >> 8);
-}
-
 // Instruction-set levels with kernels of their own.
 enum class BlendLevel { Scalar, Sse2, Avx2 };
 
 // The kernels of one level. `dst` holds n pixels of blue, green, red and a fourth byte
-// that is left as it is.
+// that is left as it is; each colour byte becomes (a * s + (255 - a) * old + 255) >> 8.
 struct BlendKernels {
   // Source pixels of three bytes (blue, green, red), one alpha byte each.
   void (*rgb)(std::uint8_t* dst, const std::uint8_t* bgr, const std::uint8_t* alpha, std::size_t n);
