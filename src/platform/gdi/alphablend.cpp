@@ -148,9 +148,9 @@ void Narrow24(const u32* q, BYTE* p, int n) {
 
 // Turns the pixel values of an indexed surface into 32-bit ones and back, the way a plain
 // copy into a fresh 32-bit DC and back converts them.
-class Widened {
+class IndexedColours {
  public:
-  explicit Widened(const GdiBitmap& b) : b_(b) {
+  explicit IndexedColours(const GdiBitmap& b) : b_(b) {
     for (u32 i = 0; i < (1u << b.bitsPerPixel); ++i)
       // A monochrome device bitmap shows the fresh DC's text (black) and background (white).
       colour_[i] = IsDeviceMono(b) ? (i ? 0xFFFFFFu : 0u) : RgbToValue(ValueToColor(b, i));
@@ -194,7 +194,7 @@ BOOL BlendStraightAlpha(HDC hdc, int x, int y, const BlendSource& src) {
   const std::int64_t ox = std::int64_t(x) + hdc->state.viewportOrg.x;
   const std::int64_t oy = std::int64_t(y) + hdc->state.viewportOrg.y;
   const bool direct = dst->bitsPerPixel == 32;
-  std::unique_ptr<Widened> indexed = IsIndexed(*dst) ? std::make_unique<Widened>(*dst) : nullptr;
+  std::unique_ptr<IndexedColours> indexed = IsIndexed(*dst) ? std::make_unique<IndexedColours>(*dst) : nullptr;
   u32 buf[kChunk];
   for (const RECT& c : ClipRects(hdc)) {
     const std::int64_t x0 = std::max<std::int64_t>(c.left, ox), x1 = std::min<std::int64_t>(c.right, ox + src.width);
