@@ -32,13 +32,15 @@ def f(v):
 class Doc:
     """One SVG document; ids get a per-document prefix so parts can repeat."""
 
-    def __init__(self, w, h, blur=1.0, dy=1.0):
+    def __init__(self, w, h, blur=1.0, dy=1.0, margin=2):
+        """margin: the clear border that the soft shadow may not reach either."""
         self.w, self.h = w, h
+        m = margin
         self.defs = []
         self.body = []
         self.n = 0
         self.defs.append(
-            f'<filter id="shadow" filterUnits="userSpaceOnUse" x="0" y="0" width="{w}" height="{h}" '
+            f'<filter id="shadow" filterUnits="userSpaceOnUse" x="{m}" y="{m}" width="{w - 2 * m}" height="{h - 2 * m}" '
             f'color-interpolation-filters="sRGB">'
             f'<feGaussianBlur in="SourceAlpha" stdDeviation="{f(blur)}"/>'
             f'<feOffset dx="0" dy="{f(dy)}" result="b"/>'
@@ -155,13 +157,11 @@ def music_note(d):
     fam = GREEN
     fill = vgrad(d, fam, 20, 44)
     heads = ('<ellipse cx="0" cy="0" rx="4.6" ry="3.4" transform="translate({x} {y}) rotate(-22)"/>')
-    body = (f'<g fill="{fill}" stroke="{fam[2]}" stroke-width="1" stroke-linejoin="round">'
+    body = (f'<g transform="translate(0 -1)" fill="{fill}" stroke="{fam[2]}" stroke-width="1" stroke-linejoin="round">'
             # stems and beam as one outline so the joins stay clean
             f'<path d="M30.5 41V25.5L45.5 21.5V38H43.5V27L32.5 30V41Z"/>'
             + heads.format(x=28.5, y=41.5) + heads.format(x=41.5, y=38.5) +
             '</g>')
-    # cover the stroke seams where heads meet stems
-    body += (f'<path fill="{fam[1]}" d="M31 36.5h1v4.5h-1zM44 33.5h1v4.5h-1z" opacity="0"/>')
     d.shadowed(body)
 
 
@@ -171,7 +171,7 @@ def film(d):
     x0, y0, x1, y1 = 24, 25, 45, 44
     fill = vgrad(d, fam, y0, y1)
     holes = "".join(f'<rect x="{x}" y="{y}" width="2" height="2" rx="0.4"/>'
-                    for x in (27, 31, 35, 39, 43 - 2 + 0) for y in (y0 + 2, y1 - 4))
+                    for x in (26, 31, 36, 41) for y in (y0 + 2, y1 - 4))
     body = (f'<rect x="{x0 + 0.5}" y="{y0 + 0.5}" width="{x1 - x0 - 1}" height="{y1 - y0 - 1}" rx="2.5" '
             f'fill="{fill}" stroke="{fam[2]}"/>'
             f'<g fill="#FFFFFF" fill-opacity="0.9">{holes}</g>'
@@ -192,7 +192,7 @@ def gear_path(cx, cy, r_out, r_in, teeth, tooth_frac=0.42, phase=0.0):
     return "M" + "L".join(f"{f(x)} {f(y)}" for x, y in pts) + "Z"
 
 
-def gear(d, cx=35, cy=35, r=10.5):
+def gear(d, cx=34, cy=34, r=10):
     fam = AMBER
     fill = vgrad(d, fam, cy - r, cy + r)
     hole = 3.5
@@ -227,7 +227,7 @@ def bent_arrow(d, fam, flip=False):
 
 
 def wave_file(d):
-    body = page(d, 26, 21, 45, 45)
+    body = page(d, 26, 21, 45, 44)
     bars = [(29, 3), (31, 7), (33, 11), (35, 6), (37, 13), (39, 8), (41, 4)]
     cy = 34
     body += "".join(f'<rect x="{x}" y="{cy - h / 2}" width="1.6" height="{h}" rx="0.8" fill="{GREEN[2] if h > 9 else GREEN[1]}"/>'
@@ -237,7 +237,7 @@ def wave_file(d):
 
 def image_file(d):
     """The disc image: a violet sheet carrying a white disc sign."""
-    body = page(d, 26, 21, 45, 45, fam=VIOLET)
+    body = page(d, 26, 21, 45, 44, fam=VIOLET)
     body += ('<circle cx="35.5" cy="34.5" r="5.5" fill="none" stroke="#FFFFFF" stroke-width="2"/>'
              '<circle cx="35.5" cy="34.5" r="1.5" fill="#FFFFFF"/>')
     return body
@@ -261,12 +261,12 @@ def folder_behind(d):
     back = d.lin([(0, fam[1]), (1, fam[2])], 0, 6, 0, 44)
     front = d.lin([(0, fam[0]), (0.6, fam[1]), (1, "#DDA02A")], 0, 16, 0, 45)
     s = (f'<path fill="{back}" stroke="{fam[2]}" stroke-linejoin="round" '
-         f'd="M14.5 10.5H30.5L33.5 7.5H43.5A1 1 0 0 1 44.5 8.5V43.5H14.5Z"/>')
+         f'd="M14.5 10.5H30.5L33.5 7.5H43.5A1 1 0 0 1 44.5 8.5V42.5H14.5Z"/>')
     s += page(d, 28, 3, 44, 28, ear=5)
     s += "".join(f'<rect x="{x}" y="{y}" width="{w}" height="1" fill="{BLUE[1]}"/>'
                  for x, y, w in ((31, 7, 6), (31, 10, 10), (31, 13, 10), (31, 16, 7)))
     s += (f'<path fill="{front}" stroke="{fam[2]}" stroke-linejoin="round" '
-          f'd="M12.5 17.5H45.5L44.5 44.5H13.5Z"/>'
+          f'd="M12.5 17.5H45.5L44.5 43.5H13.5Z"/>'
           f'<path d="M13.5 18.5H44.5" stroke="#FFFFFF" stroke-opacity="0.6"/>')
     d.shadowed(s)
 
@@ -307,7 +307,7 @@ def drive(d):
          f'<rect x="38" y="20" width="3" height="1.5" fill="{GREEN[0]}"/>')
     tray = d.lin([(0, "#AEB8C3"), (1, "#D9DFE5")], 0, 18, 0, 42)
     s += (f'<path fill="{tray}" stroke="{SLATE[1]}" stroke-linejoin="round" d="M7.5 18.5H35.5L39.5 41.5H3.5Z"/>'
-          f'<rect x="3.5" y="41.5" width="36" height="3" fill="{SLATE[1]}" stroke="{SLATE[2]}"/>')
+          f'<rect x="3.5" y="41.5" width="36" height="2" fill="{SLATE[1]}" stroke="{SLATE[2]}"/>')
     d.shadowed(s)
     # the disc lying on the tray: the shared disc, squeezed to the tray's angle
     cx, cy = 21.5, 30
@@ -402,19 +402,18 @@ def app_icon(size):
         return app_16()
     if size == 24:
         return app_24()
-    d = Doc(size, size, blur=max(1.0, size / 48), dy=max(1.0, size / 40))
     m = max(2, round(size / 24))
-    r = size / 2 - m - max(1, size / 64)
+    blur, dy = max(1.0, size / 64), max(1.0, size / 64)
+    d = Doc(size, size, blur=blur, dy=dy, margin=m)
+    r = math.floor((size - 2 * m - dy - 2 * blur) / 2)  # whole pixels keep the rim crisp
     line = 1 if size < 96 else (1.5 if size < 200 else 2)
-    cx = size / 2
-    d.shadowed(disc_markup(d, cx, cx - max(0.5, size / 128), r, line=line,
-                           hole=round(r / 6 * 2) / 2, sheen=0.75))
+    d.shadowed(disc_markup(d, size / 2, m + r, r, line=line, hole=round(r / 6 * 2) / 2, sheen=0.75))
     return d
 
 
 def app_16():
     """16 px: the disc redrawn on the pixel grid; rim, hole and one highlight only."""
-    d = Doc(16, 16, blur=0.5, dy=0.6)
+    d = Doc(16, 16, blur=0.5, dy=0.6, margin=1)
     face = d.lin([(0, DISC_LIGHT), (1, "#AEB8C3")], 3, 3, 13, 13)
     cl = d.clip(f'<path clip-rule="evenodd" d="{ring_path(8, 8, 6, 2)}"/>')
     s = (f'<path fill-rule="evenodd" fill="{face}" d="{ring_path(8, 8, 7, 1)}"/>'
@@ -427,7 +426,7 @@ def app_16():
 
 def app_24():
     """24 px: as at 16, with the hub ring back."""
-    d = Doc(24, 24, blur=0.7, dy=1)
+    d = Doc(24, 24, blur=0.7, dy=1, margin=1)
     face = d.lin([(0, DISC_LIGHT), (0.5, "#DCE1E7"), (1, DISC_DARK)], 5, 5, 19, 19)
     cl = d.clip(f'<path clip-rule="evenodd" d="{ring_path(12, 12, 9, 5)}"/>')
     s = (f'<path fill-rule="evenodd" fill="{face}" d="{ring_path(12, 12, 10, 2)}"/>'
@@ -446,7 +445,7 @@ def logo():
     """A tall banner: the disc standing in soft light on a glossy floor, mirrored below.
     Exactly the size of the About panel's picture area."""
     W, H = 171, 238
-    d = Doc(W, H, blur=2.5, dy=2)
+    d = Doc(W, H, blur=2.5, dy=2, margin=0)
     cx, cy, r = 85.5, 86.5, 70
     floor = cy + r + 2
     h = floor / H
