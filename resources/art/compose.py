@@ -109,12 +109,17 @@ def wedge(cx, cy, r, a0, a1):
     return f"M{f(cx)} {f(cy)}L{f(p0[0])} {f(p0[1])}A{f(r)} {f(r)} 0 0 1 {f(p1[0])} {f(p1[1])}Z"
 
 
+def hub_radius(r):
+    """The clear hub ends on a whole pixel so its ring stays crisp."""
+    return round(r * 0.40)
+
+
 def disc_markup(d, cx, cy, r, line=1.0, hole=None, sheen=0.55, hub=True):
     """The silver disc: face gradient lit from the top left, a faint prismatic sheen in
     two opposite wedges, the clear hub, a see-through hole and the thin rim. `line` is the
     width of the rim and hub lines in pixels; the radii scale with r."""
     hole = hole if hole is not None else round(r / 6 * 2) / 2
-    hub_r = r * 0.40
+    hub_r = hub_radius(r)
     face = d.lin([(0, DISC_LIGHT), (0.5, "#DCE1E7"), (1, DISC_DARK)],
                  cx - r * 0.7, cy - r * 0.7, cx + r * 0.7, cy + r * 0.7)
     out = [f'<path fill-rule="evenodd" fill="{face}" d="{ring_path(cx, cy, r, hole)}"/>']
@@ -228,10 +233,11 @@ def bent_arrow(d, fam, flip=False):
 
 def wave_file(d):
     body = page(d, 26, 21, 45, 44)
-    bars = [(29, 3), (31, 7), (33, 11), (35, 6), (37, 13), (39, 8), (41, 4)]
-    cy = 34
-    body += "".join(f'<rect x="{x}" y="{cy - h / 2}" width="1.6" height="{h}" rx="0.8" fill="{GREEN[2] if h > 9 else GREEN[1]}"/>'
-                    for x, h in bars)
+    # a waveform of 2-pixel bars on whole pixels, the tall middle ones in the dark green
+    cy = 33
+    for x, h in ((29, 4), (32, 10), (35, 14), (38, 8), (41, 4)):
+        body += (f'<rect x="{x}" y="{cy - h // 2}" width="2" height="{h}" '
+                 f'fill="{GREEN[2] if h > 9 else GREEN[1]}"/>')
     return body
 
 
@@ -279,9 +285,9 @@ def eraser(d):
     wiped = d.clip(f'<path d="M{cx - 30} {cy + 30}L{cx + 30} {cy - 30}V{cy + 40}H{cx - 30}Z"/>')
     band = d.lin([(0, "#7E95C9"), (1, "#9B86C9")], cx - r, cy - r, cx, cy)
     d.add(f'<path clip-path="{kept}" fill-rule="evenodd" fill="{band}" fill-opacity="0.38" '
-          f'd="{ring_path(cx, cy, r - 2.5, r * 0.40 + 1)}"/>')
+          f'd="{ring_path(cx, cy, r - 2.5, hub_radius(r) + 1)}"/>')
     wipe = d.lin([(0, "#FFFFFF"), (1, "#E6EAEF")], 0, cy - 4, 0, cy + r)
-    d.add(f'<g clip-path="{wiped}"><path fill-rule="evenodd" fill="{wipe}" d="{ring_path(cx, cy, r - 1, r * 0.40)}"/></g>')
+    d.add(f'<g clip-path="{wiped}"><path fill-rule="evenodd" fill="{wipe}" d="{ring_path(cx, cy, r - 1, hub_radius(r))}"/></g>')
     sleeve = d.lin([(0, RED[0]), (1, RED[1])], 0, -1, 0, 9)
     tip = d.lin([(0, "#FFF1EC"), (1, "#F2C9BD")], 0, -9, 0, -1)
     body = (f'<g transform="translate(35 34) rotate(-45)">'
@@ -369,7 +375,7 @@ def pictures():
 
 # --- 32-pixel glyphs ---------------------------------------------------------------
 
-def badge(d, fam, cx=16, cy=15.5, r=13):
+def badge(d, fam, cx=16, cy=15, r=13):
     fill = vgrad(d, fam, cy - r, cy + r)
     shine = d.lin([(0, "#FFFFFF", 0.55), (1, "#FFFFFF", 0)], 0, cy - r, 0, cy)
     return (f'<circle cx="{f(cx)}" cy="{f(cy)}" r="{f(r - 0.5)}" fill="{fill}" stroke="{fam[2]}"/>'
@@ -379,9 +385,9 @@ def badge(d, fam, cx=16, cy=15.5, r=13):
 def glyph_help():
     d = Doc(32, 32)
     s = badge(d, BLUE)
-    s += ('<path d="M11.5 12C11.5 9 13.5 7.5 16 7.5C18.5 7.5 20.5 9 20.5 11.5C20.5 14.5 17 14.8 17 18.5" '
+    s += ('<path d="M11.5 11.5C11.5 8.5 13.5 7 16 7C18.5 7 20.5 8.5 20.5 11C20.5 14 16 14.3 16 18" '
           'fill="none" stroke="#FFFFFF" stroke-width="3.2" stroke-linecap="round" stroke-linejoin="round"/>'
-          '<rect x="15" y="21" width="4" height="4" rx="1" fill="#FFFFFF"/>')
+          '<rect x="14" y="20" width="4" height="4" rx="1" fill="#FFFFFF"/>')
     d.shadowed(s)
     return d
 
@@ -389,7 +395,7 @@ def glyph_help():
 def glyph_ok():
     d = Doc(32, 32)
     s = badge(d, GREEN)
-    s += ('<path d="M9.5 16L14 20.5L22.5 11" fill="none" stroke="#FFFFFF" stroke-width="3.4" '
+    s += ('<path d="M9.5 15.5L14 20L22.5 10.5" fill="none" stroke="#FFFFFF" stroke-width="3.4" '
           'stroke-linecap="round" stroke-linejoin="round"/>')
     d.shadowed(s)
     return d
