@@ -3,6 +3,8 @@
 // alpha channel and importing bitmaps; decoding edge cases.
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <cstring>
 
 #include "png/pngimage.h"
@@ -442,20 +444,35 @@ TEST(DecodeEdges, StreamEndingInsideDataLeavesRowsCleared) {
 }
 
 TEST(DecodeEdges, DataBeyondTheLastRowIsNotInflated) {
-  // The rows are followed by a huge run of zeros inside the same zlib stream: decoding
-  // stops at the last row and only reads on to check the CRC.
+  // The rows are followed, inside the same zlib stream, by a huge run of zeros and then a
+  // block of a reserved type. Inflating on after the last row would take the whole run in
+  // and then fail on that block; decoding stops at the last row and only reads on to
+  // check the CRC, so the image reads.
   RawImage img = RandomImage(8, 8, 6, 8, 4);
   Bytes raw = FilteredData(img, 0, 0);
   raw.resize(raw.size() + (64u << 20), 0);
-  Bytes z = Deflate(raw, 9);
+  z_stream zs{};
+  ASSERT_EQ(deflateInit(&zs, 9), Z_OK);
+  Bytes z(deflateBound(&zs, uLong(raw.size())) + 16);
+  zs.next_in = raw.data();
+  zs.avail_in = uInt(raw.size());
+  zs.next_out = z.data();
+  zs.avail_out = uInt(z.size());
+  ASSERT_EQ(deflate(&zs, Z_SYNC_FLUSH), Z_OK);  // ends on a byte boundary
+  z.resize(z.size() - zs.avail_out);
+  deflateEnd(&zs);
+  z.push_back(0x06);  // block header: not final, type 3 (reserved)
+  z.push_back(0x00);
   Bytes f = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
   for (const Bytes& c : {ChunkBytes("IHDR", IhdrBody(8, 8, 8, 6)), ChunkBytes("IDAT", z), ChunkBytes("IEND", {})})
     f.insert(f.end(), c.begin(), c.end());
   SaveSeed("bomb_tail", f);
   TPngImage png;
   TBytesStream s(f.data(), std::int64_t(f.size()));
-  EXPECT_EQ(Catch([&] { png.ReadFromStream(s); }).className, "");
-  EXPECT_EQ(png.AlphaRow(7)[7], img.samples[7][31]);
+  Raised r = Catch([&] { png.ReadFromStream(s); });
+  EXPECT_EQ(r.className, "") << r.message;
+  EXPECT_EQ(s.Position(), std::int64_t(f.size()));
+  for (std::uint32_t x = 0; x < 8; ++x) EXPECT_EQ(png.AlphaRow(7)[x], img.samples[7][4 * x + 3]) << "x " << x;
 }
 
 }  // namespace
