@@ -382,6 +382,7 @@ TEST(OperationErrors, PaletteIndexBeyondTheEntriesRaises) {
   s.image.samples[0][1] = 200;
   s.beforeData.push_back({"PLTE", PaletteBody(2)});
   s.beforeData.push_back({"tRNS", {100, 128}});
+  SaveSeed("palette_index_beyond_entries", BuildPng(s));
   ASSERT_EQ(ReadBytes(BuildPng(s), &png).className, "");
   EXPECT_EQ(Catch([&] { png.PixelColor(0, 0); }).className, "");
   Raised r = Catch([&] { png.PixelColor(1, 0); });
@@ -396,6 +397,7 @@ TEST(OperationErrors, PaletteImageWithoutPlteNeverLooksEntriesUp) {
   PngPlan s;
   s.image = RandomImage(4, 4, 3, 4, 1);
   s.beforeData.push_back({"tRNS", {0, 128}});
+  SaveSeed("palette_without_plte", BuildPng(s));
   TPngImage png;
   ASSERT_EQ(ReadBytes(BuildPng(s), &png).className, "");
   EXPECT_EQ(png.TransparencyKind(), tkAlpha);
