@@ -1,97 +1,87 @@
-// The core of the window system: classes, windows and their tree, the message queue,
-// painting and presenting, input routing, focus, activation, capture, popups and cursors.
-// Backends only create native windows, present frames and translate native events.
+// The parts of the window system not yet in files of their own, one section per concern
+// (each opens with what it holds). The state they share is the window-system object of
+// system.h; every function here takes it or reaches it through winsys::Current().
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
-#include <functional>
-#include <unordered_set>
 
 #include <strings.h>
 
-#include "platform/win/win_internal.h"
+#include "platform/win/system.h"
 
-struct WindowClass {
-  std::string name;
-  WNDCLASSA wc;
-  ATOM atom = 0;
-};
+using namespace winsys;
 
-namespace winsys {
-std::function<bool()>& IdleHandler();
-}
+// ======================================================================================
+// Window classes. The class table is process-wide and outlives any one window system, as
+// class libraries register each class once per process; a class that a live window uses
+// cannot be unregistered.
 
 namespace {
 
-using winsys::Backend;
-
-struct Queued {
-  MSG msg;
-  bool input = false;  // came from a device: updates the key state when retrieved
-};
-
-struct Timer {
-  Window* hwnd = nullptr;
-  UINT_PTR id = 0;
-  UINT elapse = 0;
-  DWORD due = 0;
-  TIMERPROC proc = nullptr;
-};
-
-// X font cursor glyphs (X11/cursorfont.h) for the stock cursors.
-CursorObj g_cursors[] = {
-    {32512, 68},  {32513, 152}, {32514, 150}, {32515, 34},  {32516, 114},
-    {32642, 14},  {32643, 12},  {32644, 108}, {32645, 116}, {32646, 52},
-    {32648, 24},  {32649, 60},  {32650, 150}, {32651, 92},
-};
-
-// Classes are process-wide and outlive a restart of the window system, as class
-// libraries register each class once per process.
 std::vector<std::unique_ptr<WindowClass>>& Classes() {
   static std::vector<std::unique_ptr<WindowClass>> classes;
   return classes;
 }
 
-struct State {
-  std::unique_ptr<Backend> backend;
-  std::unordered_set<Window*> live;
-  std::vector<Window*> tops;  // topmost first
-  std::deque<Queued> queue;
-  bool quit = false;
-  int quitCode = 0;
-  std::vector<Timer> timers;
-  UINT_PTR nextTimerId = 0x7F00;
-  Window* focus = nullptr;
-  Window* active = nullptr;
-  Window* capture = nullptr;
-  Window* hover = nullptr;
-  std::vector<Window*> grabStack;
-  HCURSOR cursor = nullptr;
-  HCURSOR override = nullptr;
-  BYTE keyState[256] = {};
-  BYTE asyncState[256] = {};
-  POINT pointer;
-  DWORD msgTime = 0;
-  POINT msgPos;
-  // Double-click detection.
-  Window* lastClickWnd = nullptr;
-  UINT lastClickMsg = 0;
-  DWORD lastClickTime = 0;
-  POINT lastClickPt;
-  bool paintedDuringDispatch = false;
-};
+}  // namespace
 
-State* g = nullptr;
-std::string g_error;
+namespace winsys {
 
-bool Running() { return g && g->backend; }
-
-Window* Live(HWND h) {
-  if (!g || !h) return nullptr;
-  return g->live.count(h) ? h : nullptr;
+WindowClass* FindClass(LPCSTR name) {
+  if (!name) return nullptr;
+  for (auto& c : Classes()) {
+    if (IS_INTRESOURCE(name)) {
+      if (c->atom == WORD(reinterpret_cast<std::uintptr_t>(name))) return c.get();
+    } else if (strcasecmp(c->name.c_str(), name) == 0) {
+      return c.get();
+    }
+  }
+  return nullptr;
 }
+
+}  // namespace winsys
+
+ATOM RegisterClassA(const WNDCLASSA* wc) {
+  if (!wc || !wc->lpfnWndProc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName) ||
+      !*wc->lpszClassName || FindClass(wc->lpszClassName) || wc->cbWndExtra < 0)
+    return 0;
+  static ATOM next = 0xC000;
+  auto c = std::make_unique<WindowClass>();
+  c->name = wc->lpszClassName;
+  c->wc = *wc;
+  c->wc.lpszClassName = nullptr;  // the caller's string need not outlive the call
+  c->wc.lpszMenuName = nullptr;
+  c->atom = next++;
+  ATOM atom = c->atom;
+  Classes().push_back(std::move(c));
+  return atom;
+}
+
+BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
+  WindowClass* c = FindClass(className);
+  if (!c) return FALSE;
+  if (System::ClassInUse(c)) return FALSE;
+  auto& list = Classes();
+  list.erase(std::find_if(list.begin(), list.end(), [&](auto& p) { return p.get() == c; }));
+  return TRUE;
+}
+
+BOOL GetClassInfoA(HINSTANCE, LPCSTR className, WNDCLASSA* out) {
+  WindowClass* c = FindClass(className);
+  if (!c) return FALSE;
+  if (out) {
+    *out = c->wc;
+    out->lpszClassName = c->name.c_str();
+  }
+  return TRUE;
+}
+
+// ======================================================================================
+// The tree of windows: creating and destroying windows, parents, owners and children,
+// window longs and texts, and the walks up the tree that every other part asks for
+// (top-level window, visibility, enabling, client origins).
+
+namespace winsys {
 
 Window* TopOf(Window* w) {
   while (w && w->IsChild() && w->parent) w = w->parent;
@@ -118,15 +108,6 @@ bool Enabled(Window* w) {
   return true;
 }
 
-bool Grabs(Window* w) {
-  return w->IsMenuPopup() && !(w->exStyle & (WS_EX_NOACTIVATE | WS_EX_TRANSPARENT));
-}
-
-bool Activatable(Window* w) {
-  return w && w->IsTopLevel() && !w->IsMenuPopup() && !(w->exStyle & WS_EX_NOACTIVATE);
-}
-
-// Offset of the window's client origin inside its top-level window's back buffer.
 POINT OriginInTop(Window* w) {
   POINT p;
   while (w && w->IsChild()) {
@@ -146,6 +127,697 @@ POINT ScreenOrigin(Window* w) {
 }
 
 RECT ClientRectOf(Window* w) { return RECT{0, 0, w->Width(), w->Height()}; }
+
+}  // namespace winsys
+
+// ---------------------------------------------------------------------------------------
+// Creating and destroying
+
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
+                     int height, HWND parentArg, HMENU menu, HINSTANCE instance, void* param) {
+  System* s = Current();
+  if (!s) return nullptr;
+  WindowClass* cls = FindClass(className);
+  if (!cls) return nullptr;
+  Window* parent = nullptr;
+  Window* owner = nullptr;
+  if (style & WS_CHILD) {
+    parent = s->Live(parentArg);
+    if (!parent || parent->destroying) return nullptr;
+  } else if (parentArg) {
+    owner = TopOf(s->Live(parentArg));
+    if (!owner) return nullptr;
+  }
+  if (!(style & WS_CHILD)) {
+    RECT screen = s->backend->ScreenRect();
+    if (width == CW_USEDEFAULT) {
+      width = (screen.right - screen.left) * 3 / 4;
+      height = (screen.bottom - screen.top) * 3 / 4;
+    }
+    if (x == CW_USEDEFAULT) x = y = 26;
+  } else {
+    if (x == CW_USEDEFAULT) x = y = 0;
+    if (width == CW_USEDEFAULT) width = height = 0;
+  }
+  width = std::max(0, width);
+  height = std::max(0, height);
+
+  Window* w = new Window;
+  w->cls = cls;
+  w->proc = cls->wc.lpfnWndProc;
+  w->style = style & ~WS_VISIBLE;
+  w->exStyle = exStyle;
+  w->parent = parent;
+  w->owner = owner;
+  w->rect = RECT{x, y, x + width, y + height};
+  w->id = LONG_PTR(reinterpret_cast<std::uintptr_t>(menu));
+  w->instance = instance;
+  w->extra.assign(std::size_t(cls->wc.cbWndExtra + int(sizeof(LONG_PTR)) - 1) / sizeof(LONG_PTR), 0);
+  s->live.insert(w);
+  if (parent) {
+    parent->children.push_back(w);
+  } else {
+    InsertTop(*s, w);
+    MakeBackBuffer(w);
+    s->backend->CreateNative(w);
+    HCURSOR shown = s->cursors.override ? s->cursors.override : s->cursors.current;
+    w->shownCursor = shown;
+    s->backend->DefineCursor(w, shown);
+    if (!title || !*title) s->backend->SetTitle(w);
+  }
+
+  CREATESTRUCTA cs;
+  cs.lpCreateParams = param;
+  cs.hInstance = instance;
+  cs.hMenu = menu;
+  cs.hwndParent = parentArg;
+  cs.cx = width;
+  cs.cy = height;
+  cs.x = x;
+  cs.y = y;
+  cs.style = LONG(style);
+  cs.lpszName = title;
+  cs.lpszClass = className;
+  cs.dwExStyle = exStyle;
+  if (!SendMessageA(w, WM_NCCREATE, 0, LPARAM(&cs))) {
+    DestroyWindow(w);
+    return nullptr;
+  }
+  if (!s->Live(w)) return nullptr;
+  if (SendMessageA(w, WM_CREATE, 0, LPARAM(&cs)) == -1) {
+    DestroyWindow(w);
+    return nullptr;
+  }
+  if (!s->Live(w)) return nullptr;
+  SendMessageA(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->Width(), w->Height()));
+  if (!s->Live(w)) return nullptr;
+  SendMessageA(w, WM_MOVE, 0, MAKELPARAM(w->rect.left, w->rect.top));
+  if (!s->Live(w)) return nullptr;
+  if (style & WS_VISIBLE) ShowWindow(w, SW_SHOW);
+  return s->Live(w);
+}
+
+BOOL IsWindow(HWND hwnd) { return LiveWindow(hwnd) != nullptr; }
+
+namespace {
+
+void CollectTree(Window* w, std::vector<Window*>& out) {
+  out.push_back(w);
+  for (Window* c : w->children) CollectTree(c, out);
+}
+
+void FreeTree(System& s, Window* w) {
+  std::vector<Window*> kids = w->children;
+  for (Window* c : kids) FreeTree(s, c);
+  s.live.erase(w);
+  if (w->IsTopLevel()) {
+    s.backend->DestroyNative(w);
+    if (w->backBuffer) DeleteObject(w->backBuffer);
+  }
+  delete w;
+}
+
+}  // namespace
+
+BOOL DestroyWindow(HWND hwnd) {
+  System* sp = Current();
+  Window* w = sp ? sp->Live(hwnd) : nullptr;
+  if (!w || w->destroying) return FALSE;
+  System& s = *sp;
+  if (w->IsTopLevel()) {
+    std::vector<Window*> owned;
+    for (Window* t : s.tops)
+      if (t->owner == w) owned.push_back(t);
+    for (Window* o : owned) DestroyWindow(o);
+    if (!s.Live(w) || w->destroying) return TRUE;
+  }
+  std::vector<Window*> tree;
+  CollectTree(w, tree);
+  for (Window* t : tree) t->destroying = true;
+  auto inTree = [&](Window* x) { return x && std::find(tree.begin(), tree.end(), x) != tree.end(); };
+
+  bool wasVisible = (w->style & WS_VISIBLE) != 0;
+  if (w->IsChild()) {
+    if (wasVisible && Visible(w->parent)) {
+      RECT r = w->rect;
+      InvalidateArea(w->parent, r, w);
+    }
+  } else {
+    DropGrab(s, w);
+    if (wasVisible) {
+      w->style &= ~WS_VISIBLE;
+      s.backend->ShowNative(w, false);
+    }
+  }
+  if (inTree(s.focus.capture)) ReleaseCaptureInternal(s);
+  if (inTree(s.input.hover)) s.input.hover = nullptr;
+  if (inTree(s.input.lastClickWnd)) s.input.lastClickWnd = nullptr;
+  if (w->IsTopLevel() && s.focus.active == w) ActivateNext(s, w);
+  if (inTree(s.focus.window)) {
+    Window* to = w->IsChild() && !w->parent->destroying && Enabled(w->parent) ? w->parent : nullptr;
+    SetFocusInternal(s, to);
+  }
+  auto& timers = s.queue.timers;
+  timers.erase(std::remove_if(timers.begin(), timers.end(), [&](const Timer& t) { return inTree(t.hwnd); }),
+               timers.end());
+
+  for (Window* t : tree)
+    if (s.Live(t)) SendMessageA(t, WM_DESTROY, 0, 0);
+  for (auto it = tree.rbegin(); it != tree.rend(); ++it)
+    if (s.Live(*it)) SendMessageA(*it, WM_NCDESTROY, 0, 0);
+
+  // Late changes by the handlers (focus or capture taken back) must not point at freed memory.
+  if (inTree(s.focus.window)) s.focus.window = nullptr;
+  if (inTree(s.focus.capture)) s.focus.capture = nullptr;
+  if (inTree(s.focus.active)) s.focus.active = nullptr;
+  for (Window* t : s.tops)
+    if (inTree(t->lastFocus)) t->lastFocus = nullptr;
+  for (Window* t : s.tops)
+    if (t->owner == w) t->owner = nullptr;
+  DropGrab(s, w);
+
+  if (w->IsChild()) {
+    auto& sib = w->parent->children;
+    sib.erase(std::remove(sib.begin(), sib.end(), w), sib.end());
+  } else {
+    s.tops.erase(std::remove(s.tops.begin(), s.tops.end(), w), s.tops.end());
+  }
+  FreeTree(s, w);
+  return TRUE;
+}
+
+// ---------------------------------------------------------------------------------------
+// Window longs
+
+LONG_PTR GetWindowLongPtrA(HWND hwnd, int index) {
+  Window* w = LiveWindow(hwnd);
+  if (!w) return 0;
+  switch (index) {
+    case GWLP_WNDPROC: return LONG_PTR(reinterpret_cast<std::uintptr_t>(w->proc));
+    case GWLP_HINSTANCE: return LONG_PTR(reinterpret_cast<std::uintptr_t>(w->instance));
+    case GWLP_HWNDPARENT: return LONG_PTR(reinterpret_cast<std::uintptr_t>(w->IsChild() ? w->parent : w->owner));
+    case GWLP_ID: return w->id;
+    case GWL_STYLE: return LONG_PTR(w->style);
+    case GWL_EXSTYLE: return LONG_PTR(w->exStyle);
+    case GWLP_USERDATA: return w->userData;
+    default: break;
+  }
+  if (index >= 0 && std::size_t(index) / sizeof(LONG_PTR) < w->extra.size() && index % int(sizeof(LONG_PTR)) == 0)
+    return w->extra[std::size_t(index) / sizeof(LONG_PTR)];
+  return 0;
+}
+
+LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
+  Window* w = LiveWindow(hwnd);
+  if (!w) return 0;
+  LONG_PTR old = GetWindowLongPtrA(hwnd, index);
+  switch (index) {
+    case GWLP_WNDPROC:
+      if (value) w->proc = reinterpret_cast<WNDPROC>(std::uintptr_t(value));
+      return old;
+    case GWLP_HINSTANCE: w->instance = reinterpret_cast<HINSTANCE>(std::uintptr_t(value)); return old;
+    case GWLP_HWNDPARENT:
+      if (w->IsTopLevel()) {
+        Window* o = TopOf(LiveWindow(reinterpret_cast<HWND>(std::uintptr_t(value))));
+        if (o != w) w->owner = o;
+      }
+      return old;
+    case GWLP_ID: w->id = value; return old;
+    case GWL_STYLE: w->style = DWORD(value); return old;
+    case GWL_EXSTYLE: w->exStyle = DWORD(value); return old;
+    case GWLP_USERDATA: w->userData = value; return old;
+    default: break;
+  }
+  if (index >= 0 && std::size_t(index) / sizeof(LONG_PTR) < w->extra.size() && index % int(sizeof(LONG_PTR)) == 0) {
+    w->extra[std::size_t(index) / sizeof(LONG_PTR)] = value;
+    return old;
+  }
+  return 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// Parents, owners and relatives
+
+HWND GetParent(HWND hwnd) {
+  Window* w = LiveWindow(hwnd);
+  if (!w) return nullptr;
+  if (w->IsChild()) return w->parent;
+  return (w->style & WS_POPUP) ? w->owner : nullptr;
+}
+
+HWND SetParent(HWND child, HWND newParent) {
+  System* s = Current();
+  Window* w = s ? s->Live(child) : nullptr;
+  Window* p = s ? s->Live(newParent) : nullptr;
+  if (!w || !p || !w->IsChild() || IsInTree(p, w)) return nullptr;
+  Window* old = w->parent;
+  if ((w->style & WS_VISIBLE)) InvalidateArea(old, w->rect, w);
+  old->children.erase(std::find(old->children.begin(), old->children.end(), w));
+  w->parent = p;
+  p->children.push_back(w);
+  if (TopOf(old) != TopOf(p)) {
+    for (Window* t : s->tops)
+      if (t->lastFocus && IsInTree(t->lastFocus, w)) t->lastFocus = nullptr;
+  }
+  if (w->style & WS_VISIBLE) InvalidateTree(w);
+  return old;
+}
+
+HWND GetWindow(HWND hwnd, UINT cmd) {
+  System* s = Current();
+  Window* w = s ? s->Live(hwnd) : nullptr;
+  if (!w) return nullptr;
+  const std::vector<Window*>* list = nullptr;
+  std::vector<Window*> ordered;  // topmost first
+  if (cmd <= GW_HWNDPREV) {
+    if (w->IsChild()) {
+      ordered.assign(w->parent->children.rbegin(), w->parent->children.rend());
+    } else {
+      ordered = s->tops;
+    }
+    list = &ordered;
+  }
+  switch (cmd) {
+    case GW_HWNDFIRST: return list->front();
+    case GW_HWNDLAST: return list->back();
+    case GW_HWNDNEXT:
+    case GW_HWNDPREV: {
+      auto it = std::find(list->begin(), list->end(), w);
+      if (cmd == GW_HWNDNEXT) return (it + 1 != list->end()) ? *(it + 1) : nullptr;
+      return it != list->begin() ? *(it - 1) : nullptr;
+    }
+    case GW_OWNER: return w->IsChild() ? nullptr : w->owner;
+    case GW_CHILD: return w->children.empty() ? nullptr : w->children.back();
+    case GW_ENABLEDPOPUP: {
+      // The last active enabled window owned by this one (recursively), else null.
+      for (Window* t : s->tops) {
+        if (t == w || !Visible(t) || !Enabled(t)) continue;
+        for (Window* o = t->owner; o; o = o->owner)
+          if (o == w) return t;
+      }
+      return nullptr;
+    }
+    default: return nullptr;
+  }
+}
+
+HWND GetAncestor(HWND hwnd, UINT flags) {
+  Window* w = LiveWindow(hwnd);
+  if (!w) return nullptr;
+  switch (flags) {
+    case GA_PARENT: return w->IsChild() ? w->parent : nullptr;
+    case GA_ROOT: return TopOf(w);
+    case GA_ROOTOWNER: {
+      Window* t = TopOf(w);
+      while (t->owner) t = t->owner;
+      return t;
+    }
+    default: return nullptr;
+  }
+}
+
+BOOL IsChild(HWND parent, HWND hwnd) {
+  Window* p = LiveWindow(parent);
+  Window* w = LiveWindow(hwnd);
+  return p && w && w != p && IsInTree(w, p);
+}
+
+// ---------------------------------------------------------------------------------------
+// Texts
+
+BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
+  if (!LiveWindow(hwnd)) return FALSE;
+  return BOOL(SendMessageA(hwnd, WM_SETTEXT, 0, LPARAM(text)));
+}
+
+int GetWindowTextA(HWND hwnd, char* buffer, int size) {
+  if (!LiveWindow(hwnd)) {
+    if (buffer && size > 0) buffer[0] = 0;
+    return 0;
+  }
+  return int(SendMessageA(hwnd, WM_GETTEXT, WPARAM(std::max(0, size)), LPARAM(buffer)));
+}
+
+int GetWindowTextLengthA(HWND hwnd) {
+  if (!LiveWindow(hwnd)) return 0;
+  return int(SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0));
+}
+
+// ======================================================================================
+// Where windows are and whether they show: the z-order of top-level windows (popups and
+// topmost windows in the upper band, owned windows above their owner), showing, hiding
+// and minimising, moving and sizing, and the mapping between client and screen points.
+
+// ---------------------------------------------------------------------------------------
+// Z-order of top-level windows
+
+namespace {
+int Band(Window* w) { return (w->IsMenuPopup() || (w->exStyle & WS_EX_TOPMOST)) ? 0 : 1; }
+}  // namespace
+
+namespace winsys {
+
+void InsertTop(System& s, Window* w) {
+  auto it = s.tops.begin();
+  while (it != s.tops.end() && Band(*it) < Band(w)) ++it;
+  s.tops.insert(it, w);
+}
+
+void RaiseTop(System& s, Window* w) {
+  auto it = std::find(s.tops.begin(), s.tops.end(), w);
+  if (it == s.tops.end()) return;
+  s.tops.erase(it);
+  InsertTop(s, w);
+  if (w->style & WS_VISIBLE) s.backend->Raise(w);
+  // Owned windows stay above their owner.
+  std::vector<Window*> owned;
+  for (Window* t : s.tops)
+    if (t->owner == w && t != w) owned.push_back(t);
+  for (auto o = owned.rbegin(); o != owned.rend(); ++o) RaiseTop(s, *o);
+}
+
+void DeliverConfigure(System& s, Window* top, const RECT& r) {
+  if (!s.Live(top) || top->rect == r) return;
+  bool sized = r.right - r.left != top->Width() || r.bottom - r.top != top->Height();
+  top->rect = r;
+  if (sized) MakeBackBuffer(top);
+  WINDOWPOS wp{top, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               UINT(SWP_NOZORDER | SWP_NOACTIVATE | (sized ? 0 : SWP_NOSIZE))};
+  SendMessageA(top, WM_WINDOWPOSCHANGED, 0, LPARAM(&wp));
+}
+
+}  // namespace winsys
+
+// ---------------------------------------------------------------------------------------
+// Showing and hiding
+
+BOOL ShowWindow(HWND hwnd, int cmd) {
+  System* sp = Current();
+  Window* w = sp ? sp->Live(hwnd) : nullptr;
+  if (!w || w->destroying) return FALSE;
+  System& s = *sp;
+  bool was = (w->style & WS_VISIBLE) != 0;
+  bool show = cmd != SW_HIDE;
+  bool minimize = cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE;
+  bool activate = show && !minimize && cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE;
+
+  if (show && !was) {
+    SendMessageA(w, WM_SHOWWINDOW, TRUE, 0);
+    if (!s.Live(w)) return FALSE;
+    w->style |= WS_VISIBLE;
+    InvalidateTree(w);
+    if (w->IsTopLevel()) {
+      RaiseTop(s, w);
+      s.backend->ShowNative(w, true);
+      if (Grabs(w)) {
+        s.focus.grabs.push_back(w);
+        w->grabbing = true;
+        s.backend->Grab(w, true);
+      }
+    }
+  } else if (!show && was) {
+    SendMessageA(w, WM_SHOWWINDOW, FALSE, 0);
+    if (!s.Live(w)) return FALSE;
+    w->style &= ~WS_VISIBLE;
+    if (IsInTree(s.focus.capture, w)) ReleaseCaptureInternal(s);
+    if (IsInTree(s.input.hover, w)) s.input.hover = nullptr;
+    if (w->IsChild()) {
+      InvalidateArea(w->parent, w->rect, nullptr);
+      if (IsInTree(s.focus.window, w)) {
+        Window* top = TopOf(w);
+        SetFocusInternal(s, Enabled(top) && Visible(top) ? top : nullptr);
+      }
+    } else {
+      DropGrab(s, w);
+      s.backend->ShowNative(w, false);
+      if (s.focus.active == w) ActivateNext(s, w);
+      if (IsInTree(s.focus.window, w)) SetFocusInternal(s, nullptr);
+    }
+    return was;
+  }
+  if (w->IsTopLevel()) {
+    if (minimize && !w->iconic) {
+      w->iconic = true;
+      if (s.focus.active == w) ActivateNext(s, w);
+    } else if (!minimize && show && w->iconic) {
+      w->iconic = false;
+      InvalidateTree(w);
+    }
+    if (activate && Activatable(w)) {
+      if (s.focus.active == w)
+        RaiseTop(s, w);
+      else
+        Activate(s, w, false);
+    }
+  }
+  return was;
+}
+
+BOOL IsWindowVisible(HWND hwnd) {
+  Window* w = LiveWindow(hwnd);
+  if (!w) return FALSE;
+  for (; w; w = w->IsChild() ? w->parent : nullptr)
+    if (!(w->style & WS_VISIBLE)) return FALSE;
+  return TRUE;
+}
+
+BOOL IsIconic(HWND hwnd) {
+  Window* w = LiveWindow(hwnd);
+  return w && w->iconic;
+}
+
+// ---------------------------------------------------------------------------------------
+// Moving, sizing and restacking
+
+BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags) {
+  System* sp = Current();
+  Window* w = sp ? sp->Live(hwnd) : nullptr;
+  if (!w || w->destroying) return FALSE;
+  System& s = *sp;
+  RECT nr = w->rect;
+  if (!(flags & SWP_NOMOVE)) OffsetRect(&nr, x - nr.left, y - nr.top);
+  if (!(flags & SWP_NOSIZE)) {
+    nr.right = nr.left + std::max(0, cx);
+    nr.bottom = nr.top + std::max(0, cy);
+  }
+  bool moved = nr.left != w->rect.left || nr.top != w->rect.top;
+  bool sized = nr.right - nr.left != w->Width() || nr.bottom - nr.top != w->Height();
+  bool redraw = !(flags & SWP_NOREDRAW);
+  bool visible = (w->style & WS_VISIBLE) != 0;
+
+  if (w->IsChild() && (moved || sized) && visible && redraw) InvalidateArea(w->parent, w->rect, w);
+  w->rect = nr;
+  if (w->IsChild()) {
+    if ((moved || sized) && visible && redraw) InvalidateTree(w);
+  } else if (moved || sized) {
+    if (sized) MakeBackBuffer(w);
+    s.backend->MoveNative(w);
+  }
+
+  if (!(flags & SWP_NOZORDER)) {
+    if (w->IsChild()) {
+      auto& sib = w->parent->children;
+      sib.erase(std::find(sib.begin(), sib.end(), w));
+      if (after == HWND_BOTTOM) {
+        sib.insert(sib.begin(), w);
+      } else if (Window* a = s.Live(after); a && a->parent == w->parent && a != w) {
+        sib.insert(std::find(sib.begin(), sib.end(), a), w);  // just below `after`
+      } else {
+        sib.push_back(w);
+      }
+      if (visible && redraw) InvalidateTree(w);
+    } else {
+      if (after == HWND_TOPMOST) w->exStyle |= WS_EX_TOPMOST;
+      if (after == HWND_NOTOPMOST) w->exStyle &= ~WS_EX_TOPMOST;
+      if (after == HWND_BOTTOM) {
+        s.tops.erase(std::find(s.tops.begin(), s.tops.end(), w));
+        s.tops.push_back(w);
+      } else {
+        RaiseTop(s, w);
+      }
+    }
+  }
+  if (flags & SWP_SHOWWINDOW) ShowWindow(w, (flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
+  if (flags & SWP_HIDEWINDOW) ShowWindow(w, SW_HIDE);
+  if ((moved || sized) && s.Live(w)) {
+    WINDOWPOS wp{w, after, w->rect.left, w->rect.top, w->Width(), w->Height(),
+                 UINT((flags & ~(SWP_NOMOVE | SWP_NOSIZE)) | (moved ? 0 : SWP_NOMOVE) | (sized ? 0 : SWP_NOSIZE))};
+    SendMessageA(w, WM_WINDOWPOSCHANGED, 0, LPARAM(&wp));
+  }
+  return TRUE;
+}
+
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
+  return SetWindowPos(hwnd, nullptr, x, y, width, height,
+                      SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
+}
+
+// ---------------------------------------------------------------------------------------
+// Rectangles and points
+
+BOOL GetClientRect(HWND hwnd, RECT* r) {
+  Window* w = LiveWindow(hwnd);
+  if (!w || !r) return FALSE;
+  *r = ClientRectOf(w);
+  return TRUE;
+}
+
+BOOL GetWindowRect(HWND hwnd, RECT* r) {
+  Window* w = LiveWindow(hwnd);
+  if (!w || !r) return FALSE;
+  POINT o = ScreenOrigin(w);
+  *r = RECT{o.x, o.y, o.x + w->Width(), o.y + w->Height()};
+  return TRUE;
+}
+
+BOOL AdjustWindowRectEx(RECT* r, DWORD, BOOL, DWORD) { return r ? TRUE : FALSE; }
+
+BOOL ClientToScreen(HWND hwnd, POINT* p) {
+  Window* w = LiveWindow(hwnd);
+  if (!w || !p) return FALSE;
+  POINT o = ScreenOrigin(w);
+  p->x += o.x;
+  p->y += o.y;
+  return TRUE;
+}
+
+BOOL ScreenToClient(HWND hwnd, POINT* p) {
+  Window* w = LiveWindow(hwnd);
+  if (!w || !p) return FALSE;
+  POINT o = ScreenOrigin(w);
+  p->x -= o.x;
+  p->y -= o.y;
+  return TRUE;
+}
+
+int MapWindowPoints(HWND from, HWND to, POINT* points, UINT count) {
+  POINT a, b;
+  if (from) {
+    Window* f = LiveWindow(from);
+    if (!f) return 0;
+    a = ScreenOrigin(f);
+  }
+  if (to) {
+    Window* t = LiveWindow(to);
+    if (!t) return 0;
+    b = ScreenOrigin(t);
+  }
+  int dx = a.x - b.x, dy = a.y - b.y;
+  for (UINT i = 0; points && i < count; ++i) {
+    points[i].x += dx;
+    points[i].y += dy;
+  }
+  return int(std::uint32_t(WORD(dx)) | (std::uint32_t(WORD(dy)) << 16));
+}
+
+// ======================================================================================
+// The default window procedure: what a window does with a message its own procedure
+// passes on (texts, closing, background erase with the class brush, the class cursor,
+// restoring the focus on activation, Alt+F4), and CallWindowProcA for subclassing.
+
+LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return proc ? proc(hwnd, msg, wParam, lParam) : 0;
+}
+
+LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  System* s = Current();
+  Window* w = s ? s->Live(hwnd) : nullptr;
+  if (!w) return 0;
+  switch (msg) {
+    case WM_NCCREATE: {
+      auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+      if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) {
+        w->text = cs->lpszName;
+        if (w->IsTopLevel()) s->backend->SetTitle(w);
+      }
+      return TRUE;
+    }
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageA(hwnd, WM_CLOSE, 0, 0);
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) ShowWindow(hwnd, SW_MINIMIZE);
+      if ((wParam & 0xFFF0) == SC_RESTORE) ShowWindow(hwnd, SW_RESTORE);
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      BeginPaint(hwnd, &ps);
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND: {
+      HBRUSH brush = w->cls ? w->cls->wc.hbrBackground : nullptr;
+      if (!brush) return 0;
+      RECT r = ClientRectOf(w);
+      auto v = reinterpret_cast<std::uintptr_t>(brush);
+      if (v > 0 && v <= 31) {
+        FillSolidRect(reinterpret_cast<HDC>(wParam), r, GetSysColor(int(v - 1)));
+      } else {
+        FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
+      }
+      return 1;
+    }
+    case WM_SETTEXT:
+      w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+      if (w->IsTopLevel()) s->backend->SetTitle(w);
+      return TRUE;
+    case WM_GETTEXT: {
+      int size = int(wParam);
+      char* buf = reinterpret_cast<char*>(lParam);
+      if (size <= 0 || !buf) return 0;
+      int n = std::min(size - 1, int(w->text.size()));
+      std::memcpy(buf, w->text.data(), std::size_t(n));
+      buf[n] = 0;
+      return n;
+    }
+    case WM_GETTEXTLENGTH:
+      return LRESULT(w->text.size());
+    case WM_SETCURSOR:
+      if (w->IsChild() && SendMessageA(w->parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
+      if (LOWORD(std::uintptr_t(lParam)) == HTCLIENT && w->cls && w->cls->wc.hCursor) {
+        SetCursor(w->cls->wc.hCursor);
+        return TRUE;
+      }
+      return FALSE;
+    case WM_MOUSEWHEEL:
+      if (w->IsChild()) return SendMessageA(w->parent, msg, wParam, lParam);
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
+        Window* f = w->lastFocus;
+        bool ok = s->Live(f) && IsInTree(f, w) && Enabled(f) && Visible(f);
+        SetFocus(ok ? f : w);
+      }
+      return 0;
+    case WM_WINDOWPOSCHANGED: {
+      auto* wp = reinterpret_cast<const WINDOWPOS*>(lParam);
+      if (wp && !(wp->flags & SWP_NOMOVE)) SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(w->rect.left, w->rect.top));
+      if (wp && !(wp->flags & SWP_NOSIZE) && s->Live(hwnd))
+        SendMessageA(hwnd, WM_SIZE, w->iconic ? SIZE_MINIMIZED : SIZE_RESTORED, MAKELPARAM(w->Width(), w->Height()));
+      return 0;
+    }
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_F4 && (lParam & (LPARAM(1) << 29))) {
+        PostMessageA(TopOf(w), WM_SYSCOMMAND, SC_CLOSE, 0);
+      }
+      return 0;
+    case WM_NCHITTEST:
+      return HTCLIENT;
+    case WM_MOUSEACTIVATE:
+      return MA_ACTIVATE;
+    default:
+      return 0;
+  }
+}
+
+// ======================================================================================
+// Painting and presenting: invalid areas, the visible part of a window, window DCs on the
+// top-level window's back buffer, WM_PAINT on demand, and presenting the drawn part of a
+// back buffer once nothing in the window still waits to be painted (so the screen never
+// shows a half-painted frame).
+
+namespace {
 
 // Cuts `cut` out of a list of non-overlapping rectangles.
 void Subtract(std::vector<RECT>& list, const RECT& cut) {
@@ -241,14 +913,31 @@ HDC MakeWindowDc(Window* w, const RECT* clipClient, RECT* drawnInTop) {
   return hdc;
 }
 
+void InvalidateWhole(Window* w, bool erase) {
+  w->invalid = ClientRectOf(w);
+  w->erase = w->erase || erase;
+}
+
+void UpdateTree(System& s, Window* w) {
+  PaintNow(s, w);
+  if (!s.Live(w)) return;
+  std::vector<Window*> kids = w->children;
+  for (Window* c : kids)
+    if (s.Live(c)) UpdateTree(s, c);
+}
+
+}  // namespace
+
+namespace winsys {
+
 HDC ProvideWindowDc(HWND hwnd) {
-  Window* w = Live(hwnd);
+  Window* w = LiveWindow(hwnd);
   if (!w) return nullptr;
   return MakeWindowDc(w, nullptr, nullptr);
 }
 
 int ReleaseWindowDc(HWND hwnd, HDC hdc) {
-  Window* w = Live(hwnd);
+  Window* w = LiveWindow(hwnd);
   if (!hdc) return 0;
   DeleteDC(hdc);
   if (w) AddDirty(TopOf(w), Bounds(VisibleRects(w)));
@@ -265,23 +954,18 @@ Window* FirstToPaint(Window* w) {
   return nullptr;
 }
 
-void Present(Window* top) {
+void Present(System& s, Window* top) {
   if (IsRectEmpty(top->dirty) || !Visible(top) || FirstToPaint(top)) return;
   RECT r;
   RECT all{0, 0, top->Width(), top->Height()};
-  if (IntersectRect(&r, top->dirty, all)) g->backend->Present(top, r);
+  if (IntersectRect(&r, top->dirty, all)) s.backend->Present(top, r);
   top->dirty = RECT{};
 }
 
-void PresentAll() {
-  std::vector<Window*> tops = g->tops;
+void PresentAll(System& s) {
+  std::vector<Window*> tops = s.tops;
   for (Window* t : tops)
-    if (Live(t)) Present(t);
-}
-
-void InvalidateWhole(Window* w, bool erase) {
-  w->invalid = ClientRectOf(w);
-  w->erase = w->erase || erase;
+    if (s.Live(t)) Present(s, t);
 }
 
 void InvalidateTree(Window* w) {
@@ -289,7 +973,6 @@ void InvalidateTree(Window* w) {
   for (Window* c : w->children) InvalidateTree(c);
 }
 
-// Invalidates r (client coordinates of w) in w and in every descendant except `skip`.
 void InvalidateArea(Window* w, RECT r, Window* skip) {
   if (w == skip) return;
   RECT in;
@@ -311,140 +994,484 @@ void MakeBackBuffer(Window* top) {
   InvalidateTree(top);
 }
 
-void Post(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool input, DWORD ch = 0) {
+void PaintNow(System& s, Window* w) {
+  if (!NeedsPaint(w)) return;
+  RECT before = w->invalid;
+  s.paintedDuringDispatch = false;
+  SendMessageA(w, WM_PAINT, 0, 0);
+  // A window procedure that ignores WM_PAINT would be asked forever.
+  if (s.Live(w) && !s.paintedDuringDispatch && w->invalid == before) ValidateRect(w, nullptr);
+}
+
+}  // namespace winsys
+
+// ---------------------------------------------------------------------------------------
+// Invalid areas
+
+BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
+  System* s = Current();
+  if (!s) return FALSE;
+  if (!hwnd) {
+    for (Window* t : s->tops) InvalidateRect(t, nullptr, erase);
+    return TRUE;
+  }
+  Window* w = s->Live(hwnd);
+  if (!w) return FALSE;
+  RECT r = ClientRectOf(w);
+  if (rect && !IntersectRect(&r, r, *rect)) return TRUE;
+  if (IsRectEmpty(r)) return TRUE;
+  UnionRect(&w->invalid, w->invalid, r);
+  if (erase) w->erase = true;
+  return TRUE;
+}
+
+BOOL ValidateRect(HWND hwnd, const RECT* rect) {
+  Window* w = LiveWindow(hwnd);
+  if (!w) return FALSE;
+  if (!rect) {
+    w->invalid = RECT{};
+    w->erase = false;
+    return TRUE;
+  }
+  // The invalid area is kept as one box: only strips along its edges can be taken away.
+  RECT& inv = w->invalid;
+  if (rect->left <= inv.left && rect->right >= inv.right) {
+    if (rect->top <= inv.top && rect->bottom > inv.top) inv.top = std::min(inv.bottom, rect->bottom);
+    if (rect->bottom >= inv.bottom && rect->top < inv.bottom) inv.bottom = std::max(inv.top, rect->top);
+  }
+  if (rect->top <= inv.top && rect->bottom >= inv.bottom) {
+    if (rect->left <= inv.left && rect->right > inv.left) inv.left = std::min(inv.right, rect->right);
+    if (rect->right >= inv.right && rect->left < inv.right) inv.right = std::max(inv.left, rect->left);
+  }
+  if (IsRectEmpty(inv)) {
+    inv = RECT{};
+    w->erase = false;
+  }
+  return TRUE;
+}
+
+BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL erase) {
+  Window* w = LiveWindow(hwnd);
+  if (!w) return FALSE;
+  if (rect) *rect = w->invalid;
+  bool any = !IsRectEmpty(w->invalid);
+  if (any && erase && w->erase) {
+    HDC hdc = MakeWindowDc(w, &w->invalid, nullptr);
+    w->erase = false;
+    if (hdc) {
+      SendMessageA(w, WM_ERASEBKGND, WPARAM(hdc), 0);
+      RECT drawn;
+      DeleteDC(hdc);
+      drawn = Bounds(VisibleRects(w));
+      AddDirty(TopOf(w), drawn);
+    }
+  }
+  return any;
+}
+
+// ---------------------------------------------------------------------------------------
+// Painting
+
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
+  System* s = Current();
+  Window* w = s ? s->Live(hwnd) : nullptr;
+  if (!w || !ps) return nullptr;
+  *ps = PAINTSTRUCT{};
+  RECT rc = w->invalid;
+  bool erase = w->erase;
+  w->invalid = RECT{};
+  w->erase = false;
+  s->paintedDuringDispatch = true;
+  RECT drawn;
+  HDC hdc = MakeWindowDc(w, &rc, &drawn);
+  if (!hdc) return nullptr;
+  AddDirty(TopOf(w), drawn);
+  ps->hdc = hdc;
+  ps->rcPaint = rc;
+  ps->fErase = erase && !IsRectEmpty(rc) ? !SendMessageA(hwnd, WM_ERASEBKGND, WPARAM(hdc), 0) : FALSE;
+  return hdc;
+}
+
+BOOL EndPaint(HWND, const PAINTSTRUCT* ps) {
+  if (ps && ps->hdc) DeleteDC(ps->hdc);
+  return TRUE;
+}
+
+BOOL UpdateWindow(HWND hwnd) {
+  System* s = Current();
+  Window* w = s ? s->Live(hwnd) : nullptr;
+  if (!w) return FALSE;
+  PaintNow(*s, w);
+  if (s->Live(w)) Present(*s, TopOf(w));
+  return TRUE;
+}
+
+BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN, UINT flags) {
+  System* s = Current();
+  if (!s) return FALSE;
+  if (!hwnd) {
+    std::vector<Window*> tops = s->tops;
+    for (Window* t : tops) RedrawWindow(t, rect, nullptr, flags | RDW_ALLCHILDREN);
+    return TRUE;
+  }
+  Window* w = s->Live(hwnd);
+  if (!w) return FALSE;
+  RECT r = rect ? *rect : ClientRectOf(w);
+  bool all = (flags & RDW_ALLCHILDREN) != 0;
+  if (flags & RDW_INVALIDATE) {
+    if (all) {
+      InvalidateArea(w, r, nullptr);
+    } else {
+      InvalidateRect(w, &r, (flags & RDW_ERASE) != 0);
+    }
+    if (flags & RDW_NOERASE) w->erase = false;
+  } else if (flags & RDW_VALIDATE) {
+    ValidateRect(w, rect);
+  }
+  if (flags & (RDW_UPDATENOW | RDW_ERASENOW)) {
+    if (all)
+      UpdateTree(*s, w);
+    else
+      PaintNow(*s, w);
+    if (s->Live(w)) Present(*s, TopOf(w));
+  }
+  return TRUE;
+}
+
+// ======================================================================================
+// The message queue: posting, retrieval in Windows order (posted messages and input, then
+// the quit request, then WM_PAINT, then WM_TIMER), sending, dispatching, translating keys
+// into characters and waiting for input. Retrieval presents finished frames first, so
+// whatever was drawn shows before the program waits.
+
+namespace winsys {
+
+void Post(System& s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool input, DWORD ch) {
   Queued q;
   q.msg.hwnd = hwnd;
   q.msg.message = msg;
   q.msg.wParam = wp;
   q.msg.lParam = lp;
-  q.msg.time = g->backend->Now();
-  q.msg.pt = g->pointer;
+  q.msg.time = s.backend->Now();
+  q.msg.pt = s.input.pointer;
   q.msg.lPrivate = ch;
   q.input = input;
   // Only the newest pointer position matters, as on Windows.
-  if (msg == WM_MOUSEMOVE && !g->queue.empty() && g->queue.back().msg.message == WM_MOUSEMOVE &&
-      g->queue.back().msg.hwnd == hwnd) {
-    g->queue.back() = q;
+  auto& posted = s.queue.posted;
+  if (msg == WM_MOUSEMOVE && !posted.empty() && posted.back().msg.message == WM_MOUSEMOVE &&
+      posted.back().msg.hwnd == hwnd) {
+    posted.back() = q;
     return;
   }
-  g->queue.push_back(q);
+  posted.push_back(q);
 }
 
-// ---- z-order of top-level windows
+}  // namespace winsys
 
-int Band(Window* w) { return (w->IsMenuPopup() || (w->exStyle & WS_EX_TOPMOST)) ? 0 : 1; }
+namespace {
 
-void InsertTop(Window* w) {
-  auto it = g->tops.begin();
-  while (it != g->tops.end() && Band(*it) < Band(w)) ++it;
-  g->tops.insert(it, w);
+bool Matches(const MSG& m, HWND filter, UINT lo, UINT hi) {
+  if (filter && m.hwnd != filter) return false;
+  if (lo == 0 && hi == 0) return true;
+  return m.message >= lo && m.message <= hi;
 }
 
-void RaiseTop(Window* w) {
-  auto it = std::find(g->tops.begin(), g->tops.end(), w);
-  if (it == g->tops.end()) return;
-  g->tops.erase(it);
-  InsertTop(w);
-  if (w->style & WS_VISIBLE) g->backend->Raise(w);
-  // Owned windows stay above their owner.
-  std::vector<Window*> owned;
-  for (Window* t : g->tops)
-    if (t->owner == w && t != w) owned.push_back(t);
-  for (auto o = owned.rbegin(); o != owned.rend(); ++o) RaiseTop(*o);
-}
-
-// ---- focus and activation
-
-void SetFocusInternal(Window* n) {
-  Window* old = g->focus;
-  if (old == n) return;
-  g->focus = n;
-  if (n) TopOf(n)->lastFocus = n;
-  if (Live(old)) {
-    SendMessageA(old, WM_KILLFOCUS, WPARAM(n), 0);
-    if (g->focus != n) return;
-  }
-  if (Live(n)) SendMessageA(n, WM_SETFOCUS, WPARAM(old), 0);
-}
-
-void Activate(Window* w, bool click) {
-  if (w == g->active) return;
-  if (w && (!Activatable(w) || !Enabled(w) || !Visible(w) || w->destroying)) return;
-  Window* old = g->active;
-  g->active = w;
-  if (Live(old) && !old->destroying)
-    SendMessageA(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, old->iconic), LPARAM(w));
-  if (w && g->active == w) {
-    RaiseTop(w);
-    g->backend->Activate(w);
-    SendMessageA(w, WM_ACTIVATE, MAKEWPARAM(click ? WA_CLICKACTIVE : WA_ACTIVE, w->iconic), LPARAM(old));
-  }
-  if (g->active == w && g->focus && !IsInTree(g->focus, w)) SetFocusInternal(nullptr);
-}
-
-// Activation moves on when the active window goes away: to its owner, else to the
-// topmost other window that can take it.
-void ActivateNext(Window* leaving) {
-  auto usable = [&](Window* t) {
-    return Live(t) && t != leaving && !t->destroying && Activatable(t) && Visible(t) && Enabled(t);
-  };
-  Window* next = nullptr;
-  if (usable(leaving->owner)) next = leaving->owner;
-  for (auto it = g->tops.begin(); !next && it != g->tops.end(); ++it)
-    if (usable(*it)) next = *it;
-  if (next) {
-    Activate(next, false);
-  } else {
-    Window* old = g->active;
-    g->active = nullptr;
-    if (Live(old) && !old->destroying) SendMessageA(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
-    SetFocusInternal(nullptr);
+// Input updates the key state the program sees when the program takes it out of the queue.
+void NoteRetrieved(System& s, const Queued& q) {
+  s.queue.msgTime = q.msg.time;
+  s.queue.msgPos = q.msg.pt;
+  if (!q.input) return;
+  BYTE* keys = s.input.keyState;
+  UINT m = q.msg.message;
+  if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN || m == WM_KEYUP || m == WM_SYSKEYUP) {
+    bool down = m == WM_KEYDOWN || m == WM_SYSKEYDOWN;
+    SetKey(keys, UINT(q.msg.wParam), down);
+  } else if (m >= WM_MOUSEMOVE && m <= WM_MBUTTONDBLCLK) {
+    WPARAM k = q.msg.wParam;
+    auto sync = [&](UINT vk, bool down) {
+      if (bool(keys[vk] & 0x80) != down) SetKey(keys, vk, down);
+    };
+    sync(VK_LBUTTON, k & MK_LBUTTON);
+    sync(VK_RBUTTON, k & MK_RBUTTON);
+    sync(VK_MBUTTON, k & MK_MBUTTON);
   }
 }
 
-// ---- grabs
+Window* NextToPaint(System& s, HWND filter) {
+  for (Window* t : s.tops) {
+    if (!Visible(t)) continue;
+    if (Window* w = FirstToPaint(t)) {
+      if (!filter || filter == w) return w;
+    }
+  }
+  if (Window* f = s.Live(filter)) return NeedsPaint(f) ? f : nullptr;
+  return nullptr;
+}
 
-void RefreshGrab() {
-  if (!g->grabStack.empty()) {
-    g->backend->Grab(g->grabStack.back(), true);
-  } else if (g->capture) {
-    g->backend->Grab(TopOf(g->capture), false);
-  } else {
-    g->backend->Ungrab();
+// One retrieval in Windows order. skipQuit leaves a pending quit request in place.
+bool Retrieve(System& s, MSG* out, HWND filter, UINT lo, UINT hi, bool remove, bool skipQuit) {
+  PresentAll(s);
+  s.backend->ReadEvents();
+  auto& posted = s.queue.posted;
+  for (auto it = posted.begin(); it != posted.end();) {
+    if (it->msg.hwnd && !s.Live(it->msg.hwnd)) {
+      it = posted.erase(it);
+      continue;
+    }
+    if (Matches(it->msg, filter, lo, hi)) {
+      Queued q = *it;
+      if (remove) {
+        posted.erase(it);
+        NoteRetrieved(s, q);
+      }
+      *out = q.msg;
+      return true;
+    }
+    ++it;
+  }
+  if (s.queue.quit && !skipQuit && ((lo == 0 && hi == 0) || (WM_QUIT >= lo && WM_QUIT <= hi))) {
+    *out = MSG{};
+    out->message = WM_QUIT;
+    out->wParam = WPARAM(std::intptr_t(s.queue.quitCode));
+    out->time = s.backend->Now();
+    out->pt = s.input.pointer;
+    if (remove) s.queue.quit = false;
+    return true;
+  }
+  if ((lo == 0 && hi == 0) || (WM_PAINT >= lo && WM_PAINT <= hi)) {
+    if (Window* w = NextToPaint(s, filter)) {
+      *out = MSG{};
+      out->hwnd = w;
+      out->message = WM_PAINT;
+      out->time = s.backend->Now();
+      out->pt = s.input.pointer;
+      return true;
+    }
+  }
+  if ((lo == 0 && hi == 0) || (WM_TIMER >= lo && WM_TIMER <= hi)) return TakeDueTimer(s, filter, remove, out);
+  return false;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Retrieving and dispatching
+
+BOOL GetMessageA(MSG* msg, HWND hwnd, UINT lo, UINT hi) {
+  System* s = Current();
+  if (!s || !msg) return -1;
+  for (;;) {
+    if (Retrieve(*s, msg, hwnd, lo, hi, true, false)) return msg->message == WM_QUIT ? 0 : 1;
+    int wait = NextTimerWait(*s);
+    if (!s->backend->WaitEvents(wait) && wait < 0) {
+      if (s->backend->Idle()) continue;
+      return -1;
+    }
   }
 }
 
-void DropGrab(Window* w) {
-  auto it = std::find(g->grabStack.begin(), g->grabStack.end(), w);
-  if (it == g->grabStack.end()) return;
-  g->grabStack.erase(it);
-  w->grabbing = false;
-  RefreshGrab();
+BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT lo, UINT hi, UINT remove) {
+  System* s = Current();
+  if (!s || !msg) return FALSE;
+  return Retrieve(*s, msg, hwnd, lo, hi, (remove & PM_REMOVE) != 0, false);
 }
 
-void ReleaseCaptureInternal() {
-  Window* old = g->capture;
-  if (!old) return;
-  g->capture = nullptr;
-  RefreshGrab();
-  if (Live(old)) SendMessageA(old, WM_CAPTURECHANGED, 0, 0);
+BOOL TranslateMessage(const MSG* msg) {
+  System* s = Current();
+  if (!s || !msg) return FALSE;
+  if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) return FALSE;
+  UINT vk = UINT(msg->wParam);
+  if (vk == VK_MENU || vk == VK_SHIFT || vk == VK_CONTROL) return FALSE;
+  char ch = char(msg->lPrivate);
+  if (!ch)
+    ch = winsys::DefaultKeyChar(vk, GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0);
+  if (!ch) return FALSE;
+  Queued q;
+  q.msg = *msg;
+  q.msg.message = msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
+  q.msg.wParam = WPARAM(BYTE(ch));
+  q.msg.lPrivate = 0;
+  s->queue.posted.push_front(q);  // the character comes next, ahead of later input
+  return TRUE;
 }
 
-// ---- cursors
+LRESULT DispatchMessageA(const MSG* msg) {
+  System* s = Current();
+  if (!s || !msg) return 0;
+  if (msg->message == WM_TIMER && msg->lParam) {
+    auto proc = reinterpret_cast<TIMERPROC>(std::uintptr_t(msg->lParam));
+    proc(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
+    return 0;
+  }
+  Window* w = s->Live(msg->hwnd);
+  if (!w) return 0;
+  if (msg->message == WM_PAINT) {
+    PaintNow(*s, w);
+    if (s->Live(w)) Present(*s, TopOf(w));
+    return 0;
+  }
+  return w->proc(w, msg->message, msg->wParam, msg->lParam);
+}
 
-void ApplyCursor() {
-  HCURSOR shown = g->override ? g->override : g->cursor;
-  for (Window* t : g->tops) {
-    if (t->shownCursor == shown && t->native) continue;
-    t->shownCursor = shown;
-    g->backend->DefineCursor(t, shown);
+// ---------------------------------------------------------------------------------------
+// Posting and sending
+
+BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  System* s = Current();
+  if (!s || (hwnd && !s->Live(hwnd))) return FALSE;
+  Post(*s, hwnd, msg, wParam, lParam, false);
+  return TRUE;
+}
+
+LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Window* w = LiveWindow(hwnd);
+  if (!w || !w->proc) return 0;
+  return w->proc(w, msg, wParam, lParam);
+}
+
+void PostQuitMessage(int exitCode) {
+  System* s = Current();
+  if (!s) return;
+  s->queue.quit = true;
+  s->queue.quitCode = exitCode;
+}
+
+bool QuitRequested(int* exitCode) {
+  System* s = Current();
+  if (!s || !s->queue.quit) return false;
+  if (exitCode) *exitCode = s->queue.quitCode;
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Waiting
+
+BOOL WaitMessage() {
+  System* s = Current();
+  if (!s) return FALSE;
+  MSG m;
+  while (!Retrieve(*s, &m, nullptr, 0, 0, false, false)) {
+    int wait = NextTimerWait(*s);
+    if (!s->backend->WaitEvents(wait) && wait < 0) return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL WaitMessageTimeout(int timeoutMs) {
+  System* s = Current();
+  if (!s) return FALSE;
+  MSG m;
+  DWORD start = s->backend->Now();
+  for (;;) {
+    if (Retrieve(*s, &m, nullptr, 0, 0, false, false)) return TRUE;
+    int left = timeoutMs - int(s->backend->Now() - start);
+    if (left <= 0) return FALSE;
+    int wait = NextTimerWait(*s);
+    if (wait < 0 || wait > left) wait = left;
+    s->backend->WaitEvents(wait);
   }
 }
 
-// ---- hit testing
+int PumpPendingMessages() {
+  System* s = Current();
+  if (!s) return 0;
+  s->backend->Sync();
+  int n = 0;
+  MSG m;
+  // Bounded so that a window invalidating itself from its own paint cannot hang the caller.
+  while (n < 100000 && Retrieve(*s, &m, nullptr, 0, 0, true, true)) {
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+    ++n;
+  }
+  PresentAll(*s);
+  return n;
+}
 
-Window* TopAt(POINT screen) {
-  for (Window* t : g->tops)
+DWORD GetMessageTime() {
+  System* s = Current();
+  return s ? s->queue.msgTime : 0;
+}
+
+DWORD GetMessagePos() {
+  System* s = Current();
+  return s ? DWORD(MAKELPARAM(s->queue.msgPos.x, s->queue.msgPos.y)) : 0;
+}
+
+// ======================================================================================
+// Timers: SetTimer and KillTimer, and the two things retrieval asks of them (how long it
+// may wait, and the next due timer as a WM_TIMER message). A timer that fires is due
+// again one period after it was retrieved, so a slow program never receives a burst.
+
+namespace winsys {
+
+int NextTimerWait(System& s) {
+  if (s.queue.timers.empty()) return -1;
+  DWORD now = s.backend->Now();
+  long best = -1;
+  for (const Timer& t : s.queue.timers) {
+    long wait = long(std::int32_t(t.due - now));
+    if (wait < 0) wait = 0;
+    if (best < 0 || wait < best) best = wait;
+  }
+  return int(best);
+}
+
+bool TakeDueTimer(System& s, HWND filter, bool remove, MSG* out) {
+  DWORD now = s.backend->Now();
+  for (Timer& t : s.queue.timers) {
+    if (std::int32_t(now - t.due) < 0 || (filter && t.hwnd != filter)) continue;
+    *out = MSG{};
+    out->hwnd = t.hwnd;
+    out->message = WM_TIMER;
+    out->wParam = t.id;
+    out->lParam = LPARAM(reinterpret_cast<std::uintptr_t>(t.proc));
+    out->time = now;
+    out->pt = s.input.pointer;
+    if (remove) t.due = now + std::max<UINT>(1, t.elapse);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace winsys
+
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+  System* s = Current();
+  if (!s || (hwnd && !s->Live(hwnd))) return 0;
+  if (!hwnd) id = ++s->queue.nextTimerId;
+  DWORD now = s->backend->Now();
+  for (Timer& t : s->queue.timers) {
+    if (t.hwnd == hwnd && t.id == id) {
+      t.elapse = elapse;
+      t.due = now + std::max<UINT>(1, elapse);
+      t.proc = proc;
+      return hwnd ? (id ? id : 1) : id;
+    }
+  }
+  s->queue.timers.push_back(Timer{hwnd, id, elapse, now + std::max<UINT>(1, elapse), proc});
+  return hwnd ? (id ? id : 1) : id;
+}
+
+BOOL KillTimer(HWND hwnd, UINT_PTR id) {
+  System* s = Current();
+  if (!s) return FALSE;
+  auto& timers = s->queue.timers;
+  auto it = std::find_if(timers.begin(), timers.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
+  if (it == timers.end()) return FALSE;
+  timers.erase(it);
+  return TRUE;
+}
+
+// ======================================================================================
+// Input: hit testing, routing of the pointer and the keys a backend delivers (to the
+// capture, to a grabbing popup, or to the window under the pointer or with the focus),
+// double clicks, WM_MOUSELEAVE tracking, and the key states the program can ask for.
+
+namespace {
+
+Window* TopAt(System& s, POINT screen) {
+  for (Window* t : s.tops)
     if (Visible(t) && PtInRect(t->rect, screen)) return t;
   return nullptr;
 }
@@ -473,47 +1500,36 @@ Window* HitIn(Window* top, POINT screen) {
   return DeepestAt(top, POINT{screen.x - top->rect.left, screen.y - top->rect.top});
 }
 
-void CheckLeave(Window* now) {
-  if (now == g->hover) return;
-  Window* old = g->hover;
-  g->hover = now;
-  if (Live(old) && old->trackLeave) {
+void CheckLeave(System& s, Window* now) {
+  if (now == s.input.hover) return;
+  Window* old = s.input.hover;
+  s.input.hover = now;
+  if (s.Live(old) && old->trackLeave) {
     old->trackLeave = false;
-    Post(old, WM_MOUSELEAVE, 0, 0, false);
+    Post(s, old, WM_MOUSELEAVE, 0, 0, false);
   }
 }
 
-WPARAM MouseKeys() {
+WPARAM MouseKeys(const System& s) {
+  const BYTE* keys = s.input.asyncState;
   WPARAM k = 0;
-  if (g->asyncState[VK_LBUTTON] & 0x80) k |= MK_LBUTTON;
-  if (g->asyncState[VK_RBUTTON] & 0x80) k |= MK_RBUTTON;
-  if (g->asyncState[VK_MBUTTON] & 0x80) k |= MK_MBUTTON;
-  if (g->asyncState[VK_SHIFT] & 0x80) k |= MK_SHIFT;
-  if (g->asyncState[VK_CONTROL] & 0x80) k |= MK_CONTROL;
+  if (keys[VK_LBUTTON] & 0x80) k |= MK_LBUTTON;
+  if (keys[VK_RBUTTON] & 0x80) k |= MK_RBUTTON;
+  if (keys[VK_MBUTTON] & 0x80) k |= MK_MBUTTON;
+  if (keys[VK_SHIFT] & 0x80) k |= MK_SHIFT;
+  if (keys[VK_CONTROL] & 0x80) k |= MK_CONTROL;
   return k;
 }
+
+}  // namespace
+
+namespace winsys {
 
 void SetKey(BYTE* state, UINT vk, bool down) {
   if (vk > 255) return;
   if (down && !(state[vk] & 0x80)) state[vk] ^= 1;
   state[vk] = BYTE((state[vk] & 1) | (down ? 0x80 : 0));
 }
-
-}  // namespace
-
-// ---------------------------------------------------------------------------------------
-// Backend entry points
-
-namespace winsys {
-
-std::function<bool()>& IdleHandler() {
-  static std::function<bool()> handler;
-  return handler;
-}
-
-bool IsLive(Window* w) { return Live(w) != nullptr; }
-std::vector<Window*> TopLevels() { return g ? g->tops : std::vector<Window*>{}; }
-Window* CurrentGrab() { return (g && !g->grabStack.empty()) ? g->grabStack.back() : nullptr; }
 
 char DefaultKeyChar(UINT vk, bool shift, bool control) {
   if (vk >= 'A' && vk <= 'Z') {
@@ -545,25 +1561,28 @@ char DefaultKeyChar(UINT vk, bool shift, bool control) {
   return 0;
 }
 
-void DeliverMouse(Window* topHint, POINT screen, MouseEvent kind, int button, int wheelDelta) {
-  if (!Running()) return;
-  g->pointer = screen;
-  UINT vk = button == 1 ? VK_LBUTTON : button == 2 ? VK_MBUTTON : VK_RBUTTON;
-  if (kind == MouseEvent::Down) SetKey(g->asyncState, vk, true);
-  if (kind == MouseEvent::Up) SetKey(g->asyncState, vk, false);
+// ---------------------------------------------------------------------------------------
+// What backends deliver
 
-  Window* hitTop = (topHint && Live(topHint)) ? topHint : TopAt(screen);
+void DeliverMouse(System& s, Window* topHint, POINT screen, MouseEvent kind, int button, int wheelDelta) {
+  InputState& in = s.input;
+  in.pointer = screen;
+  UINT vk = button == 1 ? VK_LBUTTON : button == 2 ? VK_MBUTTON : VK_RBUTTON;
+  if (kind == MouseEvent::Down) SetKey(in.asyncState, vk, true);
+  if (kind == MouseEvent::Up) SetKey(in.asyncState, vk, false);
+
+  Window* hitTop = (topHint && s.Live(topHint)) ? topHint : TopAt(s, screen);
   if (hitTop && !Visible(hitTop)) hitTop = nullptr;
   Window* hit = HitIn(hitTop, screen);
-  CheckLeave(hit);
+  CheckLeave(s, hit);
 
   Window* target = nullptr;
-  if (g->capture) {
-    target = g->capture;
-  } else if (!g->grabStack.empty()) {
+  if (s.focus.capture) {
+    target = s.focus.capture;
+  } else if (!s.focus.grabs.empty()) {
     bool inside = false;
-    for (Window* p : g->grabStack) inside = inside || (hit && IsInTree(hit, p));
-    target = inside ? hit : g->grabStack.back();
+    for (Window* p : s.focus.grabs) inside = inside || (hit && IsInTree(hit, p));
+    target = inside ? hit : s.focus.grabs.back();
   } else {
     target = hit;
   }
@@ -584,68 +1603,67 @@ void DeliverMouse(Window* topHint, POINT screen, MouseEvent kind, int button, in
   else if (kind == MouseEvent::Wheel)
     msg = WM_MOUSEWHEEL;
 
-  if (target == hit && !g->capture && kind != MouseEvent::Up && kind != MouseEvent::Wheel) {
+  if (target == hit && !s.focus.capture && kind != MouseEvent::Up && kind != MouseEvent::Wheel) {
     SendMessageA(target, WM_SETCURSOR, WPARAM(target), MAKELPARAM(HTCLIENT, int(msg)));
-    if (!Live(target)) return;
+    if (!s.Live(target)) return;
   }
   Window* top = TopOf(target);
-  if (kind == MouseEvent::Down && top != g->active && Activatable(top)) {
-    Activate(top, true);
-    if (!Live(target)) return;
+  if (kind == MouseEvent::Down && top != s.focus.active && Activatable(top)) {
+    Activate(s, top, true);
+    if (!s.Live(target)) return;
   }
 
   if (kind == MouseEvent::Down) {
-    DWORD now = g->backend->Now();
-    bool dbl = (target->cls && (target->cls->wc.style & CS_DBLCLKS)) && g->lastClickWnd == target &&
-               g->lastClickMsg == msg && now - g->lastClickTime <= 500 &&
-               std::abs(screen.x - g->lastClickPt.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
-               std::abs(screen.y - g->lastClickPt.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+    DWORD now = s.backend->Now();
+    bool dbl = (target->cls && (target->cls->wc.style & CS_DBLCLKS)) && in.lastClickWnd == target &&
+               in.lastClickMsg == msg && now - in.lastClickTime <= 500 &&
+               std::abs(screen.x - in.lastClickPt.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+               std::abs(screen.y - in.lastClickPt.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
     if (dbl) {
-      g->lastClickWnd = nullptr;
+      in.lastClickWnd = nullptr;
       msg += WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
     } else {
-      g->lastClickWnd = target;
-      g->lastClickMsg = msg;
-      g->lastClickTime = now;
-      g->lastClickPt = screen;
+      in.lastClickWnd = target;
+      in.lastClickMsg = msg;
+      in.lastClickTime = now;
+      in.lastClickPt = screen;
     }
   }
 
   if (kind == MouseEvent::Wheel) {
-    Post(target, msg, MAKEWPARAM(int(MouseKeys()), wheelDelta), MAKELPARAM(screen.x, screen.y), true);
+    Post(s, target, msg, MAKEWPARAM(int(MouseKeys(s)), wheelDelta), MAKELPARAM(screen.x, screen.y), true);
     return;
   }
   POINT o = ScreenOrigin(target);
-  Post(target, msg, MouseKeys(), MAKELPARAM(screen.x - o.x, screen.y - o.y), true);
+  Post(s, target, msg, MouseKeys(s), MAKELPARAM(screen.x - o.x, screen.y - o.y), true);
 }
 
-void DeliverPointerLeft() {
-  if (Running()) CheckLeave(nullptr);
+void DeliverPointerLeft(System& s) { CheckLeave(s, nullptr); }
+
+void SyncModifiers(System& s, bool shift, bool control, bool alt) {
+  BYTE* keys = s.input.asyncState;
+  if (bool(keys[VK_SHIFT] & 0x80) != shift) SetKey(keys, VK_SHIFT, shift);
+  if (bool(keys[VK_CONTROL] & 0x80) != control) SetKey(keys, VK_CONTROL, control);
+  if (bool(keys[VK_MENU] & 0x80) != alt) SetKey(keys, VK_MENU, alt);
 }
 
-void SyncModifiers(bool shift, bool control, bool alt) {
-  if (!Running()) return;
-  if (bool(g->asyncState[VK_SHIFT] & 0x80) != shift) SetKey(g->asyncState, VK_SHIFT, shift);
-  if (bool(g->asyncState[VK_CONTROL] & 0x80) != control) SetKey(g->asyncState, VK_CONTROL, control);
-  if (bool(g->asyncState[VK_MENU] & 0x80) != alt) SetKey(g->asyncState, VK_MENU, alt);
-}
-
-void DeliverKey(UINT vk, bool down, char ch) {
-  if (!Running() || vk == 0 || vk > 255) return;
-  bool wasDown = g->asyncState[vk] & 0x80;
-  SetKey(g->asyncState, vk, down);
-  bool alt = g->asyncState[VK_MENU] & 0x80;
-  bool ctrl = g->asyncState[VK_CONTROL] & 0x80;
+void DeliverKey(System& s, UINT vk, bool down, char ch) {
+  if (vk == 0 || vk > 255) return;
+  BYTE* keys = s.input.asyncState;
+  bool wasDown = keys[vk] & 0x80;
+  SetKey(keys, vk, down);
+  bool alt = keys[VK_MENU] & 0x80;
+  bool ctrl = keys[VK_CONTROL] & 0x80;
   bool sys = (alt && !ctrl) || vk == VK_F10 || (vk == VK_MENU && !ctrl);
 
   Window* target = nullptr;
-  if (!g->grabStack.empty()) {
-    Window* popup = g->grabStack.back();
-    target = (g->focus && IsInTree(g->focus, popup)) ? g->focus : popup;
-  } else if (g->focus) {
-    target = g->focus;
-  } else if (g->active) {
-    target = g->active;  // no focus: the active window gets the keys as system keys
+  if (!s.focus.grabs.empty()) {
+    Window* popup = s.focus.grabs.back();
+    target = (s.focus.window && IsInTree(s.focus.window, popup)) ? s.focus.window : popup;
+  } else if (s.focus.window) {
+    target = s.focus.window;
+  } else if (s.focus.active) {
+    target = s.focus.active;  // no focus: the active window gets the keys as system keys
     sys = true;
   }
   if (!target || !Enabled(target)) return;
@@ -654,740 +1672,74 @@ void DeliverKey(UINT vk, bool down, char ch) {
   if (alt) lp |= LPARAM(1) << 29;
   if (!down || wasDown) lp |= LPARAM(1) << 30;
   if (!down) lp |= LPARAM(std::int32_t(0x80000000u));
-  Post(target, msg, vk, lp, true, down ? BYTE(ch) : 0);
+  Post(s, target, msg, vk, lp, true, down ? BYTE(ch) : 0);
 }
 
-void DeliverClose(Window* top) {
-  if (!Live(top) || !Enabled(top)) return;
-  Post(top, WM_SYSCOMMAND, SC_CLOSE, 0, false);
-}
-
-void DeliverConfigure(Window* top, const RECT& r) {
-  if (!Live(top) || top->rect == r) return;
-  bool sized = r.right - r.left != top->Width() || r.bottom - r.top != top->Height();
-  top->rect = r;
-  if (sized) MakeBackBuffer(top);
-  WINDOWPOS wp{top, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-               UINT(SWP_NOZORDER | SWP_NOACTIVATE | (sized ? 0 : SWP_NOSIZE))};
-  SendMessageA(top, WM_WINDOWPOSCHANGED, 0, LPARAM(&wp));
-}
-
-void DeliverFocus(Window* top, bool in) {
-  if (!Live(top)) return;
-  if (in) {
-    if (top != g->active && Enabled(top) && Activatable(top)) Activate(top, false);
-  } else if (top == g->active) {
-    Window* old = g->active;
-    g->active = nullptr;
-    SendMessageA(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
-    SetFocusInternal(nullptr);
-  }
+void DeliverClose(System& s, Window* top) {
+  if (!s.Live(top) || !Enabled(top)) return;
+  Post(s, top, WM_SYSCOMMAND, SC_CLOSE, 0, false);
 }
 
 }  // namespace winsys
 
 // ---------------------------------------------------------------------------------------
-// Start-up
+// Key states and the pointer
 
-bool InitWindowSystem(WindowBackend which, const WindowSystemOptions& options) {
-  ShutdownWindowSystem();
-  g_error.clear();
-  std::unique_ptr<Backend> backend;
-  if (which == WindowBackend::Headless) {
-    backend = winsys::MakeHeadlessBackend(std::max(1, options.headlessWidth), std::max(1, options.headlessHeight));
-  } else {
-    backend = winsys::MakeX11Backend(options, &g_error);
+std::int16_t GetKeyState(int vk) {
+  System* s = Current();
+  if (!s || vk < 0 || vk > 255) return 0;
+  BYTE k = s->input.keyState[vk];
+  return std::int16_t((k & 0x80 ? 0x8000 : 0) | (k & 1));
+}
+
+std::int16_t GetAsyncKeyState(int vk) {
+  System* s = Current();
+  if (!s || vk < 0 || vk > 255) return 0;
+  return std::int16_t(s->input.asyncState[vk] & 0x80 ? 0x8000 : 0);
+}
+
+BOOL GetCursorPos(POINT* p) {
+  if (!p) return FALSE;
+  System* s = Current();
+  if (!s) {
+    *p = POINT{};
+    return FALSE;
   }
-  if (!backend) return false;
-  g = new State;
-  g->backend = std::move(backend);
-  SetWindowDcProvider(&ProvideWindowDc, &ReleaseWindowDc);
-  return true;
-}
-
-void ShutdownWindowSystem() {
-  if (!g) return;
-  while (!g->tops.empty()) {
-    Window* t = g->tops.back();
-    if (!DestroyWindow(t)) {  // should not happen; never loop forever
-      g->tops.pop_back();
-    }
-  }
-  SetWindowDcProvider(nullptr, nullptr);
-  delete g;
-  g = nullptr;
-}
-
-bool WindowSystemRunning() { return Running(); }
-WindowBackend ActiveWindowBackend() { return Running() ? g->backend->Kind() : WindowBackend::Auto; }
-const char* WindowSystemError() { return g_error.c_str(); }
-bool WindowSystemUsesSharedMemory() { return Running() && g->backend->UsesSharedMemory(); }
-
-// ---------------------------------------------------------------------------------------
-// Classes
-
-namespace {
-WindowClass* FindClass(LPCSTR name) {
-  if (!name) return nullptr;
-  for (auto& c : Classes()) {
-    if (IS_INTRESOURCE(name)) {
-      if (c->atom == WORD(reinterpret_cast<std::uintptr_t>(name))) return c.get();
-    } else if (strcasecmp(c->name.c_str(), name) == 0) {
-      return c.get();
-    }
-  }
-  return nullptr;
-}
-}  // namespace
-
-ATOM RegisterClassA(const WNDCLASSA* wc) {
-  if (!wc || !wc->lpfnWndProc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName) ||
-      !*wc->lpszClassName || FindClass(wc->lpszClassName) || wc->cbWndExtra < 0)
-    return 0;
-  static ATOM next = 0xC000;
-  auto c = std::make_unique<WindowClass>();
-  c->name = wc->lpszClassName;
-  c->wc = *wc;
-  c->wc.lpszClassName = nullptr;  // the caller's string need not outlive the call
-  c->wc.lpszMenuName = nullptr;
-  c->atom = next++;
-  ATOM atom = c->atom;
-  Classes().push_back(std::move(c));
-  return atom;
-}
-
-BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
-  WindowClass* c = FindClass(className);
-  if (!c) return FALSE;
-  if (g)
-    for (Window* w : g->live)
-      if (w->cls == c) return FALSE;  // still in use
-  auto& list = Classes();
-  list.erase(std::find_if(list.begin(), list.end(), [&](auto& p) { return p.get() == c; }));
+  *p = s->backend->PointerPos();
   return TRUE;
 }
 
-BOOL GetClassInfoA(HINSTANCE, LPCSTR className, WNDCLASSA* out) {
-  WindowClass* c = FindClass(className);
-  if (!c) return FALSE;
-  if (out) {
-    *out = c->wc;
-    out->lpszClassName = c->name.c_str();
-  }
-  return TRUE;
-}
-
-// ---------------------------------------------------------------------------------------
-// Windows
-
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
-                     int height, HWND parentArg, HMENU menu, HINSTANCE instance, void* param) {
-  if (!Running()) return nullptr;
-  WindowClass* cls = FindClass(className);
-  if (!cls) return nullptr;
-  Window* parent = nullptr;
-  Window* owner = nullptr;
-  if (style & WS_CHILD) {
-    parent = Live(parentArg);
-    if (!parent || parent->destroying) return nullptr;
-  } else if (parentArg) {
-    owner = TopOf(Live(parentArg));
-    if (!owner) return nullptr;
-  }
-  if (!(style & WS_CHILD)) {
-    RECT screen = g->backend->ScreenRect();
-    if (width == CW_USEDEFAULT) {
-      width = (screen.right - screen.left) * 3 / 4;
-      height = (screen.bottom - screen.top) * 3 / 4;
-    }
-    if (x == CW_USEDEFAULT) x = y = 26;
-  } else {
-    if (x == CW_USEDEFAULT) x = y = 0;
-    if (width == CW_USEDEFAULT) width = height = 0;
-  }
-  width = std::max(0, width);
-  height = std::max(0, height);
-
-  Window* w = new Window;
-  w->cls = cls;
-  w->proc = cls->wc.lpfnWndProc;
-  w->style = style & ~WS_VISIBLE;
-  w->exStyle = exStyle;
-  w->parent = parent;
-  w->owner = owner;
-  w->rect = RECT{x, y, x + width, y + height};
-  w->id = LONG_PTR(reinterpret_cast<std::uintptr_t>(menu));
-  w->instance = instance;
-  w->extra.assign(std::size_t(cls->wc.cbWndExtra + int(sizeof(LONG_PTR)) - 1) / sizeof(LONG_PTR), 0);
-  g->live.insert(w);
-  if (parent) {
-    parent->children.push_back(w);
-  } else {
-    InsertTop(w);
-    MakeBackBuffer(w);
-    g->backend->CreateNative(w);
-    HCURSOR shown = g->override ? g->override : g->cursor;
-    w->shownCursor = shown;
-    g->backend->DefineCursor(w, shown);
-    if (!title || !*title) g->backend->SetTitle(w);
-  }
-
-  CREATESTRUCTA cs;
-  cs.lpCreateParams = param;
-  cs.hInstance = instance;
-  cs.hMenu = menu;
-  cs.hwndParent = parentArg;
-  cs.cx = width;
-  cs.cy = height;
-  cs.x = x;
-  cs.y = y;
-  cs.style = LONG(style);
-  cs.lpszName = title;
-  cs.lpszClass = className;
-  cs.dwExStyle = exStyle;
-  if (!SendMessageA(w, WM_NCCREATE, 0, LPARAM(&cs))) {
-    DestroyWindow(w);
-    return nullptr;
-  }
-  if (!Live(w)) return nullptr;
-  if (SendMessageA(w, WM_CREATE, 0, LPARAM(&cs)) == -1) {
-    DestroyWindow(w);
-    return nullptr;
-  }
-  if (!Live(w)) return nullptr;
-  SendMessageA(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->Width(), w->Height()));
-  if (!Live(w)) return nullptr;
-  SendMessageA(w, WM_MOVE, 0, MAKELPARAM(w->rect.left, w->rect.top));
-  if (!Live(w)) return nullptr;
-  if (style & WS_VISIBLE) ShowWindow(w, SW_SHOW);
-  return Live(w);
-}
-
-BOOL IsWindow(HWND hwnd) { return Live(hwnd) != nullptr; }
-
-namespace {
-
-void CollectTree(Window* w, std::vector<Window*>& out) {
-  out.push_back(w);
-  for (Window* c : w->children) CollectTree(c, out);
-}
-
-void FreeTree(Window* w) {
-  std::vector<Window*> kids = w->children;
-  for (Window* c : kids) FreeTree(c);
-  g->live.erase(w);
-  if (w->IsTopLevel()) {
-    g->backend->DestroyNative(w);
-    if (w->backBuffer) DeleteObject(w->backBuffer);
-  }
-  delete w;
-}
-
-}  // namespace
-
-BOOL DestroyWindow(HWND hwnd) {
-  Window* w = Live(hwnd);
-  if (!w || w->destroying) return FALSE;
-  if (w->IsTopLevel()) {
-    std::vector<Window*> owned;
-    for (Window* t : g->tops)
-      if (t->owner == w) owned.push_back(t);
-    for (Window* o : owned) DestroyWindow(o);
-    if (!Live(w) || w->destroying) return TRUE;
-  }
-  std::vector<Window*> tree;
-  CollectTree(w, tree);
-  for (Window* t : tree) t->destroying = true;
-  auto inTree = [&](Window* x) { return x && std::find(tree.begin(), tree.end(), x) != tree.end(); };
-
-  bool wasVisible = (w->style & WS_VISIBLE) != 0;
-  if (w->IsChild()) {
-    if (wasVisible && Visible(w->parent)) {
-      RECT r = w->rect;
-      InvalidateArea(w->parent, r, w);
-    }
-  } else {
-    DropGrab(w);
-    if (wasVisible) {
-      w->style &= ~WS_VISIBLE;
-      g->backend->ShowNative(w, false);
-    }
-  }
-  if (inTree(g->capture)) ReleaseCaptureInternal();
-  if (inTree(g->hover)) g->hover = nullptr;
-  if (inTree(g->lastClickWnd)) g->lastClickWnd = nullptr;
-  if (w->IsTopLevel() && g->active == w) ActivateNext(w);
-  if (inTree(g->focus)) {
-    Window* to = w->IsChild() && !w->parent->destroying && Enabled(w->parent) ? w->parent : nullptr;
-    SetFocusInternal(to);
-  }
-  g->timers.erase(std::remove_if(g->timers.begin(), g->timers.end(), [&](const Timer& t) { return inTree(t.hwnd); }),
-                  g->timers.end());
-
-  for (Window* t : tree)
-    if (Live(t)) SendMessageA(t, WM_DESTROY, 0, 0);
-  for (auto it = tree.rbegin(); it != tree.rend(); ++it)
-    if (Live(*it)) SendMessageA(*it, WM_NCDESTROY, 0, 0);
-
-  // Late changes by the handlers (focus or capture taken back) must not point at freed memory.
-  if (inTree(g->focus)) g->focus = nullptr;
-  if (inTree(g->capture)) g->capture = nullptr;
-  if (inTree(g->active)) g->active = nullptr;
-  for (Window* t : g->tops)
-    if (inTree(t->lastFocus)) t->lastFocus = nullptr;
-  for (Window* t : g->tops)
-    if (t->owner == w) t->owner = nullptr;
-  DropGrab(w);
-
-  if (w->IsChild()) {
-    auto& sib = w->parent->children;
-    sib.erase(std::remove(sib.begin(), sib.end(), w), sib.end());
-  } else {
-    g->tops.erase(std::remove(g->tops.begin(), g->tops.end(), w), g->tops.end());
-  }
-  FreeTree(w);
-  return TRUE;
-}
-
-LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  return proc ? proc(hwnd, msg, wParam, lParam) : 0;
-}
-
-LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Window* w = Live(hwnd);
-  if (!w) return 0;
-  switch (msg) {
-    case WM_NCCREATE: {
-      auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-      if (cs && cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) {
-        w->text = cs->lpszName;
-        if (w->IsTopLevel()) g->backend->SetTitle(w);
-      }
-      return TRUE;
-    }
-    case WM_CLOSE:
-      DestroyWindow(hwnd);
-      return 0;
-    case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageA(hwnd, WM_CLOSE, 0, 0);
-      if ((wParam & 0xFFF0) == SC_MINIMIZE) ShowWindow(hwnd, SW_MINIMIZE);
-      if ((wParam & 0xFFF0) == SC_RESTORE) ShowWindow(hwnd, SW_RESTORE);
-      return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      BeginPaint(hwnd, &ps);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
-    case WM_ERASEBKGND: {
-      HBRUSH brush = w->cls ? w->cls->wc.hbrBackground : nullptr;
-      if (!brush) return 0;
-      RECT r = ClientRectOf(w);
-      auto v = reinterpret_cast<std::uintptr_t>(brush);
-      if (v > 0 && v <= 31) {
-        FillSolidRect(reinterpret_cast<HDC>(wParam), r, GetSysColor(int(v - 1)));
-      } else {
-        FillRect(reinterpret_cast<HDC>(wParam), &r, brush);
-      }
-      return 1;
-    }
-    case WM_SETTEXT:
-      w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-      if (w->IsTopLevel()) g->backend->SetTitle(w);
-      return TRUE;
-    case WM_GETTEXT: {
-      int size = int(wParam);
-      char* buf = reinterpret_cast<char*>(lParam);
-      if (size <= 0 || !buf) return 0;
-      int n = std::min(size - 1, int(w->text.size()));
-      std::memcpy(buf, w->text.data(), std::size_t(n));
-      buf[n] = 0;
-      return n;
-    }
-    case WM_GETTEXTLENGTH:
-      return LRESULT(w->text.size());
-    case WM_SETCURSOR:
-      if (w->IsChild() && SendMessageA(w->parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
-      if (LOWORD(std::uintptr_t(lParam)) == HTCLIENT && w->cls && w->cls->wc.hCursor) {
-        SetCursor(w->cls->wc.hCursor);
-        return TRUE;
-      }
-      return FALSE;
-    case WM_MOUSEWHEEL:
-      if (w->IsChild()) return SendMessageA(w->parent, msg, wParam, lParam);
-      return 0;
-    case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
-        Window* f = w->lastFocus;
-        bool ok = Live(f) && IsInTree(f, w) && Enabled(f) && Visible(f);
-        SetFocus(ok ? f : w);
-      }
-      return 0;
-    case WM_WINDOWPOSCHANGED: {
-      auto* wp = reinterpret_cast<const WINDOWPOS*>(lParam);
-      if (wp && !(wp->flags & SWP_NOMOVE)) SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(w->rect.left, w->rect.top));
-      if (wp && !(wp->flags & SWP_NOSIZE) && Live(hwnd))
-        SendMessageA(hwnd, WM_SIZE, w->iconic ? SIZE_MINIMIZED : SIZE_RESTORED, MAKELPARAM(w->Width(), w->Height()));
-      return 0;
-    }
-    case WM_SYSKEYDOWN:
-      if (wParam == VK_F4 && (lParam & (LPARAM(1) << 29))) {
-        PostMessageA(TopOf(w), WM_SYSCOMMAND, SC_CLOSE, 0);
-      }
-      return 0;
-    case WM_NCHITTEST:
-      return HTCLIENT;
-    case WM_MOUSEACTIVATE:
-      return MA_ACTIVATE;
-    default:
-      return 0;
-  }
-}
-
-LONG_PTR GetWindowLongPtrA(HWND hwnd, int index) {
-  Window* w = Live(hwnd);
-  if (!w) return 0;
-  switch (index) {
-    case GWLP_WNDPROC: return LONG_PTR(reinterpret_cast<std::uintptr_t>(w->proc));
-    case GWLP_HINSTANCE: return LONG_PTR(reinterpret_cast<std::uintptr_t>(w->instance));
-    case GWLP_HWNDPARENT: return LONG_PTR(reinterpret_cast<std::uintptr_t>(w->IsChild() ? w->parent : w->owner));
-    case GWLP_ID: return w->id;
-    case GWL_STYLE: return LONG_PTR(w->style);
-    case GWL_EXSTYLE: return LONG_PTR(w->exStyle);
-    case GWLP_USERDATA: return w->userData;
-    default: break;
-  }
-  if (index >= 0 && std::size_t(index) / sizeof(LONG_PTR) < w->extra.size() && index % int(sizeof(LONG_PTR)) == 0)
-    return w->extra[std::size_t(index) / sizeof(LONG_PTR)];
-  return 0;
-}
-
-LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
-  Window* w = Live(hwnd);
-  if (!w) return 0;
-  LONG_PTR old = GetWindowLongPtrA(hwnd, index);
-  switch (index) {
-    case GWLP_WNDPROC:
-      if (value) w->proc = reinterpret_cast<WNDPROC>(std::uintptr_t(value));
-      return old;
-    case GWLP_HINSTANCE: w->instance = reinterpret_cast<HINSTANCE>(std::uintptr_t(value)); return old;
-    case GWLP_HWNDPARENT:
-      if (w->IsTopLevel()) {
-        Window* o = TopOf(Live(reinterpret_cast<HWND>(std::uintptr_t(value))));
-        if (o != w) w->owner = o;
-      }
-      return old;
-    case GWLP_ID: w->id = value; return old;
-    case GWL_STYLE: w->style = DWORD(value); return old;
-    case GWL_EXSTYLE: w->exStyle = DWORD(value); return old;
-    case GWLP_USERDATA: w->userData = value; return old;
-    default: break;
-  }
-  if (index >= 0 && std::size_t(index) / sizeof(LONG_PTR) < w->extra.size() && index % int(sizeof(LONG_PTR)) == 0) {
-    w->extra[std::size_t(index) / sizeof(LONG_PTR)] = value;
-    return old;
-  }
-  return 0;
-}
-
-BOOL ShowWindow(HWND hwnd, int cmd) {
-  Window* w = Live(hwnd);
-  if (!w || w->destroying) return FALSE;
-  bool was = (w->style & WS_VISIBLE) != 0;
-  bool show = cmd != SW_HIDE;
-  bool minimize = cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE;
-  bool activate = show && !minimize && cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE;
-
-  if (show && !was) {
-    SendMessageA(w, WM_SHOWWINDOW, TRUE, 0);
-    if (!Live(w)) return FALSE;
-    w->style |= WS_VISIBLE;
-    InvalidateTree(w);
-    if (w->IsTopLevel()) {
-      RaiseTop(w);
-      g->backend->ShowNative(w, true);
-      if (Grabs(w)) {
-        g->grabStack.push_back(w);
-        w->grabbing = true;
-        g->backend->Grab(w, true);
-      }
-    }
-  } else if (!show && was) {
-    SendMessageA(w, WM_SHOWWINDOW, FALSE, 0);
-    if (!Live(w)) return FALSE;
-    w->style &= ~WS_VISIBLE;
-    if (IsInTree(g->capture, w)) ReleaseCaptureInternal();
-    if (IsInTree(g->hover, w)) g->hover = nullptr;
-    if (w->IsChild()) {
-      InvalidateArea(w->parent, w->rect, nullptr);
-      if (IsInTree(g->focus, w)) {
-        Window* top = TopOf(w);
-        SetFocusInternal(Enabled(top) && Visible(top) ? top : nullptr);
-      }
-    } else {
-      DropGrab(w);
-      g->backend->ShowNative(w, false);
-      if (g->active == w) ActivateNext(w);
-      if (IsInTree(g->focus, w)) SetFocusInternal(nullptr);
-    }
-    return was;
-  }
-  if (w->IsTopLevel()) {
-    if (minimize && !w->iconic) {
-      w->iconic = true;
-      if (g->active == w) ActivateNext(w);
-    } else if (!minimize && show && w->iconic) {
-      w->iconic = false;
-      InvalidateTree(w);
-    }
-    if (activate && Activatable(w)) {
-      if (g->active == w)
-        RaiseTop(w);
-      else
-        Activate(w, false);
-    }
-  }
-  return was;
-}
-
-BOOL IsWindowVisible(HWND hwnd) {
-  Window* w = Live(hwnd);
+BOOL TrackMouseEvent(TRACKMOUSEEVENT* tme) {
+  System* s = Current();
+  if (!s || !tme || tme->cbSize != sizeof(TRACKMOUSEEVENT)) return FALSE;
+  Window* w = s->Live(tme->hwndTrack);
   if (!w) return FALSE;
-  for (; w; w = w->IsChild() ? w->parent : nullptr)
-    if (!(w->style & WS_VISIBLE)) return FALSE;
-  return TRUE;
-}
-
-BOOL IsIconic(HWND hwnd) {
-  Window* w = Live(hwnd);
-  return w && w->iconic;
-}
-
-BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags) {
-  Window* w = Live(hwnd);
-  if (!w || w->destroying) return FALSE;
-  RECT nr = w->rect;
-  if (!(flags & SWP_NOMOVE)) OffsetRect(&nr, x - nr.left, y - nr.top);
-  if (!(flags & SWP_NOSIZE)) {
-    nr.right = nr.left + std::max(0, cx);
-    nr.bottom = nr.top + std::max(0, cy);
+  if (!(tme->dwFlags & TME_LEAVE)) return TRUE;
+  if (tme->dwFlags & TME_CANCEL) {
+    w->trackLeave = false;
+    return TRUE;
   }
-  bool moved = nr.left != w->rect.left || nr.top != w->rect.top;
-  bool sized = nr.right - nr.left != w->Width() || nr.bottom - nr.top != w->Height();
-  bool redraw = !(flags & SWP_NOREDRAW);
-  bool visible = (w->style & WS_VISIBLE) != 0;
-
-  if (w->IsChild() && (moved || sized) && visible && redraw) InvalidateArea(w->parent, w->rect, w);
-  w->rect = nr;
-  if (w->IsChild()) {
-    if ((moved || sized) && visible && redraw) InvalidateTree(w);
-  } else if (moved || sized) {
-    if (sized) MakeBackBuffer(w);
-    g->backend->MoveNative(w);
-  }
-
-  if (!(flags & SWP_NOZORDER)) {
-    if (w->IsChild()) {
-      auto& sib = w->parent->children;
-      sib.erase(std::find(sib.begin(), sib.end(), w));
-      if (after == HWND_BOTTOM) {
-        sib.insert(sib.begin(), w);
-      } else if (Window* a = Live(after); a && a->parent == w->parent && a != w) {
-        sib.insert(std::find(sib.begin(), sib.end(), a), w);  // just below `after`
-      } else {
-        sib.push_back(w);
-      }
-      if (visible && redraw) InvalidateTree(w);
-    } else {
-      if (after == HWND_TOPMOST) w->exStyle |= WS_EX_TOPMOST;
-      if (after == HWND_NOTOPMOST) w->exStyle &= ~WS_EX_TOPMOST;
-      if (after == HWND_BOTTOM) {
-        g->tops.erase(std::find(g->tops.begin(), g->tops.end(), w));
-        g->tops.push_back(w);
-      } else {
-        RaiseTop(w);
-      }
-    }
-  }
-  if (flags & SWP_SHOWWINDOW) ShowWindow(w, (flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
-  if (flags & SWP_HIDEWINDOW) ShowWindow(w, SW_HIDE);
-  if ((moved || sized) && Live(w)) {
-    WINDOWPOS wp{w, after, w->rect.left, w->rect.top, w->Width(), w->Height(),
-                 UINT((flags & ~(SWP_NOMOVE | SWP_NOSIZE)) | (moved ? 0 : SWP_NOMOVE) | (sized ? 0 : SWP_NOSIZE))};
-    SendMessageA(w, WM_WINDOWPOSCHANGED, 0, LPARAM(&wp));
+  if (s->input.hover == w) {
+    w->trackLeave = true;
+  } else {
+    Post(*s, w, WM_MOUSELEAVE, 0, 0, false);
   }
   return TRUE;
 }
 
-BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
-  return SetWindowPos(hwnd, nullptr, x, y, width, height,
-                      SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
-}
-
-BOOL GetClientRect(HWND hwnd, RECT* r) {
-  Window* w = Live(hwnd);
-  if (!w || !r) return FALSE;
-  *r = ClientRectOf(w);
-  return TRUE;
-}
-
-BOOL GetWindowRect(HWND hwnd, RECT* r) {
-  Window* w = Live(hwnd);
-  if (!w || !r) return FALSE;
-  POINT o = ScreenOrigin(w);
-  *r = RECT{o.x, o.y, o.x + w->Width(), o.y + w->Height()};
-  return TRUE;
-}
-
-BOOL AdjustWindowRectEx(RECT* r, DWORD, BOOL, DWORD) { return r ? TRUE : FALSE; }
-
-BOOL ClientToScreen(HWND hwnd, POINT* p) {
-  Window* w = Live(hwnd);
-  if (!w || !p) return FALSE;
-  POINT o = ScreenOrigin(w);
-  p->x += o.x;
-  p->y += o.y;
-  return TRUE;
-}
-
-BOOL ScreenToClient(HWND hwnd, POINT* p) {
-  Window* w = Live(hwnd);
-  if (!w || !p) return FALSE;
-  POINT o = ScreenOrigin(w);
-  p->x -= o.x;
-  p->y -= o.y;
-  return TRUE;
-}
-
-int MapWindowPoints(HWND from, HWND to, POINT* points, UINT count) {
-  POINT a, b;
-  if (from) {
-    Window* f = Live(from);
-    if (!f) return 0;
-    a = ScreenOrigin(f);
-  }
-  if (to) {
-    Window* t = Live(to);
-    if (!t) return 0;
-    b = ScreenOrigin(t);
-  }
-  int dx = a.x - b.x, dy = a.y - b.y;
-  for (UINT i = 0; points && i < count; ++i) {
-    points[i].x += dx;
-    points[i].y += dy;
-  }
-  return int(std::uint32_t(WORD(dx)) | (std::uint32_t(WORD(dy)) << 16));
-}
-
-HWND GetParent(HWND hwnd) {
-  Window* w = Live(hwnd);
-  if (!w) return nullptr;
-  if (w->IsChild()) return w->parent;
-  return (w->style & WS_POPUP) ? w->owner : nullptr;
-}
-
-HWND SetParent(HWND child, HWND newParent) {
-  Window* w = Live(child);
-  Window* p = Live(newParent);
-  if (!w || !p || !w->IsChild() || IsInTree(p, w)) return nullptr;
-  Window* old = w->parent;
-  if ((w->style & WS_VISIBLE)) InvalidateArea(old, w->rect, w);
-  old->children.erase(std::find(old->children.begin(), old->children.end(), w));
-  w->parent = p;
-  p->children.push_back(w);
-  if (TopOf(old) != TopOf(p)) {
-    for (Window* t : g->tops)
-      if (t->lastFocus && IsInTree(t->lastFocus, w)) t->lastFocus = nullptr;
-  }
-  if (w->style & WS_VISIBLE) InvalidateTree(w);
-  return old;
-}
-
-HWND GetWindow(HWND hwnd, UINT cmd) {
-  Window* w = Live(hwnd);
-  if (!w) return nullptr;
-  const std::vector<Window*>* list = nullptr;
-  std::vector<Window*> ordered;  // topmost first
-  if (cmd <= GW_HWNDPREV) {
-    if (w->IsChild()) {
-      ordered.assign(w->parent->children.rbegin(), w->parent->children.rend());
-    } else {
-      ordered = g->tops;
-    }
-    list = &ordered;
-  }
-  switch (cmd) {
-    case GW_HWNDFIRST: return list->front();
-    case GW_HWNDLAST: return list->back();
-    case GW_HWNDNEXT:
-    case GW_HWNDPREV: {
-      auto it = std::find(list->begin(), list->end(), w);
-      if (cmd == GW_HWNDNEXT) return (it + 1 != list->end()) ? *(it + 1) : nullptr;
-      return it != list->begin() ? *(it - 1) : nullptr;
-    }
-    case GW_OWNER: return w->IsChild() ? nullptr : w->owner;
-    case GW_CHILD: return w->children.empty() ? nullptr : w->children.back();
-    case GW_ENABLEDPOPUP: {
-      // The last active enabled window owned by this one (recursively), else null.
-      for (Window* t : g->tops) {
-        if (t == w || !Visible(t) || !Enabled(t)) continue;
-        for (Window* o = t->owner; o; o = o->owner)
-          if (o == w) return t;
-      }
-      return nullptr;
-    }
-    default: return nullptr;
-  }
-}
-
-HWND GetAncestor(HWND hwnd, UINT flags) {
-  Window* w = Live(hwnd);
-  if (!w) return nullptr;
-  switch (flags) {
-    case GA_PARENT: return w->IsChild() ? w->parent : nullptr;
-    case GA_ROOT: return TopOf(w);
-    case GA_ROOTOWNER: {
-      Window* t = TopOf(w);
-      while (t->owner) t = t->owner;
-      return t;
-    }
-    default: return nullptr;
-  }
-}
-
-BOOL IsChild(HWND parent, HWND hwnd) {
-  Window* p = Live(parent);
-  Window* w = Live(hwnd);
-  return p && w && w != p && IsInTree(w, p);
-}
-
-BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
-  if (!Live(hwnd)) return FALSE;
-  return BOOL(SendMessageA(hwnd, WM_SETTEXT, 0, LPARAM(text)));
-}
-
-int GetWindowTextA(HWND hwnd, char* buffer, int size) {
-  if (!Live(hwnd)) {
-    if (buffer && size > 0) buffer[0] = 0;
-    return 0;
-  }
-  return int(SendMessageA(hwnd, WM_GETTEXT, WPARAM(std::max(0, size)), LPARAM(buffer)));
-}
-
-int GetWindowTextLengthA(HWND hwnd) {
-  if (!Live(hwnd)) return 0;
-  return int(SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0));
-}
+// ---------------------------------------------------------------------------------------
+// Windows at a point
 
 HWND WindowFromPoint(POINT screen) {
-  if (!Running()) return nullptr;
-  Window* top = TopAt(screen);
+  System* s = Current();
+  if (!s) return nullptr;
+  Window* top = TopAt(*s, screen);
   if (!top || (top->style & WS_DISABLED)) return nullptr;
   return HitIn(top, screen);
 }
 
 HWND ChildWindowFromPointEx(HWND parent, POINT client, UINT flags) {
-  Window* p = Live(parent);
+  Window* p = LiveWindow(parent);
   if (!p || !PtInRect(ClientRectOf(p), client)) return nullptr;
   for (auto it = p->children.rbegin(); it != p->children.rend(); ++it) {
     Window* c = *it;
@@ -1400,612 +1752,268 @@ HWND ChildWindowFromPointEx(HWND parent, POINT client, UINT flags) {
 
 HWND ChildWindowFromPoint(HWND parent, POINT client) { return ChildWindowFromPointEx(parent, client, CWP_ALL); }
 
-BOOL BringWindowToTop(HWND hwnd) {
-  Window* w = Live(hwnd);
-  if (!w) return FALSE;
-  if (w->IsChild()) return SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  if (Activatable(w) && Visible(w) && Enabled(w)) {
-    if (g->active == w)
-      RaiseTop(w);
-    else
-      Activate(w, false);
+// ======================================================================================
+// Focus, activation, enabling, capture and grabs: who receives the keys, which top-level
+// window is active (and what becomes active when it goes), and which window or popup
+// holds the pointer. Each change sends the Windows notifications in the Windows order.
+
+namespace {
+
+void RefreshGrab(System& s) {
+  if (!s.focus.grabs.empty()) {
+    s.backend->Grab(s.focus.grabs.back(), true);
+  } else if (s.focus.capture) {
+    s.backend->Grab(TopOf(s.focus.capture), false);
   } else {
-    RaiseTop(w);
+    s.backend->Ungrab();
   }
-  return TRUE;
-}
-
-BOOL SetForegroundWindow(HWND hwnd) {
-  Window* w = TopOf(Live(hwnd));
-  if (!w || !Visible(w) || !Enabled(w)) return FALSE;
-  return BringWindowToTop(w);
-}
-
-HWND GetForegroundWindow() { return Running() ? g->active : nullptr; }
-
-HWND SetActiveWindow(HWND hwnd) {
-  if (!Running()) return nullptr;
-  Window* old = g->active;
-  Window* w = Live(hwnd);
-  if (!w) return nullptr;
-  Activate(TopOf(w), false);
-  return old;
-}
-
-HWND GetActiveWindow() { return Running() ? g->active : nullptr; }
-
-int GetSystemMetrics(int index) {
-  RECT s = Running() ? g->backend->ScreenRect() : RECT{0, 0, 1024, 768};
-  switch (index) {
-    case SM_CXSCREEN: return s.right - s.left;
-    case SM_CYSCREEN: return s.bottom - s.top;
-    case SM_CXFULLSCREEN: {
-      RECT wa = GetWorkArea();
-      return wa.right - wa.left;
-    }
-    case SM_CYFULLSCREEN: {
-      RECT wa = GetWorkArea();
-      return wa.bottom - wa.top - 22;
-    }
-    case SM_CXVSCROLL:
-    case SM_CYHSCROLL: return 17;
-    case SM_CYCAPTION: return 22;
-    case SM_CXBORDER:
-    case SM_CYBORDER: return 1;
-    case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME: return 3;
-    case SM_CXICON:
-    case SM_CYICON:
-    case SM_CXCURSOR:
-    case SM_CYCURSOR: return 32;
-    case SM_CYMENU: return 20;
-    case SM_SWAPBUTTON: return 0;
-    case SM_CXFRAME:
-    case SM_CYFRAME: return 8;
-    case SM_CXDOUBLECLK:
-    case SM_CYDOUBLECLK: return 4;
-    case SM_CMOUSEBUTTONS: return 3;
-    case SM_CXEDGE:
-    case SM_CYEDGE: return 2;
-    case SM_CXSMICON:
-    case SM_CYSMICON: return 16;
-    case SM_CXMENUCHECK:
-    case SM_CYMENUCHECK: return 13;
-    default: return 0;
-  }
-}
-
-RECT GetWorkArea() {
-  if (!Running()) return RECT{0, 0, 1024, 768};
-  RECT wa = g->backend->WorkArea();
-  if (IsRectEmpty(wa)) wa = g->backend->ScreenRect();
-  return wa;
-}
-
-BOOL SystemParametersInfoA(UINT action, UINT, void* pvParam, UINT) {
-  if (action != SPI_GETWORKAREA || !pvParam) return FALSE;
-  *static_cast<RECT*>(pvParam) = GetWorkArea();
-  return TRUE;
-}
-
-RECT ClampRectToWorkArea(const RECT& r) {
-  RECT wa = GetWorkArea();
-  int w = std::min(r.right - r.left, wa.right - wa.left);
-  int h = std::min(r.bottom - r.top, wa.bottom - wa.top);
-  int x = std::max(wa.left, std::min(r.left, wa.right - w));
-  int y = std::max(wa.top, std::min(r.top, wa.bottom - h));
-  return RECT{x, y, x + w, y + h};
-}
-
-// ---------------------------------------------------------------------------------------
-// Painting
-
-BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
-  if (!Running()) return FALSE;
-  if (!hwnd) {
-    for (Window* t : g->tops) InvalidateRect(t, nullptr, erase);
-    return TRUE;
-  }
-  Window* w = Live(hwnd);
-  if (!w) return FALSE;
-  RECT r = ClientRectOf(w);
-  if (rect && !IntersectRect(&r, r, *rect)) return TRUE;
-  if (IsRectEmpty(r)) return TRUE;
-  UnionRect(&w->invalid, w->invalid, r);
-  if (erase) w->erase = true;
-  return TRUE;
-}
-
-BOOL ValidateRect(HWND hwnd, const RECT* rect) {
-  Window* w = Live(hwnd);
-  if (!w) return FALSE;
-  if (!rect) {
-    w->invalid = RECT{};
-    w->erase = false;
-    return TRUE;
-  }
-  // The invalid area is kept as one box: only strips along its edges can be taken away.
-  RECT& inv = w->invalid;
-  if (rect->left <= inv.left && rect->right >= inv.right) {
-    if (rect->top <= inv.top && rect->bottom > inv.top) inv.top = std::min(inv.bottom, rect->bottom);
-    if (rect->bottom >= inv.bottom && rect->top < inv.bottom) inv.bottom = std::max(inv.top, rect->top);
-  }
-  if (rect->top <= inv.top && rect->bottom >= inv.bottom) {
-    if (rect->left <= inv.left && rect->right > inv.left) inv.left = std::min(inv.right, rect->right);
-    if (rect->right >= inv.right && rect->left < inv.right) inv.right = std::max(inv.left, rect->left);
-  }
-  if (IsRectEmpty(inv)) {
-    inv = RECT{};
-    w->erase = false;
-  }
-  return TRUE;
-}
-
-BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL erase) {
-  Window* w = Live(hwnd);
-  if (!w) return FALSE;
-  if (rect) *rect = w->invalid;
-  bool any = !IsRectEmpty(w->invalid);
-  if (any && erase && w->erase) {
-    HDC hdc = MakeWindowDc(w, &w->invalid, nullptr);
-    w->erase = false;
-    if (hdc) {
-      SendMessageA(w, WM_ERASEBKGND, WPARAM(hdc), 0);
-      RECT drawn;
-      DeleteDC(hdc);
-      drawn = Bounds(VisibleRects(w));
-      AddDirty(TopOf(w), drawn);
-    }
-  }
-  return any;
-}
-
-HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
-  Window* w = Live(hwnd);
-  if (!w || !ps) return nullptr;
-  *ps = PAINTSTRUCT{};
-  RECT rc = w->invalid;
-  bool erase = w->erase;
-  w->invalid = RECT{};
-  w->erase = false;
-  g->paintedDuringDispatch = true;
-  RECT drawn;
-  HDC hdc = MakeWindowDc(w, &rc, &drawn);
-  if (!hdc) return nullptr;
-  AddDirty(TopOf(w), drawn);
-  ps->hdc = hdc;
-  ps->rcPaint = rc;
-  ps->fErase = erase && !IsRectEmpty(rc) ? !SendMessageA(hwnd, WM_ERASEBKGND, WPARAM(hdc), 0) : FALSE;
-  return hdc;
-}
-
-BOOL EndPaint(HWND, const PAINTSTRUCT* ps) {
-  if (ps && ps->hdc) DeleteDC(ps->hdc);
-  return TRUE;
-}
-
-namespace {
-void PaintNow(Window* w) {
-  if (!NeedsPaint(w)) return;
-  RECT before = w->invalid;
-  g->paintedDuringDispatch = false;
-  SendMessageA(w, WM_PAINT, 0, 0);
-  // A window procedure that ignores WM_PAINT would be asked forever.
-  if (Live(w) && !g->paintedDuringDispatch && w->invalid == before) ValidateRect(w, nullptr);
-}
-
-void UpdateTree(Window* w) {
-  PaintNow(w);
-  if (!Live(w)) return;
-  std::vector<Window*> kids = w->children;
-  for (Window* c : kids)
-    if (Live(c)) UpdateTree(c);
-}
-}  // namespace
-
-BOOL UpdateWindow(HWND hwnd) {
-  Window* w = Live(hwnd);
-  if (!w) return FALSE;
-  PaintNow(w);
-  if (Live(w)) Present(TopOf(w));
-  return TRUE;
-}
-
-BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN, UINT flags) {
-  if (!Running()) return FALSE;
-  if (!hwnd) {
-    std::vector<Window*> tops = g->tops;
-    for (Window* t : tops) RedrawWindow(t, rect, nullptr, flags | RDW_ALLCHILDREN);
-    return TRUE;
-  }
-  Window* w = Live(hwnd);
-  if (!w) return FALSE;
-  RECT r = rect ? *rect : ClientRectOf(w);
-  bool all = (flags & RDW_ALLCHILDREN) != 0;
-  if (flags & RDW_INVALIDATE) {
-    if (all) {
-      InvalidateArea(w, r, nullptr);
-    } else {
-      InvalidateRect(w, &r, (flags & RDW_ERASE) != 0);
-    }
-    if (flags & RDW_NOERASE) w->erase = false;
-  } else if (flags & RDW_VALIDATE) {
-    ValidateRect(w, rect);
-  }
-  if (flags & (RDW_UPDATENOW | RDW_ERASENOW)) {
-    if (all)
-      UpdateTree(w);
-    else
-      PaintNow(w);
-    if (Live(w)) Present(TopOf(w));
-  }
-  return TRUE;
-}
-
-// ---------------------------------------------------------------------------------------
-// Messages
-
-namespace {
-
-bool Matches(const MSG& m, HWND filter, UINT lo, UINT hi) {
-  if (filter && m.hwnd != filter) return false;
-  if (lo == 0 && hi == 0) return true;
-  return m.message >= lo && m.message <= hi;
-}
-
-void NoteRetrieved(const Queued& q) {
-  g->msgTime = q.msg.time;
-  g->msgPos = q.msg.pt;
-  if (!q.input) return;
-  UINT m = q.msg.message;
-  if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN || m == WM_KEYUP || m == WM_SYSKEYUP) {
-    bool down = m == WM_KEYDOWN || m == WM_SYSKEYDOWN;
-    SetKey(g->keyState, UINT(q.msg.wParam), down);
-  } else if (m >= WM_MOUSEMOVE && m <= WM_MBUTTONDBLCLK) {
-    WPARAM k = q.msg.wParam;
-    auto sync = [&](UINT vk, bool down) {
-      if (bool(g->keyState[vk] & 0x80) != down) SetKey(g->keyState, vk, down);
-    };
-    sync(VK_LBUTTON, k & MK_LBUTTON);
-    sync(VK_RBUTTON, k & MK_RBUTTON);
-    sync(VK_MBUTTON, k & MK_MBUTTON);
-  }
-}
-
-Window* NextToPaint(HWND filter) {
-  for (Window* t : g->tops) {
-    if (!Visible(t)) continue;
-    if (Window* w = FirstToPaint(t)) {
-      if (!filter || filter == w) return w;
-    }
-  }
-  if (Window* f = Live(filter)) return NeedsPaint(f) ? f : nullptr;
-  return nullptr;
-}
-
-int NextTimerWait() {
-  if (g->timers.empty()) return -1;
-  DWORD now = g->backend->Now();
-  long best = -1;
-  for (const Timer& t : g->timers) {
-    long wait = long(std::int32_t(t.due - now));
-    if (wait < 0) wait = 0;
-    if (best < 0 || wait < best) best = wait;
-  }
-  return int(best);
-}
-
-// One retrieval in Windows order. skipQuit leaves a pending quit request in place.
-bool Retrieve(MSG* out, HWND filter, UINT lo, UINT hi, bool remove, bool skipQuit) {
-  PresentAll();
-  g->backend->ReadEvents();
-  for (auto it = g->queue.begin(); it != g->queue.end();) {
-    if (it->msg.hwnd && !Live(it->msg.hwnd)) {
-      it = g->queue.erase(it);
-      continue;
-    }
-    if (Matches(it->msg, filter, lo, hi)) {
-      Queued q = *it;
-      if (remove) {
-        g->queue.erase(it);
-        NoteRetrieved(q);
-      }
-      *out = q.msg;
-      return true;
-    }
-    ++it;
-  }
-  if (g->quit && !skipQuit && ((lo == 0 && hi == 0) || (WM_QUIT >= lo && WM_QUIT <= hi))) {
-    *out = MSG{};
-    out->message = WM_QUIT;
-    out->wParam = WPARAM(std::intptr_t(g->quitCode));
-    out->time = g->backend->Now();
-    out->pt = g->pointer;
-    if (remove) g->quit = false;
-    return true;
-  }
-  if ((lo == 0 && hi == 0) || (WM_PAINT >= lo && WM_PAINT <= hi)) {
-    if (Window* w = NextToPaint(filter)) {
-      *out = MSG{};
-      out->hwnd = w;
-      out->message = WM_PAINT;
-      out->time = g->backend->Now();
-      out->pt = g->pointer;
-      return true;
-    }
-  }
-  if ((lo == 0 && hi == 0) || (WM_TIMER >= lo && WM_TIMER <= hi)) {
-    DWORD now = g->backend->Now();
-    for (Timer& t : g->timers) {
-      if (std::int32_t(now - t.due) < 0 || (filter && t.hwnd != filter)) continue;
-      *out = MSG{};
-      out->hwnd = t.hwnd;
-      out->message = WM_TIMER;
-      out->wParam = t.id;
-      out->lParam = LPARAM(reinterpret_cast<std::uintptr_t>(t.proc));
-      out->time = now;
-      out->pt = g->pointer;
-      if (remove) t.due = now + std::max<UINT>(1, t.elapse);
-      return true;
-    }
-  }
-  return false;
 }
 
 }  // namespace
 
-BOOL GetMessageA(MSG* msg, HWND hwnd, UINT lo, UINT hi) {
-  if (!Running() || !msg) return -1;
-  for (;;) {
-    if (Retrieve(msg, hwnd, lo, hi, true, false)) return msg->message == WM_QUIT ? 0 : 1;
-    int wait = NextTimerWait();
-    if (!g->backend->WaitEvents(wait) && wait < 0) {
-      auto& idle = winsys::IdleHandler();
-      if (idle && idle()) continue;
-      return -1;
-    }
+namespace winsys {
+
+bool Grabs(Window* w) {
+  return w->IsMenuPopup() && !(w->exStyle & (WS_EX_NOACTIVATE | WS_EX_TRANSPARENT));
+}
+
+bool Activatable(Window* w) {
+  return w && w->IsTopLevel() && !w->IsMenuPopup() && !(w->exStyle & WS_EX_NOACTIVATE);
+}
+
+void SetFocusInternal(System& s, Window* n) {
+  Window* old = s.focus.window;
+  if (old == n) return;
+  s.focus.window = n;
+  if (n) TopOf(n)->lastFocus = n;
+  if (s.Live(old)) {
+    SendMessageA(old, WM_KILLFOCUS, WPARAM(n), 0);
+    if (s.focus.window != n) return;
+  }
+  if (s.Live(n)) SendMessageA(n, WM_SETFOCUS, WPARAM(old), 0);
+}
+
+void Activate(System& s, Window* w, bool click) {
+  if (w == s.focus.active) return;
+  if (w && (!Activatable(w) || !Enabled(w) || !Visible(w) || w->destroying)) return;
+  Window* old = s.focus.active;
+  s.focus.active = w;
+  if (s.Live(old) && !old->destroying)
+    SendMessageA(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, old->iconic), LPARAM(w));
+  if (w && s.focus.active == w) {
+    RaiseTop(s, w);
+    s.backend->Activate(w);
+    SendMessageA(w, WM_ACTIVATE, MAKEWPARAM(click ? WA_CLICKACTIVE : WA_ACTIVE, w->iconic), LPARAM(old));
+  }
+  if (s.focus.active == w && s.focus.window && !IsInTree(s.focus.window, w)) SetFocusInternal(s, nullptr);
+}
+
+void ActivateNext(System& s, Window* leaving) {
+  auto usable = [&](Window* t) {
+    return s.Live(t) && t != leaving && !t->destroying && Activatable(t) && Visible(t) && Enabled(t);
+  };
+  Window* next = nullptr;
+  if (usable(leaving->owner)) next = leaving->owner;
+  for (auto it = s.tops.begin(); !next && it != s.tops.end(); ++it)
+    if (usable(*it)) next = *it;
+  if (next) {
+    Activate(s, next, false);
+  } else {
+    Window* old = s.focus.active;
+    s.focus.active = nullptr;
+    if (s.Live(old) && !old->destroying) SendMessageA(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
+    SetFocusInternal(s, nullptr);
   }
 }
 
-BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT lo, UINT hi, UINT remove) {
-  if (!Running() || !msg) return FALSE;
-  return Retrieve(msg, hwnd, lo, hi, (remove & PM_REMOVE) != 0, false);
+void DropGrab(System& s, Window* w) {
+  auto& grabs = s.focus.grabs;
+  auto it = std::find(grabs.begin(), grabs.end(), w);
+  if (it == grabs.end()) return;
+  grabs.erase(it);
+  w->grabbing = false;
+  RefreshGrab(s);
 }
 
-BOOL TranslateMessage(const MSG* msg) {
-  if (!Running() || !msg) return FALSE;
-  if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) return FALSE;
-  UINT vk = UINT(msg->wParam);
-  if (vk == VK_MENU || vk == VK_SHIFT || vk == VK_CONTROL) return FALSE;
-  char ch = char(msg->lPrivate);
-  if (!ch)
-    ch = winsys::DefaultKeyChar(vk, GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0);
-  if (!ch) return FALSE;
-  Queued q;
-  q.msg = *msg;
-  q.msg.message = msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
-  q.msg.wParam = WPARAM(BYTE(ch));
-  q.msg.lPrivate = 0;
-  g->queue.push_front(q);  // the character comes next, ahead of later input
-  return TRUE;
+void ReleaseCaptureInternal(System& s) {
+  Window* old = s.focus.capture;
+  if (!old) return;
+  s.focus.capture = nullptr;
+  RefreshGrab(s);
+  if (s.Live(old)) SendMessageA(old, WM_CAPTURECHANGED, 0, 0);
 }
 
-LRESULT DispatchMessageA(const MSG* msg) {
-  if (!Running() || !msg) return 0;
-  if (msg->message == WM_TIMER && msg->lParam) {
-    auto proc = reinterpret_cast<TIMERPROC>(std::uintptr_t(msg->lParam));
-    proc(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
-    return 0;
-  }
-  Window* w = Live(msg->hwnd);
-  if (!w) return 0;
-  if (msg->message == WM_PAINT) {
-    PaintNow(w);
-    if (Live(w)) Present(TopOf(w));
-    return 0;
-  }
-  return w->proc(w, msg->message, msg->wParam, msg->lParam);
-}
-
-BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (!Running() || (hwnd && !Live(hwnd))) return FALSE;
-  Post(hwnd, msg, wParam, lParam, false);
-  return TRUE;
-}
-
-LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Window* w = Live(hwnd);
-  if (!w || !w->proc) return 0;
-  return w->proc(w, msg, wParam, lParam);
-}
-
-void PostQuitMessage(int exitCode) {
-  if (!Running()) return;
-  g->quit = true;
-  g->quitCode = exitCode;
-}
-
-BOOL WaitMessage() {
-  if (!Running()) return FALSE;
-  MSG m;
-  while (!Retrieve(&m, nullptr, 0, 0, false, false)) {
-    int wait = NextTimerWait();
-    if (!g->backend->WaitEvents(wait) && wait < 0) return FALSE;
-  }
-  return TRUE;
-}
-
-BOOL WaitMessageTimeout(int timeoutMs) {
-  if (!Running()) return FALSE;
-  MSG m;
-  DWORD start = g->backend->Now();
-  for (;;) {
-    if (Retrieve(&m, nullptr, 0, 0, false, false)) return TRUE;
-    int left = timeoutMs - int(g->backend->Now() - start);
-    if (left <= 0) return FALSE;
-    int wait = NextTimerWait();
-    if (wait < 0 || wait > left) wait = left;
-    g->backend->WaitEvents(wait);
+void DeliverFocus(System& s, Window* top, bool in) {
+  if (!s.Live(top)) return;
+  if (in) {
+    if (top != s.focus.active && Enabled(top) && Activatable(top)) Activate(s, top, false);
+  } else if (top == s.focus.active) {
+    Window* old = s.focus.active;
+    s.focus.active = nullptr;
+    SendMessageA(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), 0);
+    SetFocusInternal(s, nullptr);
   }
 }
 
-int PumpPendingMessages() {
-  if (!Running()) return 0;
-  g->backend->Sync();
-  int n = 0;
-  MSG m;
-  // Bounded so that a window invalidating itself from its own paint cannot hang the caller.
-  while (n < 100000 && Retrieve(&m, nullptr, 0, 0, true, true)) {
-    TranslateMessage(&m);
-    DispatchMessageA(&m);
-    ++n;
-  }
-  PresentAll();
-  return n;
-}
-
-bool QuitRequested(int* exitCode) {
-  if (!Running() || !g->quit) return false;
-  if (exitCode) *exitCode = g->quitCode;
-  return true;
-}
-
-DWORD GetMessageTime() { return Running() ? g->msgTime : 0; }
-DWORD GetMessagePos() { return Running() ? DWORD(MAKELPARAM(g->msgPos.x, g->msgPos.y)) : 0; }
-
-UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
-  if (!Running() || (hwnd && !Live(hwnd))) return 0;
-  if (!hwnd) id = ++g->nextTimerId;
-  DWORD now = g->backend->Now();
-  for (Timer& t : g->timers) {
-    if (t.hwnd == hwnd && t.id == id) {
-      t.elapse = elapse;
-      t.due = now + std::max<UINT>(1, elapse);
-      t.proc = proc;
-      return hwnd ? (id ? id : 1) : id;
-    }
-  }
-  g->timers.push_back(Timer{hwnd, id, elapse, now + std::max<UINT>(1, elapse), proc});
-  return hwnd ? (id ? id : 1) : id;
-}
-
-BOOL KillTimer(HWND hwnd, UINT_PTR id) {
-  if (!Running()) return FALSE;
-  auto it = std::find_if(g->timers.begin(), g->timers.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
-  if (it == g->timers.end()) return FALSE;
-  g->timers.erase(it);
-  return TRUE;
-}
+}  // namespace winsys
 
 // ---------------------------------------------------------------------------------------
-// Input state, focus, capture
-
-std::int16_t GetKeyState(int vk) {
-  if (!Running() || vk < 0 || vk > 255) return 0;
-  BYTE s = g->keyState[vk];
-  return std::int16_t((s & 0x80 ? 0x8000 : 0) | (s & 1));
-}
-
-std::int16_t GetAsyncKeyState(int vk) {
-  if (!Running() || vk < 0 || vk > 255) return 0;
-  return std::int16_t(g->asyncState[vk] & 0x80 ? 0x8000 : 0);
-}
-
-BOOL GetCursorPos(POINT* p) {
-  if (!p) return FALSE;
-  if (!Running()) {
-    *p = POINT{};
-    return FALSE;
-  }
-  *p = g->backend->PointerPos();
-  return TRUE;
-}
+// Focus and enabling
 
 HWND SetFocus(HWND hwnd) {
-  if (!Running()) return nullptr;
-  Window* old = g->focus;
+  System* s = Current();
+  if (!s) return nullptr;
+  Window* old = s->focus.window;
   if (!hwnd) {
-    SetFocusInternal(nullptr);
+    SetFocusInternal(*s, nullptr);
     return old;
   }
-  Window* w = Live(hwnd);
+  Window* w = s->Live(hwnd);
   if (!w || w->destroying || !Enabled(w)) return nullptr;
   Window* top = TopOf(w);
-  if (top != g->active && Activatable(top)) {
-    Activate(top, false);
-    if (g->active != top) return nullptr;
+  if (top != s->focus.active && Activatable(top)) {
+    Activate(*s, top, false);
+    if (s->focus.active != top) return nullptr;
   }
-  if (!Live(w)) return nullptr;
-  SetFocusInternal(w);
+  if (!s->Live(w)) return nullptr;
+  SetFocusInternal(*s, w);
   return old;
 }
 
-HWND GetFocus() { return Running() ? g->focus : nullptr; }
+HWND GetFocus() {
+  System* s = Current();
+  return s ? s->focus.window : nullptr;
+}
 
 BOOL EnableWindow(HWND hwnd, BOOL enable) {
-  Window* w = Live(hwnd);
+  System* sp = Current();
+  Window* w = sp ? sp->Live(hwnd) : nullptr;
   if (!w) return FALSE;
+  System& s = *sp;
   bool wasDisabled = (w->style & WS_DISABLED) != 0;
   if (enable && wasDisabled) {
     w->style &= ~WS_DISABLED;
     SendMessageA(w, WM_ENABLE, TRUE, 0);
     // An owner re-enabled after its dialog already closed takes the activation back.
-    if (Live(w) && w->IsTopLevel() && !g->active && Visible(w) && Activatable(w)) Activate(w, false);
+    if (s.Live(w) && w->IsTopLevel() && !s.focus.active && Visible(w) && Activatable(w)) Activate(s, w, false);
   } else if (!enable && !wasDisabled) {
     w->style |= WS_DISABLED;
-    if (IsInTree(g->capture, w)) ReleaseCaptureInternal();
-    if (IsInTree(g->focus, w)) {
+    if (IsInTree(s.focus.capture, w)) ReleaseCaptureInternal(s);
+    if (IsInTree(s.focus.window, w)) {
       Window* top = TopOf(w);
-      SetFocusInternal(top != w && Enabled(top) ? top : nullptr);
+      SetFocusInternal(s, top != w && Enabled(top) ? top : nullptr);
     }
-    if (Live(w)) SendMessageA(w, WM_ENABLE, FALSE, 0);
+    if (s.Live(w)) SendMessageA(w, WM_ENABLE, FALSE, 0);
   }
   return wasDisabled;
 }
 
 BOOL IsWindowEnabled(HWND hwnd) {
-  Window* w = Live(hwnd);
+  Window* w = LiveWindow(hwnd);
   return w && !(w->style & WS_DISABLED);
 }
 
+// ---------------------------------------------------------------------------------------
+// Capture
+
 HWND SetCapture(HWND hwnd) {
-  if (!Running()) return nullptr;
-  Window* w = Live(hwnd);
-  Window* old = g->capture;
+  System* s = Current();
+  if (!s) return nullptr;
+  Window* w = s->Live(hwnd);
+  Window* old = s->focus.capture;
   if (!w || w == old) return old;
-  g->capture = w;
-  RefreshGrab();
-  if (Live(old)) SendMessageA(old, WM_CAPTURECHANGED, 0, LPARAM(w));
+  s->focus.capture = w;
+  RefreshGrab(*s);
+  if (s->Live(old)) SendMessageA(old, WM_CAPTURECHANGED, 0, LPARAM(w));
   return old;
 }
 
 BOOL ReleaseCapture() {
-  if (!Running()) return FALSE;
-  ReleaseCaptureInternal();
+  System* s = Current();
+  if (!s) return FALSE;
+  ReleaseCaptureInternal(*s);
   return TRUE;
 }
 
-HWND GetCapture() { return Running() ? g->capture : nullptr; }
-
-BOOL TrackMouseEvent(TRACKMOUSEEVENT* tme) {
-  if (!Running() || !tme || tme->cbSize != sizeof(TRACKMOUSEEVENT)) return FALSE;
-  Window* w = Live(tme->hwndTrack);
-  if (!w) return FALSE;
-  if (!(tme->dwFlags & TME_LEAVE)) return TRUE;
-  if (tme->dwFlags & TME_CANCEL) {
-    w->trackLeave = false;
-    return TRUE;
-  }
-  if (g->hover == w) {
-    w->trackLeave = true;
-  } else {
-    Post(w, WM_MOUSELEAVE, 0, 0, false);
-  }
-  return TRUE;
+HWND GetCapture() {
+  System* s = Current();
+  return s ? s->focus.capture : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------
-// Cursors
+// Activation
+
+BOOL BringWindowToTop(HWND hwnd) {
+  System* s = Current();
+  Window* w = s ? s->Live(hwnd) : nullptr;
+  if (!w) return FALSE;
+  if (w->IsChild()) return SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (Activatable(w) && Visible(w) && Enabled(w)) {
+    if (s->focus.active == w)
+      RaiseTop(*s, w);
+    else
+      Activate(*s, w, false);
+  } else {
+    RaiseTop(*s, w);
+  }
+  return TRUE;
+}
+
+BOOL SetForegroundWindow(HWND hwnd) {
+  Window* w = TopOf(LiveWindow(hwnd));
+  if (!w || !Visible(w) || !Enabled(w)) return FALSE;
+  return BringWindowToTop(w);
+}
+
+HWND GetForegroundWindow() {
+  System* s = Current();
+  return s ? s->focus.active : nullptr;
+}
+
+HWND SetActiveWindow(HWND hwnd) {
+  System* s = Current();
+  if (!s) return nullptr;
+  Window* old = s->focus.active;
+  Window* w = s->Live(hwnd);
+  if (!w) return nullptr;
+  Activate(*s, TopOf(w), false);
+  return old;
+}
+
+HWND GetActiveWindow() {
+  System* s = Current();
+  return s ? s->focus.active : nullptr;
+}
+
+// ======================================================================================
+// Cursors: the stock cursors, the cursor a window sets on WM_SETCURSOR and the
+// application-wide override (the busy hourglass). The cursor shown is one for the whole
+// application, defined on every top-level window at once.
+
+namespace {
+
+// X font cursor glyphs (X11/cursorfont.h) for the stock cursors. Shared by every window
+// system and never changed: a cursor handle stays valid before one opens and after it goes.
+CursorObj g_cursors[] = {
+    {32512, 68},  {32513, 152}, {32514, 150}, {32515, 34},  {32516, 114},
+    {32642, 14},  {32643, 12},  {32644, 108}, {32645, 116}, {32646, 52},
+    {32648, 24},  {32649, 60},  {32650, 150}, {32651, 92},
+};
+
+}  // namespace
+
+namespace winsys {
+
+void ApplyCursor(System& s) {
+  HCURSOR shown = s.cursors.override ? s.cursors.override : s.cursors.current;
+  for (Window* t : s.tops) {
+    if (t->shownCursor == shown && t->native) continue;
+    t->shownCursor = shown;
+    s.backend->DefineCursor(t, shown);
+  }
+}
+
+}  // namespace winsys
 
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
   if (instance || !IS_INTRESOURCE(name)) return nullptr;
@@ -2018,31 +2026,29 @@ HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
 int CursorId(HCURSOR cursor) { return cursor ? cursor->id : 0; }
 
 HCURSOR SetCursor(HCURSOR cursor) {
-  if (!Running()) return nullptr;
-  HCURSOR old = g->cursor;
-  g->cursor = cursor;
-  ApplyCursor();
+  System* s = Current();
+  if (!s) return nullptr;
+  HCURSOR old = s->cursors.current;
+  s->cursors.current = cursor;
+  ApplyCursor(*s);
   return old;
 }
 
-HCURSOR GetCursor() { return Running() ? g->cursor : nullptr; }
+HCURSOR GetCursor() {
+  System* s = Current();
+  return s ? s->cursors.current : nullptr;
+}
 
 HCURSOR SetOverrideCursor(HCURSOR cursor) {
-  if (!Running()) return nullptr;
-  HCURSOR old = g->override;
-  g->override = cursor;
-  ApplyCursor();
+  System* s = Current();
+  if (!s) return nullptr;
+  HCURSOR old = s->cursors.override;
+  s->cursors.override = cursor;
+  ApplyCursor(*s);
   return old;
 }
 
-HCURSOR GetOverrideCursor() { return Running() ? g->override : nullptr; }
-
-HBITMAP GetBackBufferBitmap(HWND hwnd) {
-  Window* w = TopOf(Live(hwnd));
-  return w ? w->backBuffer : nullptr;
-}
-
-unsigned long GetNativeWindowId(HWND hwnd) {
-  Window* w = TopOf(Live(hwnd));
-  return w ? g->backend->NativeId(w) : 0;
+HCURSOR GetOverrideCursor() {
+  System* s = Current();
+  return s ? s->cursors.override : nullptr;
 }
