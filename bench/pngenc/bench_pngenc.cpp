@@ -23,7 +23,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 constexpr int kSize = 2048;
-constexpr int kLevel = 6;
+int gLevel = 6;  // --level=N chooses another; level 0 shows what is spent outside deflate
 
 // ---------------------------------------------------------------------------------------
 // Pictures: rows of RGBA bytes, or of palette indexes with a 256-entry palette.
@@ -201,7 +201,7 @@ void BM_Encode(benchmark::State& state, Encoder e, Setting s) {
   std::size_t bytes = 0;
   if (e == kOurs) {
     TPngImage& png = OursImage(s.palette);
-    png.SetDeflateLevel(kLevel);
+    png.SetDeflateLevel(gLevel);
     png.SetFilterSet(s.allFilters ? 31 : pfSub);
     for (auto _ : state) {
       TMemoryStream m;
@@ -209,9 +209,9 @@ void BM_Encode(benchmark::State& state, Encoder e, Setting s) {
       bytes = std::size_t(m.Size());
     }
   } else if (e == kLibpng) {
-    for (auto _ : state) bytes = EncodeLibpng(pic, kLevel, s.allFilters ? PNG_ALL_FILTERS : PNG_FILTER_SUB).size();
+    for (auto _ : state) bytes = EncodeLibpng(pic, gLevel, s.allFilters ? PNG_ALL_FILTERS : PNG_FILTER_SUB).size();
   } else {
-    for (auto _ : state) bytes = EncodeSpng(pic, kLevel, s.allFilters ? SPNG_FILTER_CHOICE_ALL : SPNG_FILTER_CHOICE_SUB);
+    for (auto _ : state) bytes = EncodeSpng(pic, gLevel, s.allFilters ? SPNG_FILTER_CHOICE_ALL : SPNG_FILTER_CHOICE_SUB);
   }
   state.counters["bytes"] = double(bytes);
   gBytes[Name(e, s)] = double(bytes);
@@ -251,6 +251,13 @@ void PrintRatios(const std::map<std::string, double>& t) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strncmp(argv[i], "--level=", 8) == 0) {
+      gLevel = std::atoi(argv[i] + 8);
+      std::copy(argv + i + 1, argv + argc, argv + i);
+      --argc;
+      break;
+    }
   for (bool palette : {false, true})
     for (bool all : {false, true})
       for (Encoder e : {kOurs, kLibpng, kSpng})
