@@ -156,7 +156,7 @@ TEST_F(MainWindow, MissingToolLeavesTheLauncherUnchangedWithTheDefaultCursor) {
   EXPECT_EQ(GetOverrideCursor(), nullptr);
   EXPECT_EQ(form->ListBoxMain->ItemIndex(), 2);
   EXPECT_EQ(form->ListBoxData->ItemIndex(), 1);
-  EXPECT_TRUE(errors.empty()) << "a failed start is not reported";
+  EXPECT_TRUE(errors.empty()) << "a failed start shows no dialog";
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
 }
 
