@@ -129,6 +129,21 @@ TEST_F(MainWindow, LettersChooseCategoriesAndOnlyAltReachesTheButtons) {
   EXPECT_TRUE(QuitRequested());
 }
 
+TEST_F(MainWindow, PointingSelectsTheTaskUnderThePointerFirstOneIncluded) {
+  ClickCategory(3);
+  HoverTask(4);
+  // Rows in the list's window coordinates: items start inside the 2-pixel border.
+  const struct {
+    int y, task;
+  } kPoints[] = {{2, 0}, {2 + 74, 0}, {2 + 75, 1}, {2 + 4 * 75 - 1, 3}, {2 + 4 * 75, 4}, {2 + 30, 0}};
+  for (const auto& p : kPoints) {
+    headless::MovePointerTo(form->ListBoxData->Handle(), 200, p.y);
+    Pump();
+    EXPECT_EQ(form->ListBoxData->ItemIndex(), p.task) << "pointer at row " << p.y;
+  }
+  EXPECT_TRUE(ShellCalls().empty());
+}
+
 TEST_F(MainWindow, HoverOutsideTheItemsChangesNothing) {
   HoverTask(2);
   ASSERT_EQ(form->ListBoxData->ItemIndex(), 2);
