@@ -180,8 +180,14 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"StandardOutputFull", {"info", "{dir}/good.png"}, 1,
                  "error EWriteError: Cannot write to the standard output. No space left on device", "/dev/full"},
         FailCase{"RepeatNotANumber", {"time", "{dir}/good.png", "x"}, 1, "error EConvertError: ..."},
+        FailCase{"EncodeNotAPam", {"encode", "{dir}/good.png", "{dir}/out.png"}, 1,
+                 "error EReadError: Not a PAM file this tool reads: no P7 signature"},
+        FailCase{"RecodeLevelOutOfRange", {"recode", "{dir}/good.png", "{dir}/out.png", "--level", "10"}, 1,
+                 "error EConvertError: Bad option: --level takes 0 to 9"},
         FailCase{"Usage", {"decode", "{dir}/good.png"}, 2,
-                 "usage: pngtool info FILE | decode FILE OUT.pam | time FILE [REPEAT]"}),
+                 "usage: pngtool info FILE | decode FILE OUT.pam | time FILE [REPEAT] | "
+                 "encode IN.pam OUT.png [--level N] [--filters none,sub,up,avg,paeth|all] | "
+                 "recode IN.png OUT.png [--level N] [--filters none,sub,up,avg,paeth|all]"}),
     [](const ::testing::TestParamInfo<FailCase>& info) { return std::string(info.param.name); });
 
 TEST_F(PngTool, DecodeWritesTheWholeFileAndKeepsTheTargetsPermissions) {
@@ -200,6 +206,16 @@ TEST_F(PngTool, DecodeWritesTheWholeFileAndKeepsTheTargetsPermissions) {
   EXPECT_EQ(Run({"decode", "{dir}/good.png", "/dev/null"}).status, 0);
   EXPECT_EQ(Entries(), (std::set<std::string>{"bad.png", "big.png", "cut.png", "good.png", "old.pam", "pal.pam",
                                              "pal.png", "sub"}));
+}
+
+TEST_F(PngTool, EncodeAndRecodeGiveBackTheDecodedPixels) {
+  ASSERT_EQ(Run({"decode", "{dir}/good.png", "{dir}/a.pam"}).status, 0);
+  for (const char* filters : {"none", "paeth", "all"}) {
+    ASSERT_EQ(Run({"encode", "{dir}/a.pam", "{dir}/e.png", "--filters", filters, "--level", "9"}).status, 0) << filters;
+    ASSERT_EQ(Run({"recode", "{dir}/e.png", "{dir}/r.png", "--filters", filters}).status, 0) << filters;
+    ASSERT_EQ(Run({"decode", "{dir}/r.png", "{dir}/b.pam"}).status, 0) << filters;
+    EXPECT_EQ(ReadAll(dir_ + "/b.pam"), kPam32 + kRgba) << filters;
+  }
 }
 
 // Address checking keeps freed memory and shadow bytes, so peaks are measured without it.
