@@ -179,6 +179,8 @@ constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
 constexpr UINT WM_MOUSELEAVE = 0x02A3;
+// Asks a window to paint its client area into the DC in wParam (lParam: PRF_* flags).
+constexpr UINT WM_PRINTCLIENT = 0x0318;
 constexpr UINT WM_USER = 0x0400;
 
 // WM_ACTIVATE states, WM_SIZE kinds, WM_SYSCOMMAND commands, hit-test codes.
@@ -194,6 +196,7 @@ constexpr int HTERROR = -2;
 constexpr int HTNOWHERE = 0;
 constexpr int HTCLIENT = 1;
 constexpr LRESULT MA_ACTIVATE = 1;
+constexpr LPARAM PRF_CLIENT = 0x0004;
 
 // Mouse key flags of the mouse messages' wParam.
 constexpr WPARAM MK_LBUTTON = 0x0001;
