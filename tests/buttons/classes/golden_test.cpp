@@ -115,3 +115,43 @@ TEST_F(LooksGolden, HotTrack) {
 }
 
 }  // namespace
+
+namespace {
+
+// Stock kinds draw their bitmap glyph through its transparent colour (the strip's
+// bottom-left pixel): where the glyph is transparent the face shows; disabled buttons use
+// the strip's second cell.
+TEST_F(LooksGolden, ImageButtonStockKinds) {
+  testsupport::Image strip(4 * 81, 42);
+  int i = 0;
+  for (TBitBtnKind kind : {bkOK, bkCancel, bkHelp, bkAll}) {
+    auto* b = Add<TImageButton>(20 + 90 * i, 20, 81, 42, "");
+    b->SetThemeAware(false);
+    b->SetKind(kind);
+    b->SetEnabled(kind != bkAll);
+    ++i;
+  }
+  auto* list = new TListBox(form);
+  list->SetParent(form);
+  list->SetBounds(20, 200, 50, 50);
+  ShowForm();
+  list->SetFocus();
+  Pump();
+  const headless::Frame f = headless::BackBuffer(form->Handle());
+  for (int k = 0; k < 4; ++k)
+    for (int y = 0; y < 42; ++y)
+      for (int x = 0; x < 81; ++x) strip.At(k * 81 + x, y) = f.At(20 + 90 * k + x, 20 + y);
+  // 81 x 42, 16 x 16 glyph, margin 2: glyph at (5 + 2, 5 + (32 - 16 + 1) / 2) = (7, 13).
+  TBitmap* ok = StockGlyph(bkOK);
+  const COLORREF key = COLORREF(ColorToRGB(ok->Canvas()->Pixels(0, 15)));
+  std::vector<testsupport::NamedPixel> px;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      const COLORREF c = COLORREF(ColorToRGB(ok->Canvas()->Pixels(x, y)));
+      px.push_back({7 + x, 13 + y, c == key ? COLORREF(ColorToRGB(clBtnFace)) : c, "OK glyph cell, key colour shows the face"});
+    }
+  EXPECT_TRUE(testsupport::HasNamedPixels(strip, px));
+  testsupport::ExpectMatchesGolden(strip, "imagebutton_stock_classic");
+}
+
+}  // namespace
