@@ -124,6 +124,9 @@ struct RoundedBox {
 // Pixels of the DIB are BGRX; colours are COLORREF (0x00BBGGRR).
 std::uint32_t Blend(std::uint32_t dst, COLORREF color, int coverage) {
   constexpr int full = kSamples * kSamples;
+  if (coverage == 0) return dst;
+  if (coverage == full)
+    return std::uint32_t(GetRValue(color)) << 16 | std::uint32_t(GetGValue(color)) << 8 | GetBValue(color);
   auto mix = [&](int d, int c) { return std::uint32_t((d * (full - coverage) + c * coverage + full / 2) / full); };
   return mix(dst >> 16 & 0xFF, GetRValue(color)) << 16 | mix(dst >> 8 & 0xFF, GetGValue(color)) << 8 |
          mix(dst & 0xFF, GetBValue(color));
