@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/font/font.h"  // the DT_* format flags of DrawTextIn
 #include "ui/graphics/graphics.h"
 
 class TControl;
