@@ -119,10 +119,11 @@ void TMainForm::ListBoxMainClick(TObject*) {
   if (category < 0 || category >= kCategoryCount) return;
   const std::string& title = Application->Title();
   TStrings* items = ListBoxData->Items();
-  items->BeginUpdate();
-  items->Clear();
-  for (int task = 0; task < TaskCount(category); ++task) items->Add(TaskText(category, task, title));
-  items->EndUpdate();
+  {
+    TUpdateScope update(items);
+    items->Clear();
+    for (int task = 0; task < TaskCount(category); ++task) items->Add(TaskText(category, task, title));
+  }
   ListBoxData->SetItemIndex(0);
   ListBoxData->Repaint();
 }
@@ -195,14 +196,8 @@ void TMainForm::ButtonHelpClick(TObject*) {
 void TMainForm::ButtonOKClick(TObject*) { Close(); }
 
 void TMainForm::MediaOntheWeb1Click(TObject*) {
-  BeginBusy();
-  try {
-    LauncherShellExecute(Application->Handle(), "open", WebAddress.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
-  } catch (...) {
-    EndBusy();
-    throw;
-  }
-  EndBusy();
+  TBusyScope busy;
+  LauncherShellExecute(Application->Handle(), "open", WebAddress.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
 }
 
 void TMainForm::AboutMedia1Click(TObject*) {
@@ -210,17 +205,11 @@ void TMainForm::AboutMedia1Click(TObject*) {
 }
 
 void TMainForm::StartProgram(const std::string& fileName) {
-  BeginBusy();
-  try {
-    const std::string folder = LauncherFolder();
-    // Without its own folder the launcher would start whatever lies in some other one.
-    if (!folder.empty()) {
-      const std::string path = FolderWithBackslash(folder) + fileName;
-      LauncherShellExecute(Application->Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
-    }
-  } catch (...) {
-    EndBusy();
-    throw;
+  TBusyScope busy;
+  const std::string folder = LauncherFolder();
+  // Without its own folder the launcher would start whatever lies in some other one.
+  if (!folder.empty()) {
+    const std::string path = FolderWithBackslash(folder) + fileName;
+    LauncherShellExecute(Application->Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
   }
-  EndBusy();
 }

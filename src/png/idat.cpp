@@ -10,17 +10,16 @@
 #include <memory>
 #include <string>
 
+#include "png/byteorder.h"
 #include "png/chunks.h"
 #include "png/pngimage.h"
 #include "png/rowconv.h"
 
+using pngbytes::GetBE32;
+
 namespace {
 
 constexpr std::uint32_t kPieceSize = 65535;
-
-std::uint32_t GetBE32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
 
 // ---------------------------------------------------------------------------------------
 // The IDAT reader: decoding state of one read operation.
