@@ -3,7 +3,9 @@
 // bitwise, and takes straight memory paths for plain copies between equal formats.
 #include <algorithm>
 #include <cstring>
+#include <cstdlib>
 #include <memory>
+#include <new>
 
 #include "platform/gdi/dc_internal.h"
 
@@ -157,7 +159,8 @@ std::unique_ptr<GdiBitmap> CopyOf(const GdiBitmap& b) {
   c->isDib = b.isDib;
   c->colorTable = b.colorTable;
   std::size_t bytes = std::size_t(b.stride) * std::size_t(b.height);
-  c->storage.reset(new BYTE[bytes]);
+  c->storage.reset(static_cast<BYTE*>(std::malloc(bytes)));
+  if (!c->storage) throw std::bad_alloc();
   std::memcpy(c->storage.get(), b.bits, bytes);
   c->bits = c->storage.get();
   return c;
