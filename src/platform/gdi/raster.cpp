@@ -247,7 +247,8 @@ void CopyRowBytes(BYTE* d, const BYTE* s, std::size_t n) {
     for (; i + 16 <= n; i += 16)
       _mm_store_si128(reinterpret_cast<__m128i*>(d + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
     // The last 16 bytes, overlapping what is already done.
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 16), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 16)));
+    const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 16));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 16), tail);
     return;
   }
 #endif

@@ -1,5 +1,6 @@
 // TUpdateScope: the update ends with the scope however the scope ends, and a failing
-// EndUpdate never hides the error that was already leaving the scope.
+// EndUpdate never hides the error that was already leaving the scope. Also the ASCII
+// comparison behind CompareText and SameText.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
