@@ -120,10 +120,11 @@ void TMainForm::ListBoxMainClick(TObject*) {
   if (category < 0 || category >= kCategoryCount) return;
   const std::string& title = Application->Title();
   TStrings* items = ListBoxData->Items();
-  items->BeginUpdate();
-  items->Clear();
-  for (int task = 0; task < TaskCount(category); ++task) items->Add(TaskText(category, task, title));
-  items->EndUpdate();
+  {
+    TUpdateScope update(items);
+    items->Clear();
+    for (int task = 0; task < TaskCount(category); ++task) items->Add(TaskText(category, task, title));
+  }
   ListBoxData->SetItemIndex(0);
   ListBoxData->Repaint();
 }
@@ -196,14 +197,8 @@ void TMainForm::ButtonHelpClick(TObject*) {
 void TMainForm::ButtonOKClick(TObject*) { Close(); }
 
 void TMainForm::MediaOntheWeb1Click(TObject*) {
-  BeginBusy();
-  try {
-    LauncherOpen(Application->Handle(), WebAddress, SW_SHOWDEFAULT, skAddress);
-  } catch (...) {
-    EndBusy();
-    throw;
-  }
-  EndBusy();
+  TBusyScope busy;
+  LauncherOpen(Application->Handle(), WebAddress, SW_SHOWDEFAULT, skAddress);
 }
 
 void TMainForm::AboutMedia1Click(TObject*) {
@@ -211,16 +206,10 @@ void TMainForm::AboutMedia1Click(TObject*) {
 }
 
 void TMainForm::StartProgram(const std::string& fileName) {
-  BeginBusy();
-  try {
-    const std::string folder = LauncherFolder();
-    // Without its own folder the launcher would start whatever lies in some other one.
-    if (!folder.empty()) {
-      LauncherOpen(Application->Handle(), FolderWithBackslash(folder) + fileName, SW_SHOWDEFAULT, skProgram);
-    }
-  } catch (...) {
-    EndBusy();
-    throw;
+  TBusyScope busy;
+  const std::string folder = LauncherFolder();
+  // Without its own folder the launcher would start whatever lies in some other one.
+  if (!folder.empty()) {
+    LauncherOpen(Application->Handle(), FolderWithBackslash(folder) + fileName, SW_SHOWDEFAULT, skProgram);
   }
-  EndBusy();
 }

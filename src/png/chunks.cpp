@@ -13,21 +13,13 @@
 #include <cstring>
 #include <vector>
 
+#include "png/byteorder.h"
 #include "png/pngimage.h"
 
-namespace {
-
-void PutBE32(std::uint8_t* p, std::uint32_t v) {
-  p[0] = std::uint8_t(v >> 24);
-  p[1] = std::uint8_t(v >> 16);
-  p[2] = std::uint8_t(v >> 8);
-  p[3] = std::uint8_t(v);
-}
-std::uint32_t GetBE32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
-
-}  // namespace
+using pngbytes::GetBE16;
+using pngbytes::GetBE32;
+using pngbytes::PutBE16;
+using pngbytes::PutBE32;
 
 // ---------------------------------------------------------------------------------------
 // CRC: zlib's table-driven CRC-32 is the PNG one; zlib complements on entry and exit,
@@ -458,7 +450,7 @@ bool TChunktRNS::KeySamples(std::uint16_t samples[3]) const {
   const std::uint8_t* a = alphaValues_.data();
   unsigned needed = OwnerHeader().ColorType() == 2 ? 6 : 2;
   if (BodyLength() < needed) return false;
-  for (unsigned i = 0; i < needed / 2; ++i) samples[i] = std::uint16_t(a[2 * i] << 8 | a[2 * i + 1]);
+  for (unsigned i = 0; i < needed / 2; ++i) samples[i] = GetBE16(a + 2 * i);
   return true;
 }
 
@@ -547,7 +539,7 @@ bool TChunktIME::ReadFromStream(TStream& stream, const char* type, std::uint32_t
   ReadBodyAndCrc(stream, type, length);
   if (length == 7) {
     const std::uint8_t* p = Body();
-    Year = std::uint16_t(p[0] << 8 | p[1]);
+    Year = GetBE16(p);
     Month = p[2];
     Day = p[3];
     Hour = p[4];
@@ -560,8 +552,7 @@ bool TChunktIME::ReadFromStream(TStream& stream, const char* type, std::uint32_t
 bool TChunktIME::WriteToStream(TStream& stream) {
   SetBodyLength(7);
   std::uint8_t* p = Body();
-  p[0] = std::uint8_t(Year >> 8);
-  p[1] = std::uint8_t(Year);
+  PutBE16(p, Year);
   p[2] = Month;
   p[3] = Day;
   p[4] = Hour;

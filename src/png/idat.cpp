@@ -13,10 +13,13 @@
 #include <memory>
 #include <string>
 
+#include "png/byteorder.h"
 #include "png/chunks.h"
 #include "png/pngimage.h"
 #include "png/rowconv.h"
 #include "png/rowenc.h"
+
+using pngbytes::GetBE32;
 
 namespace {
 
@@ -27,10 +30,6 @@ const std::uint32_t kFirstRow[7] = {0, 0, 4, 0, 2, 0, 1};
 const std::uint32_t kFirstCol[7] = {0, 4, 0, 2, 0, 1, 0};
 const std::uint32_t kRowStep[7] = {8, 8, 8, 4, 4, 2, 2};
 const std::uint32_t kColStep[7] = {8, 8, 4, 4, 2, 2, 1};
-
-std::uint32_t GetBE32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
 
 // ---------------------------------------------------------------------------------------
 // The IDAT reader: decoding state of one read operation.

@@ -3,21 +3,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "png/byteorder.h"
 #include "png/chunks.h"
 #include "png/pngimage.h"
 #include "png/rowenc.h"
 
-namespace {
+using pngbytes::GetBE32;
+using pngbytes::PutBE32;
 
-std::uint32_t GetBE32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
-void PutBE32(std::uint8_t* p, std::uint32_t v) {
-  p[0] = std::uint8_t(v >> 24);
-  p[1] = std::uint8_t(v >> 16);
-  p[2] = std::uint8_t(v >> 8);
-  p[3] = std::uint8_t(v);
-}
+namespace {
 
 // Storage bits per pixel for a colour type and bit depth, 0 when there is no layout.
 // Grey with alpha below 8 bits only arises from adding an alpha channel to a low-depth
@@ -63,7 +57,7 @@ void TChunkIHDR::FreeStorage() {
   storageDC_ = nullptr;
   pixelBits_ = nullptr;
   alphaPlane_.reset();
-  if (OwnerImage()) OwnerImage()->StorageInUse() -= std::min(OwnerImage()->StorageInUse(), storageBytes_);
+  if (OwnerImage()) OwnerImage()->CreditStorage(storageBytes_);
   storageBytes_ = 0;
 }
 
@@ -82,7 +76,7 @@ void TChunkIHDR::PrepareStorageFor(bool lowGreyAlpha) {
   bool alpha = colorType_ == 4 || colorType_ == 6;
   std::uint64_t bytes = stride * height + (alpha ? width * height : 0);
   // The limit covers every header of the image so that repeated headers cannot add up.
-  if (OwnerImage() && OwnerImage()->StorageInUse() + bytes > OwnerImage()->MaxStorageBytes())
+  if (OwnerImage() && !OwnerImage()->StorageFits(bytes))
     RaisePngError<EPngOutMemory>(OwnerImage(), png_messages::kOutMemory);
 
   BITMAPINFOHEADER& h = headerInfo_.bmiHeader;
@@ -109,7 +103,7 @@ void TChunkIHDR::PrepareStorageFor(bool lowGreyAlpha) {
   }
   storageBytes_ = bytes;
   if (OwnerImage()) {
-    OwnerImage()->StorageInUse() += bytes;
+    OwnerImage()->ChargeStorage(bytes);
     OwnerImage()->DeletePaletteCache();
   }
   // The platform's DIB sections start out zeroed, so the pixels are already cleared.
@@ -117,14 +111,14 @@ void TChunkIHDR::PrepareStorageFor(bool lowGreyAlpha) {
 
 void TChunkIHDR::CreateOpaqueAlphaPlane() {
   std::uint64_t n = std::uint64_t(imageWidth_) * std::uint64_t(std::max(imageHeight_, 0));
-  if (OwnerImage() && OwnerImage()->StorageInUse() + n > OwnerImage()->MaxStorageBytes())
+  if (OwnerImage() && !OwnerImage()->StorageFits(n))
     RaisePngError<EPngOutMemory>(OwnerImage(), png_messages::kOutMemory);
   AlphaBuffer plane(static_cast<std::uint8_t*>(std::malloc(std::max<std::uint64_t>(n, 1))));
   if (!plane) RaisePngError<EPngOutMemory>(OwnerImage(), png_messages::kOutMemory);
   std::memset(plane.get(), 255, n);
   alphaPlane_ = std::move(plane);
   storageBytes_ += n;
-  if (OwnerImage()) OwnerImage()->StorageInUse() += n;
+  if (OwnerImage()) OwnerImage()->ChargeStorage(n);
 }
 
 bool TChunkIHDR::ReadFromStream(TStream& stream, const char* type, std::uint32_t length) {

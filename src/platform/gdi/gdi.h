@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -226,7 +227,11 @@ struct GdiBitmap final : GdiObject {
   bool isDib = false;       // a DIB section (GetObject reports bmBits)
   std::vector<RGBQUAD> colorTable;  // 2, 16 or 256 entries for indexed formats
   BYTE* bits = nullptr;     // pixel memory (owned via storage)
-  std::unique_ptr<BYTE[]> storage;
+  struct FreeStorage {
+    void operator()(BYTE* p) const { std::free(p); }
+  };
+  // From calloc: large bitmaps get fresh pages that are already zero, with no pass over them.
+  std::unique_ptr<BYTE[], FreeStorage> storage;
 
   // Address of image row y (0 = top) whatever the row order.
   BYTE* Row(int y) const { return bits + std::ptrdiff_t(topDown ? y : height - 1 - y) * stride; }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -293,6 +294,34 @@ class TStrings : public TPersistent {
 
  private:
   int updateCount_ = 0;
+};
+
+// Keeps an update of a collection or a string list open for one scope: BeginUpdate when
+// made, the matching EndUpdate when the scope ends, also when it ends by an exception.
+// A failing EndUpdate raises on a normal exit; while another exception is already on its
+// way out, that first error is the one the caller gets.
+template <class T>
+class TUpdateScope {
+ public:
+  explicit TUpdateScope(T* target) : target_(target), pending_(std::uncaught_exceptions()) {
+    target_->BeginUpdate();
+  }
+  ~TUpdateScope() noexcept(false) {
+    if (std::uncaught_exceptions() == pending_) {
+      target_->EndUpdate();
+      return;
+    }
+    try {
+      target_->EndUpdate();
+    } catch (...) {
+    }
+  }
+  TUpdateScope(const TUpdateScope&) = delete;
+  TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+ private:
+  T* target_;
+  int pending_;
 };
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };

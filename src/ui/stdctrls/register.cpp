@@ -46,10 +46,9 @@ void RegisterListBox() {
   RegisterProperty("TListBox", "Items.Strings", [](TPersistent* o, const TfValue& v, TReaderContext& ctx) {
     if (v.type != vaList) ctx.Error("Invalid property value (a list of strings)");
     TStrings* items = As<TListBox>(o)->Items();
-    items->BeginUpdate();
+    TUpdateScope update(items);
     items->Clear();
     for (const TfValue& s : v.list) items->Add(ctx.String(s));
-    items->EndUpdate();
   });
   RegisterProperty("TListBox", "ItemHeight", [](TPersistent* o, const TfValue& v, TReaderContext& ctx) {
     As<TListBox>(o)->SetItemHeight(ctx.Int32(v));
