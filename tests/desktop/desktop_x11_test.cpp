@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -43,13 +44,16 @@ std::string EntryValue(const std::string& key) {
   return "";
 }
 
-// Starts the launcher of a copy of the demo suite and ends it when the test is done.
+// Starts the launcher of a fresh copy of the demo suite; ends it and removes the copy when
+// the test is done.
 class RunningLauncher {
  public:
-  explicit RunningLauncher(const fs::path& folder) {
-    fs::create_directories(folder);
-    fs::copy(fs::path(LB_BINARY_DIR) / "suite", folder, fs::copy_options::recursive);
-    const std::string exe = (folder / "launcher").string();
+  RunningLauncher() {
+    char pattern[] = "/tmp/desktop-x11-XXXXXX";
+    if (!mkdtemp(pattern)) return;
+    folder_ = pattern;
+    fs::copy(fs::path(LB_BINARY_DIR) / "suite", folder_, fs::copy_options::recursive);
+    const std::string exe = (folder_ / "launcher").string();
     char* argv[] = {const_cast<char*>(exe.c_str()), nullptr};
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
@@ -58,13 +62,17 @@ class RunningLauncher {
     posix_spawn_file_actions_destroy(&fa);
   }
   ~RunningLauncher() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+    std::error_code ec;
+    if (!folder_.empty()) fs::remove_all(folder_, ec);
   }
   bool Started() const { return pid_ > 0; }
 
  private:
+  fs::path folder_;
   pid_t pid_ = 0;
 };
 
@@ -110,45 +118,40 @@ std::map<int, std::vector<std::uint32_t>> IconSizes(Display* dpy, XWindow w) {
 TEST(Desktop, LauncherWindowCarriesTheEntrysClassAndTheApplicationIcon) {
   testxvfb::PrivateXvfb server;
   if (!server.Start()) GTEST_SKIP() << "Xvfb is not installed or did not start";
-  Display* dpy = XOpenDisplay(nullptr);
+  const std::unique_ptr<Display, int (*)(Display*)> display(XOpenDisplay(nullptr), XCloseDisplay);
+  Display* dpy = display.get();
   ASSERT_NE(dpy, nullptr);
   XSelectInput(dpy, DefaultRootWindow(dpy), SubstructureNotifyMask);
   XSync(dpy, False);
-  const fs::path folder = fs::temp_directory_path() / ("desktop-x11-" + std::to_string(getpid()));
-  {
-    RunningLauncher launcher(folder);
-    ASSERT_TRUE(launcher.Started());
-    const XWindow w = MappedWindow(dpy);
-    ASSERT_NE(w, 0u) << "the launcher showed no window";
+  RunningLauncher launcher;
+  ASSERT_TRUE(launcher.Started());
+  const XWindow w = MappedWindow(dpy);
+  ASSERT_NE(w, 0u) << "the launcher showed no window";
 
-    XClassHint cls;
-    ASSERT_TRUE(XGetClassHint(dpy, w, &cls));
-    const std::string resClass = cls.res_class;
-    XFree(cls.res_name);
-    XFree(cls.res_class);
-    EXPECT_FALSE(EntryValue("StartupWMClass").empty());
-    EXPECT_EQ(resClass, EntryValue("StartupWMClass"));
+  XClassHint cls;
+  ASSERT_TRUE(XGetClassHint(dpy, w, &cls));
+  const std::string resClass = cls.res_class;
+  XFree(cls.res_name);
+  XFree(cls.res_class);
+  EXPECT_FALSE(EntryValue("StartupWMClass").empty());
+  EXPECT_EQ(resClass, EntryValue("StartupWMClass"));
 
-    const auto sizes = IconSizes(dpy, w);
-    ASSERT_EQ(sizes.size(), 3u) << "_NET_WM_ICON holds " << sizes.size() << " square sizes";
-    for (int side : {16, 32, 48}) {
-      SCOPED_TRACE("size " + std::to_string(side));
-      ASSERT_TRUE(sizes.count(side));
-      testsupport::Image png;
-      std::string error;
-      const std::string file = std::string(LB_SOURCE_DIR) + "/resources/art/app-" + std::to_string(side) + ".png";
-      ASSERT_TRUE(testsupport::ReadPng(file, &png, &error, testsupport::PngAlpha::kKeep)) << error;
-      ASSERT_EQ(png.width, side);
-      const std::vector<std::uint32_t>& shown = sizes.at(side);
-      for (std::size_t i = 0; i < shown.size(); ++i)
-        ASSERT_EQ(shown[i], png.pixels[i]) << "pixel (" << i % side << ", " << i / side << ")";
-      // A picture, not a blank: many colours and alphas.
-      EXPECT_GT(std::set<std::uint32_t>(shown.begin(), shown.end()).size(), 20u);
-    }
+  const auto sizes = IconSizes(dpy, w);
+  ASSERT_EQ(sizes.size(), 3u) << "_NET_WM_ICON holds " << sizes.size() << " square sizes";
+  for (int side : {16, 32, 48}) {
+    SCOPED_TRACE("size " + std::to_string(side));
+    ASSERT_TRUE(sizes.count(side));
+    testsupport::Image png;
+    std::string error;
+    const std::string file = std::string(LB_SOURCE_DIR) + "/resources/art/app-" + std::to_string(side) + ".png";
+    ASSERT_TRUE(testsupport::ReadPng(file, &png, &error, testsupport::PngAlpha::kKeep)) << error;
+    ASSERT_EQ(png.width, side);
+    const std::vector<std::uint32_t>& shown = sizes.at(side);
+    for (std::size_t i = 0; i < shown.size(); ++i)
+      ASSERT_EQ(shown[i], png.pixels[i]) << "pixel (" << i % side << ", " << i / side << ")";
+    // A picture, not a blank: many colours and alphas.
+    EXPECT_GT(std::set<std::uint32_t>(shown.begin(), shown.end()).size(), 20u);
   }
-  XCloseDisplay(dpy);
-  std::error_code ec;
-  fs::remove_all(folder, ec);
 }
 
 }  // namespace
