@@ -254,10 +254,9 @@ Pam ParsePam(const std::vector<std::uint8_t>& bytes) {
 // An 8-bit image of the PAM's colour type, its storage filled from the samples.
 void ImportPam(TPngImage& png, const Pam& pam) {
   png.RemoveAllChunks();
-  auto* header = static_cast<TChunkIHDR*>(TChunkIHDR::Class.create(&png));
-  png.Chunks().Add(header);
-  png.Chunks().Add(TChunkIDAT::Class.create(&png));
-  png.Chunks().Add(TChunkIEND::Class.create(&png));
+  auto* header = static_cast<TChunkIHDR*>(png.Chunks().Add(std::unique_ptr<TChunk>(TChunkIHDR::Class.create(&png))));
+  png.Chunks().Add(std::unique_ptr<TChunk>(TChunkIDAT::Class.create(&png)));
+  png.Chunks().Add(std::unique_ptr<TChunk>(TChunkIEND::Class.create(&png)));
   static const std::uint8_t kColorType[] = {0, 0, 4, 2, 6};
   header->SetImageWidth(pam.width);
   header->SetImageHeight(std::int32_t(pam.height));

@@ -136,14 +136,15 @@ UINT KeysymToVk(KeySym ks) {
 
 class X11Backend final : public winsys::Backend {
  public:
-  X11Backend(Display* dpy, const WindowSystemOptions& options) : dpy_(dpy) {
+  X11Backend(Display* dpy, const WindowSystemOptions& options) : dpy_(dpy), resClass_(options.applicationClass) {
     screen_ = DefaultScreen(dpy_);
     root_ = RootWindow(dpy_, screen_);
     oldHandler_ = XSetErrorHandler(&IgnoreXError);
     const char* names[] = {"WM_PROTOCOLS", "WM_DELETE_WINDOW", "_NET_WM_NAME", "UTF8_STRING",
                            "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_DIALOG",
                            "_NET_WM_WINDOW_TYPE_POPUP_MENU", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE",
-                           "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WORKAREA", "_NET_WM_PID", "_MOTIF_WM_HINTS"};
+                           "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WORKAREA", "_NET_WM_PID", "_MOTIF_WM_HINTS",
+                           "_NET_WM_ICON"};
     XInternAtoms(dpy_, const_cast<char**>(names), int(std::size(names)), False, atoms_);
     int major = 0, minor = 0;
     Bool pixmaps = False;
@@ -237,8 +238,9 @@ class X11Backend final : public winsys::Backend {
                       reinterpret_cast<unsigned char*>(motif), 5);
       XClassHint cls;
       std::string resName = program_invocation_short_name ? program_invocation_short_name : "program";
-      std::string resClass = resName;
-      if (!resClass.empty()) resClass[0] = char(std::toupper(static_cast<unsigned char>(resClass[0])));
+      std::string resClass = resClass_.empty() ? resName : resClass_;
+      if (resClass_.empty() && !resClass.empty())
+        resClass[0] = char(std::toupper(static_cast<unsigned char>(resClass[0])));
       cls.res_name = resName.data();
       cls.res_class = resClass.data();
       XSetClassHint(dpy_, n->xwin, &cls);
@@ -385,6 +387,20 @@ class X11Backend final : public winsys::Backend {
     std::string utf8 = ToUtf8(top->text);
     XChangeProperty(dpy_, n->xwin, atoms_[kNetWmName], atoms_[kUtf8], 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(utf8.data()), int(utf8.size()));
+    XFlush(dpy_);
+  }
+
+  void SetIcon(Window* top, const std::vector<std::uint32_t>& icon) override {
+    X11Native* n = Native(top);
+    if (!n || top->IsMenuPopup()) return;
+    if (icon.empty()) {
+      XDeleteProperty(dpy_, n->xwin, atoms_[kNetWmIcon]);
+    } else {
+      // Xlib takes 32-bit property items as longs, whatever their width.
+      std::vector<long> items(icon.begin(), icon.end());
+      XChangeProperty(dpy_, n->xwin, atoms_[kNetWmIcon], XA_CARDINAL, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(items.data()), int(items.size()));
+    }
     XFlush(dpy_);
   }
 
@@ -670,7 +686,7 @@ class X11Backend final : public winsys::Backend {
  private:
   enum {
     kProtocols, kDeleteWindow, kNetWmName, kUtf8, kWindowType, kTypeNormal, kTypeDialog, kTypePopupMenu,
-    kState, kStateAbove, kStateSkipTaskbar, kWorkArea, kPid, kMotifHints, kAtomCount
+    kState, kStateAbove, kStateSkipTaskbar, kWorkArea, kPid, kMotifHints, kNetWmIcon, kAtomCount
   };
   Display* dpy_;
   int screen_ = 0;
@@ -679,6 +695,7 @@ class X11Backend final : public winsys::Backend {
   int depth_ = 24;
   Colormap colormap_ = 0;
   Atom atoms_[kAtomCount] = {};
+  std::string resClass_;  // WM_CLASS class of managed windows; empty: from the program name
   bool shm_ = false;
   std::map<XWindow, Window*> byWindow_;
   std::map<unsigned, Cursor> cursors_;

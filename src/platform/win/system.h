@@ -92,6 +92,7 @@ class System final : public WindowSystem {
   FocusState focus;
   CursorState cursors;
   bool paintedDuringDispatch = false;  // painting.cpp: BeginPaint ran during a WM_PAINT
+  std::vector<std::uint32_t> appIcon;  // icons.cpp: the application icon, as Window::icon
 };
 
 // The current window system, null when none is open.
@@ -154,6 +155,10 @@ void SetKey(BYTE* state, UINT vk, bool down);
 
 // ---- cursors.cpp
 void ApplyCursor(System& s);
+
+// ---- icons.cpp
+// Hands the icon in force for a top-level window (its own, else the application's) to the backend.
+void ApplyIcon(System& s, Window* top);
 
 // ---- classes.cpp
 WindowClass* FindClass(LPCSTR name);

@@ -11,6 +11,7 @@
 // Everything runs on one thread; none of these functions may be called from another.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -36,6 +37,10 @@ enum class WindowBackend {
 
 struct WindowSystemOptions {
   bool useSharedMemory = true;  // x11: present through MIT-SHM when the server allows it
+  // x11: the class part of WM_CLASS of every top-level window, by which desktop entries
+  // (StartupWMClass) and task bars know the program's windows; empty: the program's file
+  // name with its first letter in upper case.
+  std::string applicationClass;
   int headlessWidth = 1024;     // headless screen size
   int headlessHeight = 768;
 };
@@ -626,3 +631,27 @@ HCURSOR GetCursor();
 // hourglass); null removes it. Takes effect at once on every window. Returns the old one.
 HCURSOR SetOverrideCursor(HCURSOR cursor);
 HCURSOR GetOverrideCursor();
+
+// ---------------------------------------------------------------------------------------
+// Window icons
+//
+// The picture the desktop shows for a top-level window in its task bar, window switcher
+// and title bar. An icon holds the same picture in several sizes; each place takes the
+// size that suits it.
+
+// One size of an icon: width x height pixels, each 0xAARRGGBB with straight (not
+// premultiplied) alpha, rows top-down without padding.
+struct IconPixels {
+  int width = 0;
+  int height = 0;
+  const std::uint32_t* argb = nullptr;
+};
+constexpr int kMaxIconSide = 1024;
+constexpr std::size_t kMaxIconPixels = std::size_t(1) << 20;  // all sizes of one icon together
+// Gives the top-level window hwnd an icon of its own or, with hwnd null, sets the
+// application icon, which every top-level window of the current window system shows
+// unless it has its own: those that exist and those made later. The pixels are copied;
+// count 0 removes the icon. FALSE, changing nothing, for a child or unknown window, a size
+// without pixels or with a side outside 1..kMaxIconSide, or more than kMaxIconPixels in
+// all. Menu popups show no icon.
+BOOL SetWindowIconPixels(HWND hwnd, const IconPixels* sizes, int count);

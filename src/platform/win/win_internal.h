@@ -4,6 +4,7 @@
 // the window system's own state is in system.h.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,8 @@ struct Window {
   Window* lastFocus = nullptr;
   bool grabbing = false;     // popup holding the pointer and keyboard grab
   HCURSOR shownCursor = nullptr;
+  // Its own icon as the backend takes it (see Backend::SetIcon); empty: the application's.
+  std::vector<std::uint32_t> icon;
   void* native = nullptr;    // backend data
 
   bool IsChild() const { return (style & WS_CHILD) != 0; }
@@ -78,6 +81,9 @@ class Backend {
   // Shows the area r (back-buffer coordinates) of the back buffer in one step.
   virtual void Present(Window* top, const RECT& r) = 0;
   virtual void DefineCursor(Window* top, HCURSOR cursor) = 0;
+  // The icon the window shows: its sizes one after another, each as width, height and
+  // width x height ARGB pixels (the layout of _NET_WM_ICON); empty: none.
+  virtual void SetIcon(Window*, const std::vector<std::uint32_t>& /*icon*/) {}
   // Pointer grab for popups (keyboard too) and for the capture; null releases.
   virtual void Grab(Window* top, bool keyboard) = 0;
   virtual void Ungrab() = 0;

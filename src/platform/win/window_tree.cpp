@@ -111,6 +111,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
     w->shownCursor = shown;
     s->backend->DefineCursor(w, shown);
     if (!title || !*title) s->backend->SetTitle(w);
+    if (!s->appIcon.empty()) ApplyIcon(*s, w);
   }
 
   CREATESTRUCTA cs;
