@@ -50,7 +50,7 @@ TBitmap* StockGlyph(TBitBtnKind kind) {
   if (!info.resourceName) return nullptr;
   auto& slot = StockCache()[std::size_t(kind)];
   if (!slot) {
-    RegisterEmbeddedResources_paintedbuttons();
+    RegisterEmbeddedResources_buttons();
     auto bitmap = std::make_unique<TBitmap>();
     bitmap->LoadFromResourceName(info.resourceName);
     slot = std::move(bitmap);

@@ -5,6 +5,7 @@
 
 #include "launcher/catalogue.h"
 #include "launcher_fixture.h"
+#include "platform/theme/theme.h"
 #include "support/golden.h"
 
 namespace launchertest {
@@ -14,11 +15,14 @@ class Golden : public LauncherTest {
  protected:
   void SetUp() override {
     LauncherTest::SetUp();
+    if (Themed()) SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS);
     // The pointer rests off the window, so hovering selects nothing before the pictures.
     headless::MovePointer(1000, 5);
     Start(ProductFile("Brimlow"));
     ShowAndPump();
   }
+
+  virtual bool Themed() const { return false; }
 
   // What the screen shows of the given windows, the first one's rectangle extended to hold
   // the others, in the order given (later ones on top).
@@ -215,6 +219,78 @@ TEST_F(Golden, HelpMenuOpen) {
   Add(p, testsupport::TextInk(img, kBlue, kWhite, UiFont::kRegular, 11 + 17, 494 + 2, "A&bout Brimlow...", "highlighted item"));
   EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
   testsupport::ExpectMatchesGolden(img, "launcher_help_menu");
+}
+
+// ---------------------------------------------------------------------------------------
+// The same window with visual styles on: flat one-pixel list borders, themed push buttons
+// and menu highlight, everything at the classic look's places.
+
+class GoldenThemed : public Golden {
+ protected:
+  bool Themed() const override { return true; }
+};
+
+constexpr COLORREF kListBorder = RGB(130, 135, 144), kButtonBorder = RGB(173, 173, 173),
+                   kButtonFaceTop = RGB(253, 253, 253), kMenuHotBorder = RGB(153, 209, 255),
+                   kMenuHot = RGB(204, 232, 255);
+
+Pixels ThemedFrame() {
+  return {
+      {8, 8, kListBorder, "category list at (8, 8): one-pixel border"},
+      {9, 9, kWhite, "category list: the border's second pixel is the list's background"},
+      {176, 408, kListBorder, "category list: 169 x 401, border's bottom-right"},
+      {177, 200, kFace, "right of the category list"},
+      {184, 8, kListBorder, "task list at (184, 8): one-pixel border"},
+      {649, 408, kListBorder, "task list: 466 x 401, border's bottom-right"},
+      {8, 424, kShadow, "the bevel stays etched: shadow row"},
+      {300, 425, kHigh, "etched line: highlight row"},
+      {568, 432, kFace, "OK button's rounded corner shows the window"},
+      {600, 432, kButtonBorder, "OK button at (568, 432): themed border"},
+      {600, 433, kButtonFaceTop, "OK button: face's top row"},
+      {648, 450, kButtonBorder, "OK button: 81 wide, right border"},
+      {649, 450, kFace, "right of the OK button"},
+  };
+}
+
+TEST_F(GoldenThemed, AtStart) {
+  const testsupport::Image img = Compose({form->Handle()});
+  ASSERT_EQ(img.width, 658);
+  ASSERT_EQ(img.height, 478);
+  Pixels p = ThemedFrame();
+  Add(p, Categories(img, 0, true));
+  Add(p, Tasks(img, 0, 0));
+  Add(p, {{30, 432, kButtonBorder, "Help button at (8, 432): themed border, not focused"},
+          {53, 450, kButtonBorder, "Help button: 46 wide, right border"}});
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
+  testsupport::ExpectMatchesGolden(img, "launcher_start_themed");
+}
+
+TEST_F(GoldenThemed, HelpMenuOpen) {
+  headless::ClickAt(form->ButtonHelp->Handle(), 20, 20);
+  Pump();
+  ASSERT_TRUE(form->PopupMenu->IsOpen());
+  const RECT item = form->PopupMenu->ItemRect(1);
+  headless::MovePointerTo(form->PopupMenu->WindowHandle(), item.left + 20, item.top + 5);
+  Pump();
+  const testsupport::Image img = Compose({form->Handle(), form->PopupMenu->WindowHandle()});
+  ASSERT_EQ(img.height, 474 + 3 + 17 + 17 + 3) << "the menu hangs from the Help button's bottom-left corner";
+  Pixels p = ThemedFrame();
+  Add(p, Categories(img, 0, false));
+  Add(p, Tasks(img, 0, 0));
+  Add(p, {
+             {30, 432, RGB(0, 103, 192), "the clicked Help button has the focus: default ring's border"},
+             {30, 433, RGB(153, 200, 242), "Help button: the ring inside it"},
+             {11, 435, RGB(3, 3, 3), "Help button: focus outline 3 pixels in, the face (252) inverted"},
+             {8, 474, kHigh, "menu at (8, 474): the frame stays classic"},
+             {11, 493, kFace, "menu: first item's last row"},
+             {20, 494, kMenuHotBorder, "menu: second item's highlight border from row 494"},
+             {20, 495, kMenuHot, "menu: highlight inside"},
+         });
+  Add(p, testsupport::TextInk(img, kFace, kBlack, UiFont::kRegular, 11 + 17, 477 + 2, "Brimlow On the Web...", "first item"));
+  Add(p, testsupport::TextInk(img, kMenuHot, kBlack, UiFont::kRegular, 11 + 17, 494 + 2, "A&bout Brimlow...",
+                              "highlighted item keeps the menu's text colour"));
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
+  testsupport::ExpectMatchesGolden(img, "launcher_help_menu_themed");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "launcher/busy.h"
+#include "platform/theme/theme.h"
 
 namespace launchertest {
 
@@ -86,6 +87,8 @@ std::string ProductFile(const std::string& title) {
 
 void LauncherTest::SetUp() {
   ASSERT_TRUE(headless::Enable(1024, 768));
+  // The window's tests and pictures are of the classic look unless a test turns styles on.
+  SetThemeAppProperties(STAP_ALLOW_NONCLIENT);
   DoneApplicationObjects();
   InitApplicationObjects();
   InitLauncherModule();

@@ -1,4 +1,4 @@
-// Sections: the process-wide switch; theme handles; the push-button look and its
+// Sections: the process-wide switch; theme handles; the parts' looks and their
 // anti-aliased rounded shapes; part geometry; the parent's background.
 #include "platform/theme/theme.h"
 
@@ -29,6 +29,10 @@ std::optional<DWORD>& AppProperties() {
 // Handles: one static record per class that has a look.
 
 ThemeData gButton{"BUTTON"};
+ThemeData gListBox{"LISTBOX"};
+ThemeData gTab{"TAB"};
+ThemeData gMenu{"MENU"};
+ThemeData* const gClasses[] = {&gButton, &gListBox, &gTab, &gMenu};
 
 bool SameName(const std::string& a, const char* b) {
   if (a.size() != std::strlen(b)) return false;
@@ -62,7 +66,8 @@ HTHEME OpenThemeData(HWND hwnd, const char* classList) {
     std::string name = list.substr(start, end - start);
     name.erase(0, name.find_first_not_of(' '));
     name.erase(name.find_last_not_of(' ') + 1);
-    if (SameName(name, gButton.className)) return &gButton;
+    for (ThemeData* data : gClasses)
+      if (SameName(name, data->className)) return data;
     start = end + 1;
   }
   return nullptr;
@@ -155,8 +160,94 @@ void PaintPushButton(std::uint32_t* pixels, int w, int h, int state) {
   }
 }
 
-bool KnownPart(HTHEME theme, int partId, int stateId) {
-  return theme == &gButton && partId == BP_PUSHBUTTON && stateId >= PBS_NORMAL && stateId <= PBS_DEFAULTED;
+// A one-pixel outline between two boxes in `border`, and (when given) the inner box filled
+// with a vertical gradient; outside the outer box and, without a fill, inside the inner
+// one the background stays.
+void PaintOutlined(std::uint32_t* pixels, int w, int h, const RoundedBox& outer, const RoundedBox& inner,
+                   COLORREF border, std::optional<COLORREF> fillTop, COLORREF fillBottom) {
+  for (int y = 0; y < h; ++y) {
+    const COLORREF fill = fillTop ? Lerp(*fillTop, fillBottom, y - inner.top, inner.bottom - inner.top) : 0;
+    for (int x = 0; x < w; ++x) {
+      std::uint32_t& p = pixels[std::size_t(y) * w + x];
+      const int in = inner.Empty() ? 0 : inner.Coverage(x, y);
+      p = Blend(p, border, std::max(0, outer.Coverage(x, y) - in));
+      if (fillTop) p = Blend(p, fill, in);
+    }
+  }
+}
+
+// Group frames, list borders, the pane and the selected tab are outlines in quiet greys
+// (the list's border a little darker, since it frames white); unselected tabs are a shade
+// darker than the page they lead to, and the menu highlight is the light blue of a hovered
+// button.
+constexpr COLORREF kGroupFrame = RGB(213, 213, 213);
+constexpr COLORREF kPaneBorder = RGB(188, 188, 188);
+constexpr COLORREF kListBorder[] = {RGB(130, 135, 144), RGB(0, 103, 192), RGB(72, 140, 214), RGB(204, 204, 204)};
+
+void PaintGroupBox(std::uint32_t* pixels, int w, int h, int state) {
+  const COLORREF border = state == GBS_DISABLED ? RGB(226, 226, 226) : kGroupFrame;
+  PaintOutlined(pixels, w, h, RoundedBox{0, 0, w, h, 3}, RoundedBox{1, 1, w - 1, h - 1, 2}, border, std::nullopt, 0);
+}
+
+void PaintListBorder(std::uint32_t* pixels, int w, int h, int state) {
+  PaintOutlined(pixels, w, h, RoundedBox{0, 0, w, h, 0}, RoundedBox{1, 1, w - 1, h - 1, 0},
+                kListBorder[state - LBPSN_NORMAL], std::nullopt, 0);
+}
+
+void PaintTabItem(std::uint32_t* pixels, int w, int h, int state) {
+  // The boxes run past the bottom so only the top corners round and the bottom stays open.
+  const RoundedBox outer{0, 0, w, h + 4, 2}, inner{1, 1, w - 1, h + 4, 1};
+  switch (state) {
+    case TIS_SELECTED:
+    case TIS_FOCUSED: PaintOutlined(pixels, w, h, outer, inner, kPaneBorder, std::nullopt, 0); return;
+    case TIS_HOT:
+      PaintOutlined(pixels, w, h, outer, inner, RGB(126, 180, 234), RGB(236, 244, 252), RGB(220, 236, 252));
+      return;
+    case TIS_DISABLED:
+      PaintOutlined(pixels, w, h, outer, inner, RGB(217, 217, 217), RGB(244, 244, 244), RGB(244, 244, 244));
+      return;
+    default:
+      PaintOutlined(pixels, w, h, outer, inner, RGB(208, 208, 208), RGB(246, 246, 246), RGB(229, 229, 229));
+      return;
+  }
+}
+
+void PaintPane(std::uint32_t* pixels, int w, int h, int) {
+  PaintOutlined(pixels, w, h, RoundedBox{0, 0, w, h, 0}, RoundedBox{1, 1, w - 1, h - 1, 0}, kPaneBorder,
+                std::nullopt, 0);
+}
+
+void PaintMenuItem(std::uint32_t* pixels, int w, int h, int state) {
+  const RoundedBox outer{0, 0, w, h, 2}, inner{1, 1, w - 1, h - 1, 1};
+  if (state == MPI_HOT)
+    PaintOutlined(pixels, w, h, outer, inner, RGB(153, 209, 255), RGB(204, 232, 255), RGB(204, 232, 255));
+  else if (state == MPI_DISABLEDHOT)
+    PaintOutlined(pixels, w, h, outer, inner, RGB(218, 218, 218), RGB(235, 235, 235), RGB(235, 235, 235));
+}
+
+using PartPainter = void (*)(std::uint32_t*, int, int, int);
+
+struct PartEntry {
+  const ThemeData* theme;
+  int part;
+  int lastState;
+  PartPainter paint;
+  int contentMargin;
+};
+
+const PartEntry kParts[] = {
+    {&gButton, BP_PUSHBUTTON, PBS_DEFAULTED, PaintPushButton, kContentMargin},
+    {&gButton, BP_GROUPBOX, GBS_DISABLED, PaintGroupBox, 1},
+    {&gListBox, LBCP_BORDER_NOSCROLL, LBPSN_DISABLED, PaintListBorder, 1},
+    {&gTab, TABP_TABITEM, TIS_FOCUSED, PaintTabItem, 1},
+    {&gTab, TABP_PANE, 1, PaintPane, 1},
+    {&gMenu, MENU_POPUPITEM, MPI_DISABLEDHOT, PaintMenuItem, 0},
+};
+
+const PartEntry* FindPart(HTHEME theme, int partId, int stateId) {
+  for (const PartEntry& e : kParts)
+    if (e.theme == theme && e.part == partId && stateId >= 1 && stateId <= e.lastState) return &e;
+  return nullptr;
 }
 
 }  // namespace
@@ -165,7 +256,8 @@ bool KnownPart(HTHEME theme, int partId, int stateId) {
 // Drawing and geometry
 
 HRESULT DrawThemeBackground(HTHEME theme, HDC hdc, int partId, int stateId, const RECT* rect, const RECT* clip) {
-  if (!hdc || !rect || !KnownPart(theme, partId, stateId)) return E_INVALIDARG;
+  const PartEntry* part = FindPart(theme, partId, stateId);
+  if (!hdc || !rect || !part) return E_INVALIDARG;
   const int w = rect->right - rect->left, h = rect->bottom - rect->top;
   if (w <= 0 || h <= 0) return S_OK;
   // Composed in a DIB over a copy of what is there, so the corners blend with the parent.
@@ -179,7 +271,7 @@ HRESULT DrawThemeBackground(HTHEME theme, HDC hdc, int partId, int stateId, cons
   if (!dib || !bits || !mem) return E_FAIL;
   HGDIOBJ old = SelectObject(mem.get(), dib.get());
   BitBlt(mem.get(), 0, 0, w, h, hdc, rect->left, rect->top, SRCCOPY);
-  PaintPushButton(static_cast<std::uint32_t*>(bits), w, h, stateId);
+  part->paint(static_cast<std::uint32_t*>(bits), w, h, stateId);
   const int saved = SaveDC(hdc);
   if (clip) IntersectClipRect(hdc, clip->left, clip->top, clip->right, clip->bottom);
   BitBlt(hdc, rect->left, rect->top, w, h, mem.get(), 0, 0, SRCCOPY);
@@ -191,23 +283,27 @@ HRESULT DrawThemeBackground(HTHEME theme, HDC hdc, int partId, int stateId, cons
 HRESULT GetThemeBackgroundContentRect(HTHEME theme, HDC hdc, int partId, int stateId, const RECT* bounds,
                                       RECT* content) {
   (void)hdc;
-  if (!bounds || !content || !KnownPart(theme, partId, stateId)) return E_INVALIDARG;
+  const PartEntry* part = FindPart(theme, partId, stateId);
+  if (!bounds || !content || !part) return E_INVALIDARG;
   *content = *bounds;
-  InflateRect(content, -kContentMargin, -kContentMargin);
+  InflateRect(content, -part->contentMargin, -part->contentMargin);
   return S_OK;
 }
 
 HRESULT GetThemeBackgroundExtent(HTHEME theme, HDC hdc, int partId, int stateId, const RECT* content,
                                  RECT* extent) {
   (void)hdc;
-  if (!content || !extent || !KnownPart(theme, partId, stateId)) return E_INVALIDARG;
+  const PartEntry* part = FindPart(theme, partId, stateId);
+  if (!content || !extent || !part) return E_INVALIDARG;
   *extent = *content;
-  InflateRect(extent, kContentMargin, kContentMargin);
+  InflateRect(extent, part->contentMargin, part->contentMargin);
   return S_OK;
 }
 
 BOOL IsThemeBackgroundPartiallyTransparent(HTHEME theme, int partId, int stateId) {
-  return KnownPart(theme, partId, stateId) ? TRUE : FALSE;
+  const PartEntry* part = FindPart(theme, partId, stateId);
+  // Every part has rounded corners or an open inside.
+  return part ? TRUE : FALSE;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1,5 +1,5 @@
-// Visual styles: the platform draws the standard parts of controls (so far the push
-// button) in one modern look, with the Win32 names, argument orders and results. Our look:
+// Visual styles: the platform draws the standard parts of controls (push button, group-box
+// frame, list-box border, tab items and pane, pop-up menu items) in one modern look, with the Win32 names, argument orders and results. Our look:
 // rounded corners that let the parent show through, a subtle vertical gradient, distinct
 // hot and pressed faces and an accent ring on the default button.
 //
@@ -30,6 +30,34 @@ constexpr int PBS_HOT = 2;
 constexpr int PBS_PRESSED = 3;
 constexpr int PBS_DISABLED = 4;
 constexpr int PBS_DEFAULTED = 5;
+constexpr int BP_GROUPBOX = 4;
+constexpr int GBS_NORMAL = 1;
+constexpr int GBS_DISABLED = 2;
+
+// "LISTBOX": the one-pixel border of a list without scroll bars; the inside stays the
+// list's own.
+constexpr int LBCP_BORDER_NOSCROLL = 3;
+constexpr int LBPSN_NORMAL = 1;
+constexpr int LBPSN_FOCUSED = 2;
+constexpr int LBPSN_HOT = 3;
+constexpr int LBPSN_DISABLED = 4;
+
+// "TAB": a tab of the row (open at the bottom) and the pane's outline below the row. The
+// selected tab and the pane draw outlines only: their inside is the page's face.
+constexpr int TABP_TABITEM = 1;
+constexpr int TABP_PANE = 9;
+constexpr int TIS_NORMAL = 1;
+constexpr int TIS_HOT = 2;
+constexpr int TIS_SELECTED = 3;
+constexpr int TIS_DISABLED = 4;
+constexpr int TIS_FOCUSED = 5;
+
+// "MENU": the highlight of a pop-up menu item; a normal item draws nothing.
+constexpr int MENU_POPUPITEM = 14;
+constexpr int MPI_NORMAL = 1;
+constexpr int MPI_HOT = 2;
+constexpr int MPI_DISABLED = 3;
+constexpr int MPI_DISABLEDHOT = 4;
 
 // Flags of SetThemeAppProperties.
 constexpr DWORD STAP_ALLOW_NONCLIENT = 1;
@@ -43,8 +71,8 @@ BOOL IsAppThemed();
 DWORD GetThemeAppProperties();
 void SetThemeAppProperties(DWORD flags);
 
-// Theme data for the first class of a semicolon-separated list that has a look ("BUTTON";
-// case does not matter); null when none has or the classic look is on. hwnd may be null.
+// Theme data for the first class of a semicolon-separated list that has a look ("BUTTON",
+// "LISTBOX", "TAB", "MENU"; case does not matter); null when none has or the classic look is on. hwnd may be null.
 HTHEME OpenThemeData(HWND hwnd, const char* classList);
 HRESULT CloseThemeData(HTHEME theme);
 
@@ -56,7 +84,7 @@ HRESULT GetThemeBackgroundContentRect(HTHEME theme, HDC hdc, int partId, int sta
                                       RECT* content);
 HRESULT GetThemeBackgroundExtent(HTHEME theme, HDC hdc, int partId, int stateId, const RECT* content,
                                  RECT* extent);
-// True when the part does not cover its whole rectangle (rounded corners).
+// True when the part does not cover its whole rectangle (rounded corners, outlines).
 BOOL IsThemeBackgroundPartiallyTransparent(HTHEME theme, int partId, int stateId);
 // Paints what the parent window shows under hwnd into hdc (hwnd's client coordinates),
 // limited to rect when given: the parent receives WM_ERASEBKGND and WM_PRINTCLIENT with

@@ -6,6 +6,7 @@
 
 #include "ui/core/streams.h"
 #include "ui/stdctrls/stdctrls.h"
+#include "ui/stdctrls/themedlook.h"
 
 // ---------------------------------------------------------------------------------------
 // TPanel
@@ -445,8 +446,10 @@ void TPageControl::Paint() {
   const std::vector<TTabSheet*> tabs = VisibleTabs();
   const int selected = int(std::find(tabs.begin(), tabs.end(), activePage_) - tabs.begin());
   FillColor(*c, RECT{0, 0, width_, height_}, color_);
-  DrawTabStrip(*c, RECT{0, 0, width_, height_}, TabRects(), TabCaptions(), selected < int(tabs.size()) ? selected : -1,
-               Focused());
+  const RECT bounds{0, 0, width_, height_};
+  const int shown = selected < int(tabs.size()) ? selected : -1;
+  if (!DrawThemedTabStrip(*c, bounds, TabRects(), TabCaptions(), shown, Focused()))
+    DrawTabStrip(*c, bounds, TabRects(), TabCaptions(), shown, Focused());
 }
 
 void TPageControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {

@@ -7,6 +7,7 @@
 
 #include "platform/font/font.h"
 #include "ui/stdctrls/menus.h"
+#include "ui/stdctrls/themedlook.h"
 
 namespace {
 
@@ -139,7 +140,7 @@ void TListBox::SelectByUser(int index) {
 void TListBox::Paint() {
   TCanvas* c = Canvas();
   const RECT outer{0, 0, width_, height_};
-  DrawListBoxFrame(*c, outer, color_);
+  if (!DrawThemedListBoxFrame(*c, outer, color_, enabled_, nullptr)) DrawListBoxFrame(*c, outer, color_);
   const RECT client = ItemArea();
   ClientDrawScope scope(c->Handle(), kListBorder, kListBorder, client);
   const bool focused = Focused();
@@ -306,7 +307,8 @@ void TButton::Paint() {
   if (!enabled_) state.Include(bdfDisabled);
   TCanvas* c = Canvas();
   c->Font()->Assign(font_.get());
-  DrawPushButton(*c, RECT{0, 0, width_, height_}, text_, state);
+  const RECT bounds{0, 0, width_, height_};
+  if (!DrawThemedPushButton(*c, handle_, bounds, text_, state)) DrawPushButton(*c, bounds, text_, state);
 }
 
 void TButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -560,7 +562,8 @@ TGroupBox::~TGroupBox() = default;
 void TGroupBox::Paint() {
   TCanvas* c = Canvas();
   c->Font()->Assign(font_.get());
-  DrawGroupBoxFrame(*c, RECT{0, 0, width_, height_}, text_, color_, enabled_);
+  const RECT bounds{0, 0, width_, height_};
+  if (!DrawThemedGroupBoxFrame(*c, bounds, text_, color_, enabled_)) DrawGroupBoxFrame(*c, bounds, text_, color_, enabled_);
 }
 
 void TGroupBox::WndProc(TMessage& message) {

@@ -3,10 +3,12 @@
 // pixel, with named pixels from each look's frame colours beside the golden.
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "button_fixture.h"
 #include "buttons/drawcommon.h"
+#include "platform/theme/theme.h"
 #include "support/golden.h"
 
 namespace {
@@ -15,23 +17,34 @@ constexpr int kW = 75, kH = 25;
 
 COLORREF Rgb(TColor c) { return COLORREF(ColorToRGB(c)); }
 
+enum class Look { kClassic, kHotTrack, kThemed };
+
 class LooksGolden : public ButtonForm {
  protected:
-  // Brings one fresh button into a state, captures it into cell `index` of the strip.
-  void Capture(testsupport::Image& strip, int index, bool hotTrack,
-               const std::function<void(TPaintedButton*, TPaintedButton*)>& state) {
-    auto* b = Add<TPaintedButton>(20, 20, kW, kH, "Button");
+  void SetUp() override {
+    ButtonForm::SetUp();
+    // Whatever the environment says: the classic pictures ask for it per button, the
+    // themed ones need the service on.
+    SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS);
+  }
+  // Brings one fresh button (w x h) into a state, captures it into cell `index` of the strip.
+  template <class B = TPaintedButton>
+  void Capture(testsupport::Image& strip, int index, Look lookKind,
+               const std::type_identity_t<std::function<void(B*, TPaintedButton*)>>& state, int w = kW,
+               int h = kH, const std::type_identity_t<std::function<void(B*)>>& setup = nullptr) {
+    auto* b = Add<B>(20, 20, w, h, "Button");
     auto* other = Add<TPaintedButton>(20, 100, kW, kH, "Other");
-    b->SetThemeAware(false);
-    b->SetHotTrack(hotTrack);
+    if (setup) setup(b);
+    b->SetThemeAware(lookKind == Look::kThemed);
+    b->SetHotTrack(lookKind == Look::kHotTrack);
     other->SetFocus();
     Pump();
     state(b, other);
     b->Repaint();
     Pump();
     const headless::Frame f = headless::BackBuffer(form->Handle());
-    for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) strip.At(index * kW + x, y) = f.At(20 + x, 20 + y);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) strip.At(index * w + x, y) = f.At(20 + x, 20 + y);
     headless::ReleaseButton(1);
     headless::MovePointerTo(form->Handle(), 300, 250);
     Pump();
@@ -39,15 +52,16 @@ class LooksGolden : public ButtonForm {
     delete other;
     Pump();
   }
-  void CaptureAll(testsupport::Image& strip, bool hotTrack) {
+  // normal, focused, pressed, default, disabled, down in a group, hover.
+  void CaptureAll(testsupport::Image& strip, Look lookKind) {
     int i = 0;
-    Capture(strip, i++, hotTrack, [](TPaintedButton*, TPaintedButton*) {});
-    Capture(strip, i++, hotTrack, [](TPaintedButton* b, TPaintedButton*) { b->SetFocus(); });
-    Capture(strip, i++, hotTrack, [](TPaintedButton* b, TPaintedButton*) {
+    Capture(strip, i++, lookKind, [](TPaintedButton*, TPaintedButton*) {});
+    Capture(strip, i++, lookKind, [](TPaintedButton* b, TPaintedButton*) { b->SetFocus(); });
+    Capture(strip, i++, lookKind, [](TPaintedButton* b, TPaintedButton*) {
       headless::MovePointerTo(b->Handle(), 10, 10);
       headless::PressButton(1);
     });
-    Capture(strip, i++, hotTrack, [](TPaintedButton* b, TPaintedButton* other) {
+    Capture(strip, i++, lookKind, [](TPaintedButton* b, TPaintedButton* other) {
       b->SetDefault(true);
       other->SetDefault(false);
       auto* list = new TListBox(b->Owner());
@@ -55,12 +69,12 @@ class LooksGolden : public ButtonForm {
       list->SetBounds(200, 200, 50, 50);
       list->SetFocus();
     });
-    Capture(strip, i++, hotTrack, [](TPaintedButton* b, TPaintedButton*) { b->SetEnabled(false); });
-    Capture(strip, i++, hotTrack, [](TPaintedButton* b, TPaintedButton*) {
+    Capture(strip, i++, lookKind, [](TPaintedButton* b, TPaintedButton*) { b->SetEnabled(false); });
+    Capture(strip, i++, lookKind, [](TPaintedButton* b, TPaintedButton*) {
       b->SetGroupIndex(1);
       b->SetDown(true);
     });
-    Capture(strip, i++, hotTrack,
+    Capture(strip, i++, lookKind,
             [](TPaintedButton* b, TPaintedButton*) { headless::MovePointerTo(b->Handle(), 30, 12); });
   }
 };
@@ -68,7 +82,7 @@ class LooksGolden : public ButtonForm {
 TEST_F(LooksGolden, Classic) {
   ShowForm();
   testsupport::Image strip(7 * kW, kH);
-  CaptureAll(strip, false);
+  CaptureAll(strip, Look::kClassic);
   const COLORREF black = 0;
   EXPECT_TRUE(testsupport::HasNamedPixels(
       strip, {{0, 0, Rgb(clBtnHighlight), "normal: outer ring, upper left"},
@@ -94,7 +108,7 @@ TEST_F(LooksGolden, Classic) {
 TEST_F(LooksGolden, HotTrack) {
   ShowForm();
   testsupport::Image strip(7 * kW, kH);
-  CaptureAll(strip, true);
+  CaptureAll(strip, Look::kHotTrack);
   const COLORREF parent = Rgb(clBtnFace);
   const COLORREF dark = Rgb(ShadeDarker(clBtnFace, 20)), light = Rgb(ShadeLighter(clBtnFace, 20));
   const int hover = 6 * kW;
@@ -114,6 +128,84 @@ TEST_F(LooksGolden, HotTrack) {
   testsupport::ExpectMatchesGolden(strip, "paintedbutton_hottrack");
 }
 
+
+// The border, ring and face colours of the themed push button, per state.
+constexpr COLORREF kThemedBorder[] = {RGB(173, 173, 173), RGB(72, 140, 214), RGB(34, 94, 160), RGB(204, 204, 204),
+                                      RGB(0, 103, 192)};
+constexpr COLORREF kThemedFaceTop[] = {RGB(253, 253, 253), RGB(241, 248, 255), RGB(190, 217, 245),
+                                       RGB(245, 245, 245), RGB(253, 253, 253)};
+constexpr COLORREF kDefaultRing = RGB(153, 200, 242);
+
+TEST_F(LooksGolden, Themed) {
+  ShowForm();
+  testsupport::Image strip(7 * kW, kH);
+  CaptureAll(strip, Look::kThemed);
+  auto border = [](int state) { return kThemedBorder[state - PBS_NORMAL]; };
+  const COLORREF parent = Rgb(clBtnFace), black = 0;
+  EXPECT_TRUE(testsupport::HasNamedPixels(
+      strip, {{0, 0, parent, "normal: the rounded corner shows the parent"},
+              {kW - 1, kH - 1, parent, "normal: lower-right corner shows the parent"},
+              {10, 0, border(PBS_NORMAL), "normal: border"},
+              {10, 1, kThemedFaceTop[0], "normal: face's top row"},
+              {kW + 10, 0, border(PBS_DEFAULTED), "focused: drawn as the default element"},
+              {kW + 10, 1, kDefaultRing, "focused: default ring"},
+              {kW + 3, 4, black, "focused: dotted frame on the client moved in by 3"},
+              {2 * kW + 10, 0, border(PBS_PRESSED), "pressed: border"},
+              {2 * kW + 10, 1, kThemedFaceTop[2], "pressed: darker face at the top"},
+              {3 * kW + 10, 1, kDefaultRing, "default without the focus: default ring"},
+              {4 * kW + 10, 0, border(PBS_DISABLED), "disabled: border"},
+              {4 * kW + 10, 1, kThemedFaceTop[3], "disabled: flat face"},
+              {6 * kW + 10, 0, border(PBS_HOT), "hover: border"},
+              {6 * kW + 10, 1, kThemedFaceTop[1], "hover: face's top row"}}));
+  testsupport::ExpectMatchesGolden(strip, "paintedbutton_themed");
+}
+
+// The stock OK button (81 x 42, 16 x 16 glyph) in the themed look: normal, hover,
+// pressed, default, focused, disabled. Pressed moves the glyph one pixel right and
+// leaves the caption where it was.
+TEST_F(LooksGolden, ImageButtonThemed) {
+  ShowForm();
+  constexpr int w = 81, h = 42;
+  testsupport::Image strip(6 * w, h);
+  auto ok = [](TImageButton* b) { b->SetKind(bkOK); };
+  using Fn = std::function<void(TImageButton*, TPaintedButton*)>;
+  const Fn states[] = {
+      [](TImageButton*, TPaintedButton*) {},
+      [](TImageButton* b, TPaintedButton*) { headless::MovePointerTo(b->Handle(), 60, 30); },
+      [](TImageButton* b, TPaintedButton*) {
+        headless::MovePointerTo(b->Handle(), 60, 30);
+        headless::PressButton(1);
+      },
+      [](TImageButton* b, TPaintedButton*) {
+        auto* list = new TListBox(b->Owner());
+        list->SetParent(b->Parent());
+        list->SetBounds(200, 200, 50, 50);
+        list->SetFocus();
+      },
+      [](TImageButton* b, TPaintedButton*) { b->SetFocus(); },
+      [](TImageButton* b, TPaintedButton*) { b->SetEnabled(false); }};
+  for (int i = 0; i < 6; ++i) Capture<TImageButton>(strip, i, Look::kThemed, states[i], w, h, ok);
+  // Glyph at rest: (5 + 2, 5 + (32 - 16 + 1) / 2) = (7, 13); pressed: (8, 13).
+  TBitmap* glyph = StockGlyph(bkOK);
+  const COLORREF key = COLORREF(ColorToRGB(glyph->Canvas()->Pixels(0, 15)));
+  std::vector<testsupport::NamedPixel> px;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      const COLORREF c = COLORREF(ColorToRGB(glyph->Canvas()->Pixels(x, y)));
+      if (c == key) continue;
+      px.push_back({7 + x, 13 + y, c, "normal: OK glyph at (7, 13)"});
+      px.push_back({2 * w + 8 + x, 13 + y, c, "pressed: OK glyph moved to (8, 13)"});
+    }
+  px.push_back({0, 0, Rgb(clBtnFace), "normal: corner shows the parent"});
+  px.push_back({40, 0, kThemedBorder[0], "normal: border (another button has the focus)"});
+  px.push_back({w + 40, 0, kThemedBorder[1], "hover: border"});
+  px.push_back({2 * w + 40, 0, kThemedBorder[2], "pressed: border"});
+  px.push_back({3 * w + 40, 1, kDefaultRing, "default (Kind OK) with a list focused: ring"});
+  px.push_back({4 * w + 40, 1, kDefaultRing, "focused: ring"});
+  px.push_back({5 * w + 40, 0, kThemedBorder[3], "disabled: border"});
+  EXPECT_TRUE(testsupport::HasNamedPixels(strip, px));
+  testsupport::ExpectMatchesGolden(strip, "imagebutton_stock_themed");
+}
 }  // namespace
 
 namespace {

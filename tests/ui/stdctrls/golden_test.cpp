@@ -11,6 +11,7 @@ class SampleFormGolden : public HeadlessForm {
  protected:
   void SetUp() override {
     HeadlessForm::SetUp();
+    if (Themed()) SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS);
     form->SetClientWidth(420);
     form->SetClientHeight(260);
 
@@ -113,6 +114,8 @@ class SampleFormGolden : public HeadlessForm {
     button->SetFocus();
     Pump();
   }
+
+  virtual bool Themed() const { return false; }
 
   TButton* button = nullptr;
   TButton* ok = nullptr;
@@ -289,6 +292,48 @@ TEST_F(SampleFormGolden, FormWithOpenPopupMenu) {
   Add(p, TextInk(img, kBlue, kWhite, UiFont::kRegular, 11 + 17, 278 + 2, "A&bout Brimlow...", "highlighted item"));
   EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
   testsupport::ExpectMatchesGolden(img, "stdctrls_sample_popup");
+}
+
+// The sample with visual styles on: every part where the classic look puts it, drawn by
+// the theme service.
+class SampleFormThemed : public SampleFormGolden {
+ protected:
+  bool Themed() const override { return true; }
+};
+
+TEST_F(SampleFormThemed, Form) {
+  const headless::Frame f = headless::PresentedFrame(form->Handle());
+  ASSERT_EQ(f.width, 420);
+  ASSERT_EQ(f.height, 260);
+  const testsupport::Image img = ToImage(f);
+  const int aboutW = UiTextWidth(UiFont::kRegular, "About") + 12;
+  const int updateLeft = 152 + aboutW;
+  constexpr COLORREF kListBorder = RGB(130, 135, 144), kGroupFrame = RGB(213, 213, 213), kPane = RGB(188, 188, 188);
+  Pixels p = {
+      {8, 8, kListBorder, "list: flat one-pixel border"},
+      {9, 9, kWhite, "list: background in the border's second pixel"},
+      {137, 131, kListBorder, "list: border's bottom-right"},
+      {20, 40, kGrey, "list: Music item still from (10, 40)"},
+      {8, 180, kGroupFrame, "group: one-pixel frame, left"},
+      {9, 180, kFace, "group: inside"},
+      {100, 156, kGroupFrame, "group: top through the caption's middle row 156"},
+      {16, 156, kFace, "group: caption gap from x = 8"},
+      {137, 180, kGroupFrame, "group: right"},
+      {300, 116, kPane, "page: pane's top at the tab row's bottom"},
+      {300, 117, kFace, "page: face inside the one-pixel pane"},
+      {409, 160, kPane, "page: pane's right"},
+      {160, 96, kPane, "selected tab: two pixels taller, from y = 96"},
+      {160, 116, kFace, "selected tab: opens into the page"},
+      {updateLeft + 8, 98, RGB(208, 208, 208), "Update tab: top line at 98"},
+      {updateLeft + 8, 99, RGB(246, 246, 246), "Update tab: face's top row"},
+      {30, 224, RGB(0, 103, 192), "focused button: default ring's border"},
+      {370, 224, RGB(173, 173, 173), "default button while another has the focus: plain border"},
+  };
+  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 17, 150, "Group", "group caption at x = 8 + 1"));
+  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 150 + 4 + 8, 96 + 20 + 4 + 8, "On the first page",
+                 "label at (8, 8) of the page"));
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
+  testsupport::ExpectMatchesGolden(img, "stdctrls_sample_form_themed");
 }
 
 }  // namespace
