@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ui/controls/controls_internal.h"
+#include "ui/forms/formwriter.h"
 
 namespace {
 
@@ -107,8 +108,7 @@ void BindEvent(const std::string& cls, const char* name, Member member) {
 }
 
 void RegisterAll() {
-  RegisterPersistentClass("TComponent", "TPersistent");
-  RegisterPersistentClass("TPersistent", "");
+  RegisterComponentBaseClasses();
   RegisterComponentClass("TControl", "TComponent", nullptr);
   RegisterComponentClass("TWinControl", "TControl", nullptr);
   RegisterComponentClass("TCustomControl", "TWinControl", nullptr);
@@ -120,11 +120,6 @@ void RegisterAll() {
     auto* c = dynamic_cast<TControl*>(child);
     auto* p = dynamic_cast<TWinControl*>(parent);
     if (c && p) c->SetParent(p);
-  });
-
-  // Every component: Tag (Name is the reader's own business).
-  RegisterProperty("TComponent", "Tag", [](TPersistent* o, const TfValue& v, TReaderContext& ctx) {
-    As<TComponent>(o)->SetTag(std::intptr_t(ctx.Integer(v)));
   });
 
   const std::string c = "TControl";
