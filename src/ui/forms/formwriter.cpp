@@ -47,7 +47,7 @@ class TComponentWriter {
     rec.name = c->Name();
     if (RegisteredClassChain(rec.className).empty())
       throw EFormWriteError("Class " + rec.className + " is not registered");
-    TWriterContext ctx = Context(rec.properties);
+    TWriterContext ctx = Context(rec.properties, c);
     for (const TPropertyWriter* w : ChainWriters(c, TWriterPhase::Published)) (*w)(c, ctx);
     if (!c->HasParent() && c->DesignInfo() != 0) {
       ctx.Write("Left", TfValue::Integer(std::int16_t(c->DesignInfo() & 0xFFFF), vaInt16));
@@ -67,15 +67,31 @@ class TComponentWriter {
     return rec;
   }
 
-  TWriterContext Context(std::vector<TfProperty>& out) {
+  TWriterContext Context(std::vector<TfProperty>& out, TPersistent* current) {
     TWriterContext ctx;
+    ctx.writer_ = this;
+    ctx.current_ = current;
     ctx.root_ = root_;
     ctx.out_ = &out;
     return ctx;
   }
 
+  TPersistent* DefaultsFor(TPersistent* obj) {
+    if (!dynamic_cast<TComponent*>(obj)) return nullptr;
+    const std::string cls = obj->ClassName();
+    auto it = defaults_.find(cls);
+    if (it != defaults_.end()) return it->second.get();
+    std::unique_ptr<TComponent> fresh;
+    try {
+      fresh.reset(CreateRegisteredComponent(cls, nullptr));
+    } catch (const EClassNotFound&) {
+    }
+    return (defaults_[cls] = std::move(fresh)).get();
+  }
+
  private:
   TComponent* root_;
+  std::map<std::string, std::unique_ptr<TComponent>> defaults_;
 };
 
 void TWriterContext::Write(const std::string& name, TfValue value) { out_->push_back(TfProperty{name, std::move(value)}); }
@@ -92,17 +108,18 @@ void TWriterContext::WriteEvent(TComponent* component, const std::string& event)
 TfValue TWriterContext::Collection(TCollection* collection) {
   TfValue v;
   v.type = vaCollection;
-  TComponentWriter writer(root_);
   for (int i = 0; i < collection->Count(); ++i) {
     TfCollectionItem entry;
     TCollectionItem* item = collection->Items(i);
-    TWriterContext ctx = writer.Context(entry.properties);
+    TWriterContext ctx = writer_->Context(entry.properties, item);
     for (const TPropertyWriter* w : ChainWriters(item, TWriterPhase::Published)) (*w)(item, ctx);
     for (const TPropertyWriter* w : ChainWriters(item, TWriterPhase::Defined)) (*w)(item, ctx);
     v.items.push_back(std::move(entry));
   }
   return v;
 }
+
+TPersistent* TWriterContext::Defaults() { return writer_->DefaultsFor(current_); }
 
 void RegisterPropertyWriter(const std::string& className, TPropertyWriter writer, TWriterPhase phase) {
   Writers& w = WriterRegistry()[LowerCase(className)];

@@ -20,6 +20,8 @@
 
 enum class TWriterPhase { Published, Defined };
 
+class TComponentWriter;
+
 class TWriterContext {
  public:
   TComponent* Root() const { return root_; }
@@ -29,9 +31,15 @@ class TWriterContext {
   void WriteEvent(TComponent* component, const std::string& event);
   // A collection value: one entry per item with the properties its class's writers give.
   TfValue Collection(TCollection* collection);
+  // A new component of the written component's class, as its factory makes it, to tell
+  // which properties differ from their defaults; null for collection items and classes
+  // without a factory. Made once per class and write.
+  TPersistent* Defaults();
 
  private:
   friend class TComponentWriter;
+  TComponentWriter* writer_ = nullptr;
+  TPersistent* current_ = nullptr;
   TComponent* root_ = nullptr;
   std::vector<TfProperty>* out_ = nullptr;
   std::vector<std::string> eventsWritten_;
