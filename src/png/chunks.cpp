@@ -233,13 +233,14 @@ void TChunk::CopyFrom(const TChunk& other) {
 }
 
 void TChunk::ReadBodyAndCrc(TStream& stream, const char* type, std::uint32_t length) {
-  // The declared length is checked against what the stream still holds and against the
-  // image's limit before anything of that size is allocated.
-  if (owner_ && length > owner_->MaxChunkBytes())
-    RaisePngError<EPngOutMemory>(owner_, png_messages::kOutMemory);
+  // The declared length is checked against what the stream still holds and then against
+  // the image's limit before anything of that size is allocated: a length that runs past
+  // the end of the data is an early end, however large it claims to be.
   std::int64_t remaining = stream.Size() - stream.Position();
   if (remaining >= 0 && std::int64_t(length) > remaining)
     RaisePngError<EPngUnexpectedEnd>(owner_, png_messages::kUnexpectedEnd);
+  if (owner_ && length > owner_->MaxChunkBytes())
+    RaisePngError<EPngOutMemory>(owner_, png_messages::kOutMemory);
   SetBodyLength(length);
   if (length > 0) stream.Read(body_.get(), length);
   std::uint8_t stored[4] = {0, 0, 0, 0};
@@ -296,7 +297,9 @@ void TChunkPLTE::CopyFrom(const TChunk& other) {
 
 bool TChunkPLTE::ReadFromStream(TStream& stream, const char* type, std::uint32_t length) {
   ReadBodyAndCrc(stream, type, length);
-  if (length % 3 != 0 || length > 768) RaisePngError<EPngInvalidPalette>(OwnerImage(), png_messages::kInvalidPalette);
+  // A second palette would overwrite the first one's colours in part.
+  if (length % 3 != 0 || length > 768 || OwnerImage()->Chunks().FirstOfClass<TChunkPLTE>() != this)
+    RaisePngError<EPngInvalidPalette>(OwnerImage(), png_messages::kInvalidPalette);
   TChunkIHDR& header = OwnerHeader();
   const std::uint8_t* gamma = OwnerImage()->GammaMap();
   count_ = std::int32_t(length / 3);
@@ -363,6 +366,9 @@ void TChunkgAMA::SetGamma(std::uint32_t value) {
 
 bool TChunkgAMA::ReadFromStream(TStream& stream, const char* type, std::uint32_t length) {
   ReadBodyAndCrc(stream, type, length);
+  // A body of another length has no value (read as 1 it would turn every colour black),
+  // and 0 is no gamma: both leave the maps alone.
+  if (length != 4) return true;
   std::uint32_t g = Gamma();
   if (g == 0) return true;
   std::uint8_t* map = OwnerImage()->GammaMap();
@@ -396,15 +402,27 @@ bool TChunktRNS::ReadFromStream(TStream& stream, const char* type, std::uint32_t
   if (length > 256) RaisePngError<EPngInvalidPalette>(OwnerImage(), png_messages::kInvalidPalette);
   alphaValues_.fill(255);
   std::memcpy(alphaValues_.data(), Body(), length);
-  switch (OwnerHeader().ColorType()) {
+  const TChunkIHDR& header = OwnerHeader();
+  switch (header.ColorType()) {
     case 0:
-    case 2:
-      bitTransparency_ = true;
+    case 2: {
+      // A key of the wrong length or beyond the bit depth matches no pixel; masking it
+      // into range would hide pixels of another value.
+      std::uint16_t s[3] = {0, 0, 0};
+      const unsigned needed = header.ColorType() == 2 ? 6 : 2;
+      const unsigned max = header.BitDepth() >= 16 ? 0xFFFF : (1u << header.BitDepth()) - 1;
+      bitTransparency_ = length == needed && KeySamples(s);
+      for (unsigned i = 0; i < needed / 2; ++i) bitTransparency_ = bitTransparency_ && s[i] <= max;
       break;
+    }
     case 3: {
-      unsigned differing = 0;
-      for (std::uint32_t i = 0; i < length; ++i) differing += alphaValues_[i] != 255;
-      bitTransparency_ = differing == 1;
+      // A key needs one fully transparent entry; a single partial value is partial alpha.
+      unsigned differing = 0, zero = 0;
+      for (std::uint32_t i = 0; i < length; ++i) {
+        differing += alphaValues_[i] != 255;
+        zero += alphaValues_[i] == 0;
+      }
+      bitTransparency_ = differing == 1 && zero == 1;
       break;
     }
     default:
@@ -435,7 +453,7 @@ COLORREF TChunktRNS::TransparentColor() const {
   std::uint16_t s[3] = {0, 0, 0};
   switch (header.ColorType()) {
     case 0: {
-      if (!KeySamples(s)) return 0;
+      if (!bitTransparency_ || !KeySamples(s)) return 0;
       unsigned d = header.BitDepth();
       unsigned level;
       if (d == 16) level = s[0] >> 8;
@@ -448,7 +466,7 @@ COLORREF TChunktRNS::TransparentColor() const {
       return COLORREF(g | g << 8 | g << 16);
     }
     case 2: {
-      if (!KeySamples(s)) return 0;
+      if (!bitTransparency_ || !KeySamples(s)) return 0;
       bool wide = header.BitDepth() == 16;
       unsigned r = gamma[wide ? s[0] >> 8 : s[0] & 0xFF];
       unsigned g = gamma[wide ? s[1] >> 8 : s[1] & 0xFF];

@@ -213,6 +213,7 @@ class TChunkgAMA : public TChunk {
   void CopyFrom(const TChunk& other) override;
   bool ReadFromStream(TStream& stream, const char* type, std::uint32_t length) override;
   // PNG gamma times 100000; a body that is not 4 bytes long is resized and reads as 1.
+  // Reading a stream applies only a 4-byte body with a value other than 0.
   std::uint32_t Gamma();
   void SetGamma(std::uint32_t value);
 };
@@ -224,6 +225,9 @@ class TChunktRNS : public TChunk {
   void CopyFrom(const TChunk& other) override;
   bool ReadFromStream(TStream& stream, const char* type, std::uint32_t length) override;
   bool WriteToStream(TStream& stream) override;
+  // Palette images: exactly one entry is fully transparent and every other one opaque.
+  // Grey and RGB images: the key applies (its body has the right length and its samples
+  // lie within the bit depth); a key that does not apply makes the image opaque.
   bool BitTransparency() const { return bitTransparency_; }
   void SetBitTransparency(bool v) { bitTransparency_ = v; }
   std::uint8_t* AlphaValues() { return alphaValues_.data(); }

@@ -128,7 +128,10 @@ void TChunkIHDR::CreateOpaqueAlphaPlane() {
 
 bool TChunkIHDR::ReadFromStream(TStream& stream, const char* type, std::uint32_t length) {
   ReadBodyAndCrc(stream, type, length);
-  if (length < 13) RaisePngError<EPngInvalidIHDR>(OwnerImage(), png_messages::kInvalidIHDR);
+  // Only the image's first chunk is its header; a later one would change the interlacing
+  // of data laid out by the first.
+  const bool first = !OwnerImage() || OwnerImage()->Chunks().Count() == 0 || OwnerImage()->Chunks().Item(0) == this;
+  if (length < 13 || !first) RaisePngError<EPngInvalidIHDR>(OwnerImage(), png_messages::kInvalidIHDR);
   const std::uint8_t* p = Body();
   std::uint32_t width = GetBE32(p), height = GetBE32(p + 4);
   bitDepth_ = p[8];

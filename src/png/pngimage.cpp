@@ -250,7 +250,7 @@ TTransparencyKind TPngImage::TransparencyKind() const {
   const TChunktRNS* trns = chunks_.FirstOfClass<TChunktRNS>();
   switch (header.ColorType()) {
     case 0:
-    case 2: return trns ? tkKeyColor : tkNone;
+    case 2: return trns && trns->BitTransparency() ? tkKeyColor : tkNone;
     case 3: return !trns ? tkNone : trns->BitTransparency() ? tkKeyColor : tkAlpha;
     case 4:
     case 6: return tkAlpha;

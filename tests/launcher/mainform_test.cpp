@@ -102,6 +102,33 @@ TEST_F(MainWindow, KeyboardMovesInTheTaskListStartTheTaskReached) {
   EXPECT_EQ(StartsOf("Tolvane.exe"), 1);
 }
 
+TEST_F(MainWindow, LettersChooseCategoriesAndOnlyAltReachesTheButtons) {
+  ClickCategory(0);
+  headless::KeyPress('O', 'o');  // no category starts with it; the OK button's key is Alt+O
+  Pump();
+  EXPECT_FALSE(QuitRequested());
+  EXPECT_TRUE(IsWindowVisible(form->Handle()));
+  EXPECT_EQ(form->ListBoxMain->ItemIndex(), 0);
+  headless::KeyPress('M', 'm');
+  Pump();
+  EXPECT_EQ(form->ListBoxMain->ItemIndex(), 1);
+  EXPECT_EQ(form->ListBoxData->Count(), 2) << "the task list follows as after a click";
+  headless::KeyPress('T', 't');
+  Pump();
+  EXPECT_EQ(form->ListBoxMain->ItemIndex(), 3);
+  EXPECT_EQ(form->ListBoxData->Count(), 5);
+  headless::KeyPress('D', 'd');
+  Pump();
+  EXPECT_EQ(form->ListBoxMain->ItemIndex(), 0);
+  EXPECT_EQ(form->ListBoxData->Count(), 4);
+  EXPECT_TRUE(ShellCalls().empty());
+  headless::KeyDown(VK_MENU);
+  headless::KeyPress('O', 'o');
+  headless::KeyUp(VK_MENU);
+  Pump();
+  EXPECT_TRUE(QuitRequested());
+}
+
 TEST_F(MainWindow, HoverOutsideTheItemsChangesNothing) {
   HoverTask(2);
   ASSERT_EQ(form->ListBoxData->ItemIndex(), 2);

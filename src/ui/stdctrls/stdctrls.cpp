@@ -2,6 +2,7 @@
 #include "ui/stdctrls/stdctrls.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 
 #include "platform/font/font.h"
@@ -215,6 +216,23 @@ void TListBox::KeyDown(WORD& key, TShiftState shift) {
   next = std::clamp(next, 0, Count() - 1);
   key = 0;
   if (next != cur) SelectByUser(next);
+}
+
+void TListBox::KeyPress(char& key) {
+  TCustomControl::KeyPress(key);
+  const unsigned char ch = static_cast<unsigned char>(key);
+  if (ch < 0x20 || ch == 0x7F) return;  // Enter, Esc, Tab, Backspace and the Ctrl keys go on
+  key = 0;
+  const int n = Count();
+  auto lower = [](unsigned char c) { return std::tolower(c); };
+  for (int step = 1; step <= n; ++step) {
+    // From the item after the current one (the first when there is none), wrapping.
+    const int i = ((itemIndex_ < 0 ? -1 : itemIndex_) + step) % n;
+    const std::string text = items_->Strings(i);
+    if (text.empty() || lower(static_cast<unsigned char>(text[0])) != lower(ch)) continue;
+    if (i != itemIndex_) SelectByUser(i);
+    return;
+  }
 }
 
 void TListBox::WndProc(TMessage& message) {
