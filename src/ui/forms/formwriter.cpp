@@ -54,10 +54,10 @@ class TComponentWriter {
       ctx.Write("Top", TfValue::Integer(std::int16_t(std::uint32_t(c->DesignInfo()) >> 16), vaInt16));
     }
     for (const TPropertyWriter* w : ChainWriters(c, TWriterPhase::Defined)) (*w)(c, ctx);
-    for (const auto& [event, method] : c->EventBindings()) {
+    for (const TComponent::TEventBinding& binding : c->EventBindings()) {
       bool done = std::any_of(ctx.eventsWritten_.begin(), ctx.eventsWritten_.end(),
-                              [&](const std::string& e) { return SameText(e, event); });
-      if (!done) ctx.Write(event, TfValue::Ident(method));
+                              [&](const std::string& e) { return SameText(e, binding.first); });
+      if (!done) ctx.Write(binding.first, TfValue::Ident(binding.second));
     }
     for (int i = 0; i < root_->ComponentCount(); ++i) {
       TComponent* child = root_->Components(i);
