@@ -1,5 +1,6 @@
 // The launcher's entry: module initialisation, the start-up steps up to the main window,
-// the run, and the seam through which it reaches the shell and finds its own folder.
+// the run, and the seam through which it reaches the shell, finds its own folder and
+// notes what went wrong.
 #pragma once
 
 #include <string>
@@ -11,17 +12,21 @@ class TMainForm;
 // The signature of ShellExecuteA.
 using TShellExecuteFn = HINSTANCE (*)(HWND parent, const char* verb, const char* file, const char* parameters,
                                       const char* directory, int showCommand);
+// Where the launcher's notes go: one line of text each, without its line end.
+using TReportFn = void (*)(const std::string& line);
 
-// Where the launcher lives and how it hands files and addresses to the shell. It is the
-// launcher's one process-wide setting besides the product title and the busy counter,
-// set by StartLauncher before the main window exists and only read afterwards, so tests
-// can run the whole launcher in-process against a folder of their own and record every
-// shell request instead of starting programs.
+// Where the launcher lives, how it hands files and addresses to the shell and where its
+// notes on failures go. It is the launcher's one process-wide setting besides the product
+// title and the busy counter, set by StartLauncher before the main window exists and only
+// read afterwards, so tests can run the whole launcher in-process against a folder of
+// their own and record every shell request and note instead of starting programs.
 struct TLauncherHost {
   // The executable's folder, ending in a separator; "" = the running executable's.
   std::string folder;
   // null = ShellExecuteA.
   TShellExecuteFn shellExecute = nullptr;
+  // null = standard error.
+  TReportFn report = nullptr;
 };
 
 // The host in force (folder and shell function always filled in).
@@ -31,6 +36,22 @@ std::string LauncherFolder();
 // Hands a request to the host's shell function.
 HINSTANCE LauncherShellExecute(HWND parent, const char* verb, const char* file, const char* parameters,
                                const char* directory, int showCommand);
+
+// What the launcher hands to the shell: a program to start or an address to open.
+enum TStartKind { skProgram, skAddress };
+
+// Hands a program beside the launcher or an address to the shell with the verb "open",
+// no parameters and no working folder. A refusal is noted as one line, "launcher: cannot
+// start|open "FILE": REASON (shell error N)"; the launcher carries on either way.
+void LauncherOpen(HWND parent, const std::string& file, int showCommand, TStartKind kind);
+
+// The launcher shows no dialog for a failure; it notes what went wrong through the host,
+// one line per event, so whoever started it can find out why.
+void LauncherReport(const std::string& line);
+
+// The note for a product title that names no edition: the title found and where, or
+// that the product information file is missing.
+std::string NoEditionNote(const std::string& title);
 
 // The folder followed by the platform's path separator, unless it already ends in one.
 std::string FolderWithBackslash(const std::string& folder);

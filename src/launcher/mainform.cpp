@@ -88,6 +88,8 @@ void TMainForm::SelectEdition(const std::string& title) {
     SupportAddress = e->supportAddress;
     return;
   }
+  // No dialog: the program ends by itself. The line says why to whoever started it.
+  LauncherReport(NoEditionNote(title));
   // The remaining creation steps still run and the start-up message still arrives: the
   // quit request is retrieved only after the messages posted before it.
   Application->Terminate();
@@ -99,8 +101,7 @@ bool TMainForm::StartupMessage(TMessage&) {
   const std::string folder = LauncherFolder();
   // Without its own folder the launcher would start whatever lies in some other one.
   if (!folder.empty()) {
-    const std::string path = FolderWithBackslash(folder) + "vemp.exe";
-    LauncherShellExecute(Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOW);
+    LauncherOpen(Handle(), FolderWithBackslash(folder) + "vemp.exe", SW_SHOW, skProgram);
   }
   return true;
 }
@@ -197,7 +198,7 @@ void TMainForm::ButtonOKClick(TObject*) { Close(); }
 void TMainForm::MediaOntheWeb1Click(TObject*) {
   BeginBusy();
   try {
-    LauncherShellExecute(Application->Handle(), "open", WebAddress.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+    LauncherOpen(Application->Handle(), WebAddress, SW_SHOWDEFAULT, skAddress);
   } catch (...) {
     EndBusy();
     throw;
@@ -215,8 +216,7 @@ void TMainForm::StartProgram(const std::string& fileName) {
     const std::string folder = LauncherFolder();
     // Without its own folder the launcher would start whatever lies in some other one.
     if (!folder.empty()) {
-      const std::string path = FolderWithBackslash(folder) + fileName;
-      LauncherShellExecute(Application->Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+      LauncherOpen(Application->Handle(), FolderWithBackslash(folder) + fileName, SW_SHOWDEFAULT, skProgram);
     }
   } catch (...) {
     EndBusy();

@@ -316,7 +316,8 @@ bool TChunkPLTE::ReadFromStream(TStream& stream, const char* type, std::uint32_t
 
 bool TChunkPLTE::WriteToStream(TStream& stream) {
   const TChunkIHDR& header = OwnerHeader();
-  const std::uint8_t* inverse = OwnerImage()->InverseGammaMap();
+  std::uint8_t inverse[256];
+  InverseGammaAt(*this, inverse);
   std::int32_t n = std::clamp<std::int32_t>(count_, 0, 256);
   SetBodyLength(std::uint32_t(n) * 3);
   std::uint8_t* p = Body();
@@ -364,15 +365,11 @@ void TChunkgAMA::SetGamma(std::uint32_t value) {
   PutBE32(Body(), value);
 }
 
-bool TChunkgAMA::ReadFromStream(TStream& stream, const char* type, std::uint32_t length) {
-  ReadBodyAndCrc(stream, type, length);
-  // A body of another length has no value (read as 1 it would turn every colour black),
-  // and 0 is no gamma: both leave the maps alone.
-  if (length != 4) return true;
-  std::uint32_t g = Gamma();
-  if (g == 0) return true;
-  std::uint8_t* map = OwnerImage()->GammaMap();
-  std::uint8_t* inverse = OwnerImage()->InverseGammaMap();
+namespace {
+// Folds gamma value g into both maps (nothing for 0, which is no gamma); entries of the
+// inverse map that no sample reaches keep what they held.
+void ApplyGamma(std::uint32_t g, std::uint8_t* map, std::uint8_t* inverse) {
+  if (g == 0) return;
   long double e = 1.0L / ((long double)g / 100000.0L * 2.2L);
   for (int i = 0; i < 256; ++i) {
     long double p = i == 0 ? 0.0L : std::pow((long double)i / 255.0L, e);
@@ -381,7 +378,28 @@ bool TChunkgAMA::ReadFromStream(TStream& stream, const char* type, std::uint32_t
     map[i] = std::uint8_t(v);
     inverse[v] = std::uint8_t(i);
   }
+}
+}  // namespace
+
+bool TChunkgAMA::ReadFromStream(TStream& stream, const char* type, std::uint32_t length) {
+  ReadBodyAndCrc(stream, type, length);
+  // A body of another length has no value (read as 1 it would turn every colour black):
+  // such a chunk leaves the maps alone.
+  if (length == 4) ApplyGamma(Gamma(), OwnerImage()->GammaMap(), OwnerImage()->InverseGammaMap());
   return true;
+}
+
+void InverseGammaAt(const TChunk& chunk, std::uint8_t inverse[256]) {
+  std::uint8_t map[256];
+  for (int i = 0; i < 256; ++i) map[i] = inverse[i] = std::uint8_t(i);
+  TPngImage* image = chunk.OwnerImage();
+  if (!image) return;
+  TPngChunkList& list = image->Chunks();
+  for (std::uint32_t i = 0; i < list.Count() && list.Item(i) != &chunk; ++i) {
+    auto* gama = dynamic_cast<const TChunkgAMA*>(list.Item(i));
+    // A body that is not 4 bytes long is ignored, as the reader ignores it.
+    if (gama && gama->BodyLength() == 4) ApplyGamma(GetBE32(gama->Body()), map, inverse);
+  }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -180,14 +180,19 @@ class TChunkIHDR : public TChunk {
 };
 
 // The image data. Reading it decodes the whole picture from this and every directly
-// following IDAT chunk; the body is not kept. There is no encoder: writing frames the
-// stored body as it is (empty after a read), so a written image keeps its chunks but not
-// its pixels.
+// following IDAT chunk; the body is not kept. Writing encodes the header's pixel storage:
+// rows filtered with the image's FilterSet, deflated at its DeflateLevel, and written as
+// IDAT chunks of at most IdatChunkLimit bytes (and at most 1 MiB, which bounds the buffer).
 class TChunkIDAT : public TChunk {
   LB_CHUNK_CLASS(TChunkIDAT)
  public:
   using TChunk::TChunk;
   bool ReadFromStream(TStream& stream, const char* type, std::uint32_t length) override;
+  bool WriteToStream(TStream& stream) override;
+  // Raises EPngUnsupportedFormat when the header's storage cannot be written (its fields
+  // were changed after the storage was made). The image checks this before it writes
+  // anything, so such an image fails before its first byte.
+  void CheckWritable() const;
 };
 
 class TChunkPLTE : public TChunk {
@@ -272,6 +277,11 @@ class TChunkzTXt : public TChunktEXt {
   bool ReadFromStream(TStream& stream, const char* type, std::uint32_t length) override;
   bool WriteToStream(TStream& stream) override;
 };
+
+// The inverse gamma map that holds where `chunk` stands in its image's chunk list: the one
+// a reader builds from the gAMA chunks before it. Writers of colour data use it, so that
+// data written back decodes to the colours it was read as, wherever the gAMA chunks stand.
+void InverseGammaAt(const TChunk& chunk, std::uint8_t inverse[256]);
 
 // ---------------------------------------------------------------------------------------
 // The process-wide chunk class table

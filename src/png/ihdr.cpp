@@ -5,6 +5,7 @@
 
 #include "png/chunks.h"
 #include "png/pngimage.h"
+#include "png/rowenc.h"
 
 namespace {
 
@@ -151,16 +152,18 @@ bool TChunkIHDR::ReadFromStream(TStream& stream, const char* type, std::uint32_t
 }
 
 bool TChunkIHDR::WriteToStream(TStream& stream) {
-  if (bitDepth_ == 2) bitDepth_ = 4;  // the storage holds 4-bit indexes
+  // The body describes the data as the IDAT writer encodes it (depth, deflate, filter
+  // method 0, interlacing from the image); the fields themselves are left as they are, so
+  // writing never changes what the image reports.
   SetBodyLength(13);
   std::uint8_t* p = Body();
   PutBE32(p, imageWidth_);
   PutBE32(p + 4, std::uint32_t(imageHeight_));
-  p[8] = bitDepth_;
+  p[8] = std::uint8_t(pngrow::WrittenBitDepth(colorType_, bitDepth_));
   p[9] = colorType_;
-  p[10] = compressionMethod_;
-  p[11] = filterMethod_;
-  p[12] = OwnerImage() ? OwnerImage()->Interlacing() : interlaceMethod_;
+  p[10] = 0;
+  p[11] = 0;
+  p[12] = (OwnerImage() ? OwnerImage()->Interlacing() : interlaceMethod_) == 1 ? 1 : 0;
   return WriteFramed(stream);
 }
 

@@ -192,6 +192,7 @@ void TPngImage::ReadFromStream(TStream& stream) {
 }
 
 void TPngImage::WriteToStream(TStream& stream) {
+  if (auto* data = chunks_.FirstOfClass<TChunkIDAT>()) data->CheckWritable();
   stream.WriteBuffer(kSignature, 8);
   for (std::uint32_t i = 0; i < chunks_.Count(); ++i)
     if (TChunk* c = chunks_.Item(i)) c->WriteToStream(stream);

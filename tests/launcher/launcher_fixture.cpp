@@ -16,6 +16,8 @@ namespace launchertest {
 namespace {
 std::vector<ShellCall> g_calls;
 ShellBehaviour g_behaviour = ShellBehaviour::kSucceed;
+int g_failure = 2;
+std::vector<std::string> g_notes;
 }  // namespace
 
 HINSTANCE RecordingShell(HWND parent, const char* verb, const char* file, const char* parameters,
@@ -35,12 +37,20 @@ HINSTANCE RecordingShell(HWND parent, const char* verb, const char* file, const 
     case ShellBehaviour::kSucceed: return reinterpret_cast<HINSTANCE>(std::intptr_t(42));
     case ShellBehaviour::kFileNotFound: return reinterpret_cast<HINSTANCE>(std::intptr_t(2));
     case ShellBehaviour::kThrow: throw std::runtime_error("The shell is out of order");
+    case ShellBehaviour::kFail: return reinterpret_cast<HINSTANCE>(std::intptr_t(g_failure));
   }
   return nullptr;
 }
 
 std::vector<ShellCall>& ShellCalls() { return g_calls; }
 void SetShellBehaviour(ShellBehaviour behaviour) { g_behaviour = behaviour; }
+void SetShellFailure(int result) {
+  g_behaviour = ShellBehaviour::kFail;
+  g_failure = result;
+}
+
+void RecordingReport(const std::string& line) { g_notes.push_back(line); }
+std::vector<std::string>& Notes() { return g_notes; }
 
 TempFolder::TempFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "launcher-test-XXXXXX").string();
@@ -83,6 +93,7 @@ void LauncherTest::SetUp() {
     errors.push_back(message);
   };
   g_calls.clear();
+  g_notes.clear();
   g_behaviour = ShellBehaviour::kSucceed;
 }
 
@@ -101,6 +112,7 @@ TMainForm* LauncherTest::Start(const std::optional<std::string>& body) {
   TLauncherHost host;
   host.folder = folder.Path();
   host.shellExecute = &RecordingShell;
+  host.report = &RecordingReport;
   form = StartLauncher(host);
   return form;
 }

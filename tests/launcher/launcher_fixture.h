@@ -28,13 +28,19 @@ struct ShellCall {
   int busyCount = 0;
 };
 
-enum class ShellBehaviour { kSucceed, kFileNotFound, kThrow };
+enum class ShellBehaviour { kSucceed, kFileNotFound, kThrow, kFail };
 
 // The recording shell function handed to the launcher, and what it saw.
 HINSTANCE RecordingShell(HWND parent, const char* verb, const char* file, const char* parameters,
                          const char* directory, int showCommand);
 std::vector<ShellCall>& ShellCalls();
 void SetShellBehaviour(ShellBehaviour behaviour);
+// Every request then fails with `result` (ShellBehaviour::kFail).
+void SetShellFailure(int result);
+
+// The recording report function handed to the launcher, and the lines it received.
+void RecordingReport(const std::string& line);
+std::vector<std::string>& Notes();
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
@@ -62,7 +68,7 @@ class LauncherTest : public ::testing::Test {
   void TearDown() override;
 
   // Writes lame.dll (none when `body` is empty) and runs the entry's steps up to the
-  // created main window, with the recording shell.
+  // created main window, with the recording shell and report.
   TMainForm* Start(const std::optional<std::string>& body);
   // The run step's first part: shows the main window and handles what is queued.
   void ShowAndPump();

@@ -129,6 +129,21 @@ TEST_F(MainWindow, LettersChooseCategoriesAndOnlyAltReachesTheButtons) {
   EXPECT_TRUE(QuitRequested());
 }
 
+TEST_F(MainWindow, PointingSelectsTheTaskUnderThePointerFirstOneIncluded) {
+  ClickCategory(3);
+  HoverTask(4);
+  // Rows in the list's window coordinates: items start inside the 2-pixel border.
+  const struct {
+    int y, task;
+  } kPoints[] = {{2, 0}, {2 + 74, 0}, {2 + 75, 1}, {2 + 4 * 75 - 1, 3}, {2 + 4 * 75, 4}, {2 + 30, 0}};
+  for (const auto& p : kPoints) {
+    headless::MovePointerTo(form->ListBoxData->Handle(), 200, p.y);
+    Pump();
+    EXPECT_EQ(form->ListBoxData->ItemIndex(), p.task) << "pointer at row " << p.y;
+  }
+  EXPECT_TRUE(ShellCalls().empty());
+}
+
 TEST_F(MainWindow, HoverOutsideTheItemsChangesNothing) {
   HoverTask(2);
   ASSERT_EQ(form->ListBoxData->ItemIndex(), 2);
@@ -156,7 +171,7 @@ TEST_F(MainWindow, MissingToolLeavesTheLauncherUnchangedWithTheDefaultCursor) {
   EXPECT_EQ(GetOverrideCursor(), nullptr);
   EXPECT_EQ(form->ListBoxMain->ItemIndex(), 2);
   EXPECT_EQ(form->ListBoxData->ItemIndex(), 1);
-  EXPECT_TRUE(errors.empty()) << "a failed start is not reported";
+  EXPECT_TRUE(errors.empty()) << "a failed start shows no dialog";
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
 }
 

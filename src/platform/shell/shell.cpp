@@ -290,3 +290,16 @@ HINSTANCE ShellExecuteA(HWND /*parent*/, const char* verb, const char* file,
   const int rc = SpawnDetached(opener, {"xdg-open", target}, workdir);
   return AsHandle(rc == 0 ? kShellExecuteSuccess : ShellErrorFromErrno(rc));
 }
+
+const char* ShellErrorText(std::intptr_t result) {
+  switch (result) {
+    case 0:
+    case SE_ERR_OOM: return "the system is out of memory or processes";
+    case SE_ERR_FNF: return "the file does not exist";
+    case SE_ERR_PNF: return "a folder on its path does not exist";
+    case SE_ERR_ACCESSDENIED: return "access is denied";
+    case ERROR_BAD_FORMAT: return "the file is not a program that can run here";
+    case SE_ERR_NOASSOC: return "no program is set up to open it";
+    default: return "the shell refused it";
+  }
+}

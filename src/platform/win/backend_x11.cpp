@@ -511,7 +511,7 @@ class X11Backend final : public winsys::Backend {
   }
 
   void Modifiers(unsigned state) {
-    winsys::SyncModifiers(state & ShiftMask, state & ControlMask, state & Mod1Mask);
+    winsys::SyncModifiers(*system, state & ShiftMask, state & ControlMask, state & Mod1Mask);
   }
 
   // With a grab in force the event window says nothing about where the pointer is.
@@ -548,16 +548,17 @@ class X11Backend final : public winsys::Backend {
           if (cur.right - cur.left == 0) r.right = r.left;  // zero-sized windows are 1 x 1 natively
           if (cur.bottom - cur.top == 0) r.bottom = r.top;
           bool sized = r.right - r.left != cur.right - cur.left || r.bottom - r.top != cur.bottom - cur.top;
-          winsys::DeliverConfigure(w, r);
-          if (sized && winsys::IsLive(w) && shm_) MakeImage(w);
+          winsys::DeliverConfigure(*system, w, r);
+          if (sized && winsys::IsLive(*system, w) && shm_) MakeImage(w);
         }
         break;
       case ClientMessage:
         if (w && e.xclient.message_type == atoms_[kProtocols] && Atom(e.xclient.data.l[0]) == atoms_[kDeleteWindow])
-          winsys::DeliverClose(w);
+          winsys::DeliverClose(*system, w);
         break;
       case FocusIn:
-        if (w && e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyPointer) winsys::DeliverFocus(w, true);
+        if (w && e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyPointer)
+          winsys::DeliverFocus(*system, w, true);
         break;
       case FocusOut:
         if (w && e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyInferior &&
@@ -566,7 +567,7 @@ class X11Backend final : public winsys::Backend {
           XWindow focus;
           int revert;
           XGetInputFocus(dpy_, &focus, &revert);
-          if (!Find(focus)) winsys::DeliverFocus(w, false);
+          if (!Find(focus)) winsys::DeliverFocus(*system, w, false);
         }
         break;
       case MotionNotify: {
@@ -575,18 +576,18 @@ class X11Backend final : public winsys::Backend {
         while (XCheckTypedWindowEvent(dpy_, e.xmotion.window, MotionNotify, &next)) e = next;
         pointer_ = POINT{e.xmotion.x_root, e.xmotion.y_root};
         Modifiers(e.xmotion.state);
-        winsys::DeliverMouse(HintFor(Find(e.xmotion.window)), pointer_, winsys::MouseEvent::Move, 0, 0);
+        winsys::DeliverMouse(*system, HintFor(Find(e.xmotion.window)), pointer_, winsys::MouseEvent::Move, 0, 0);
         break;
       }
       case EnterNotify:
         if (e.xcrossing.mode != NotifyNormal) break;
         pointer_ = POINT{e.xcrossing.x_root, e.xcrossing.y_root};
-        winsys::DeliverMouse(HintFor(w), pointer_, winsys::MouseEvent::Move, 0, 0);
+        winsys::DeliverMouse(*system, HintFor(w), pointer_, winsys::MouseEvent::Move, 0, 0);
         break;
       case LeaveNotify:
         if (e.xcrossing.mode != NotifyNormal || e.xcrossing.detail == NotifyInferior) break;
         pointer_ = POINT{e.xcrossing.x_root, e.xcrossing.y_root};
-        if (!grabbed_) winsys::DeliverPointerLeft();
+        if (!grabbed_) winsys::DeliverPointerLeft(*system);
         break;
       case ButtonPress:
       case ButtonRelease: {
@@ -596,11 +597,12 @@ class X11Backend final : public winsys::Backend {
         Window* hint = HintFor(w);
         if (b == Button4 || b == Button5) {
           if (e.type == ButtonPress)
-            winsys::DeliverMouse(hint, pointer_, winsys::MouseEvent::Wheel, 0, b == Button4 ? WHEEL_DELTA : -WHEEL_DELTA);
+            winsys::DeliverMouse(*system, hint, pointer_, winsys::MouseEvent::Wheel, 0,
+                                 b == Button4 ? WHEEL_DELTA : -WHEEL_DELTA);
         } else if (b >= Button1 && b <= Button3) {
           int button = b == Button1 ? 1 : b == Button2 ? 2 : 3;
-          winsys::DeliverMouse(hint, pointer_, e.type == ButtonPress ? winsys::MouseEvent::Down : winsys::MouseEvent::Up,
-                               button, 0);
+          winsys::MouseEvent kind = e.type == ButtonPress ? winsys::MouseEvent::Down : winsys::MouseEvent::Up;
+          winsys::DeliverMouse(*system, hint, pointer_, kind, button, 0);
         }
         break;
       }
@@ -621,7 +623,7 @@ class X11Backend final : public winsys::Backend {
         if (!vk) break;
         char ch = len == 1 ? buf[0] : 0;
         if (ch == 0x7F) ch = 0;  // Delete produces no character on Windows
-        winsys::DeliverKey(vk, e.type == KeyPress, ch);
+        winsys::DeliverKey(*system, vk, e.type == KeyPress, ch);
         break;
       }
       default:

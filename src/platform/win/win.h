@@ -12,6 +12,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/wintypes.h"
@@ -38,11 +40,42 @@ struct WindowSystemOptions {
   int headlessHeight = 768;
 };
 
-// Starts the window system; an earlier one is shut down first. False when the backend
-// cannot start; WindowSystemError() then tells why in one line meant for the user.
+namespace winsys {
+class System;
+}
+
+// One window system: its windows, message queue, input state, focus, capture and cursors,
+// and the backend that shows them. The program (or its application object) opens one; a
+// test may open its own. The one opened last is current: every function below acts on it.
+// Destroying it destroys its windows, closes its display and makes the one opened before
+// it current again.
+class WindowSystem {
+ public:
+  // Null when the backend cannot start; *error then tells why in one line meant for the user.
+  static std::unique_ptr<WindowSystem> Open(WindowBackend which, const WindowSystemOptions& options = {},
+                                            std::string* error = nullptr);
+  // The window system the functions act on, null when none is open.
+  static WindowSystem* Current();
+
+  WindowSystem(const WindowSystem&) = delete;
+  WindowSystem& operator=(const WindowSystem&) = delete;
+  virtual ~WindowSystem();
+
+ protected:
+  WindowSystem();
+
+ private:
+  friend class winsys::System;
+  WindowSystem* previous_;  // current before this one opened
+};
+
+// Opens a window system that lives until ShutdownWindowSystem (tests and tools that want
+// no object of their own); an earlier one opened this way is shut down first. False when
+// the backend cannot start; WindowSystemError() then tells why.
 bool InitWindowSystem(WindowBackend which, const WindowSystemOptions& options = {});
-// Destroys every window and closes the display.
+// Destroys the window system InitWindowSystem opened: every window, and the display.
 void ShutdownWindowSystem();
+// True while a window system is current.
 bool WindowSystemRunning();
 WindowBackend ActiveWindowBackend();
 const char* WindowSystemError();
@@ -146,6 +179,8 @@ constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
 constexpr UINT WM_MOUSELEAVE = 0x02A3;
+// Asks a window to paint its client area into the DC in wParam (lParam: PRF_* flags).
+constexpr UINT WM_PRINTCLIENT = 0x0318;
 constexpr UINT WM_USER = 0x0400;
 
 // WM_ACTIVATE states, WM_SIZE kinds, WM_SYSCOMMAND commands, hit-test codes.
@@ -161,6 +196,7 @@ constexpr int HTERROR = -2;
 constexpr int HTNOWHERE = 0;
 constexpr int HTCLIENT = 1;
 constexpr LRESULT MA_ACTIVATE = 1;
+constexpr LPARAM PRF_CLIENT = 0x0004;
 
 // Mouse key flags of the mouse messages' wParam.
 constexpr WPARAM MK_LBUTTON = 0x0001;

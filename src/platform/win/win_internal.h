@@ -1,5 +1,7 @@
-// Private parts of the window system: the window record, the cursor record, the interface
-// every backend implements and the entry points backends use to deliver native input.
+// What the window system and its backends share: the window record, the cursor record,
+// the interface every backend implements and the entry points through which a backend
+// hands native input to the window system it serves. Backends include this header only;
+// the window system's own state is in system.h.
 #pragma once
 
 #include <memory>
@@ -55,6 +57,8 @@ struct Window {
 
 namespace winsys {
 
+class System;
+
 // What a backend does for the core. Top-level windows (and popups) are native windows;
 // children are not.
 class Backend {
@@ -88,6 +92,13 @@ class Backend {
   // Waits until the display has handled every request sent so far.
   virtual void Sync() {}
   virtual unsigned long NativeId(Window*) { return 0; }
+  // Called by GetMessageA when nothing can ever arrive; true when the backend produced
+  // something to retrieve (the headless test hook), false to make GetMessageA fail.
+  virtual bool Idle() { return false; }
+
+  // The window system this backend serves (set when the system opens); native input goes
+  // to it through the entry points below.
+  System* system = nullptr;
 };
 
 std::unique_ptr<Backend> MakeHeadlessBackend(int width, int height);
@@ -97,22 +108,23 @@ std::unique_ptr<Backend> MakeX11Backend(const WindowSystemOptions& options, std:
 // ---- entry points for backends (all coordinates are screen coordinates)
 enum class MouseEvent { Move, Down, Up, Wheel };
 // top: the top-level window the native event came to, or null to hit-test every window.
-void DeliverMouse(Window* top, POINT screen, MouseEvent kind, int button, int wheelDelta);
+void DeliverMouse(System& s, Window* top, POINT screen, MouseEvent kind, int button, int wheelDelta);
 // The pointer left our windows (to a foreign window or the root).
-void DeliverPointerLeft();
+void DeliverPointerLeft(System& s);
 // ch: the character the key produces (0 for none).
-void DeliverKey(UINT vk, bool down, char ch);
+void DeliverKey(System& s, UINT vk, bool down, char ch);
 // Modifier state as the native event reported it, to mend missed releases.
-void SyncModifiers(bool shift, bool control, bool alt);
-void DeliverClose(Window* top);
+void SyncModifiers(System& s, bool shift, bool control, bool alt);
+void DeliverClose(System& s, Window* top);
 // The native window moved or changed size (by the window manager or the user).
-void DeliverConfigure(Window* top, const RECT& screenRect);
+void DeliverConfigure(System& s, Window* top, const RECT& screenRect);
 // The native window got or lost the input focus from outside.
-void DeliverFocus(Window* top, bool in);
+void DeliverFocus(System& s, Window* top, bool in);
 
-bool IsLive(Window* w);
-std::vector<Window*> TopLevels();  // topmost first
-Window* CurrentGrab();
+// The backend of the current window system, null when none is open.
+Backend* CurrentBackend();
+bool IsLive(const System& s, Window* w);
+std::vector<Window*> TopLevels(const System& s);  // topmost first
 // Character of a key on a US layout with the given Shift state, 0 for none.
 char DefaultKeyChar(UINT vk, bool shift, bool control);
 

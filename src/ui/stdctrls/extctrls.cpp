@@ -159,14 +159,13 @@ TGraphicClass GraphicClassOf(const std::string& className, const std::uint8_t* d
     const char* name;
     const char* ext;
   };
-  static constexpr Known kKnown[] = {{"TBitmap", "bmp"}, {"TIcon", "ico"}, {"TPngImage", "png"},
-                                     {"TPNGObject", "png"}, {"TPngGraphic", "png"}};
+  static constexpr Known kKnown[] = {{"TBitmap", "bmp"}, {"TIcon", "ico"}, {"TPngImage", "png"}};
   for (const Known& k : kKnown) {
     if (SameText(className, k.name)) {
       if (TGraphicClass cls = TPicture::FindGraphicClass(k.ext)) return cls;
     }
   }
-  // Unknown class names: go by the file's signature.
+  // Any other class name: go by the file's signature.
   static const std::uint8_t kPng[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   if (size >= sizeof kPng && std::memcmp(data, kPng, sizeof kPng) == 0) return TPicture::FindGraphicClass("png");
   if (size >= 2 && data[0] == 'B' && data[1] == 'M') return TPicture::FindGraphicClass("bmp");

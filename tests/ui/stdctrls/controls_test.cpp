@@ -254,6 +254,26 @@ TEST_F(ButtonTest, SpaceAndEnterWhenFocused) {
   EXPECT_EQ(clicks, 2);
 }
 
+TEST_F(ButtonTest, FocusLostWhileSpaceIsHeldReleasesTheButtonWithoutAClick) {
+  int otherClicks = 0;
+  other->OnClick = [&](TObject*) { ++otherClicks; };
+  button->SetFocus();
+  Pump();
+  headless::KeyDown(VK_SPACE, ' ');
+  Pump();
+  ASSERT_TRUE(button->Down());
+  other->SetFocus();
+  Pump();
+  EXPECT_FALSE(button->Down()) << "drawn up as soon as the focus goes";
+  headless::KeyUp(VK_SPACE);
+  Pump();
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(otherClicks, 0) << "the release alone clicks nothing";
+  button->SetFocus();
+  Pump();
+  EXPECT_FALSE(button->Down()) << "and stays up when the focus comes back";
+}
+
 TEST_F(ButtonTest, DefaultTakesEnterAndCancelTakesEscUnlessAnotherButtonIsFocused) {
   button->SetDefault(true);
   other->SetCancel(false);

@@ -1,0 +1,12 @@
+// The visual-style look of the painted buttons: the platform's push-button element in the
+// state the button is in, over the parent's background where the element is partly
+// transparent.
+#pragma once
+
+#include "buttons/buttonlook.h"
+
+// Visual styles are on for this process (the theme service says so).
+bool VisualStylesOn();
+// Paints the push-button element over look.client on the canvas of window hwnd; returns
+// the face rectangle (the client rectangle: the element draws its own frame).
+RECT PaintThemedLook(TCanvas& canvas, HWND hwnd, const TButtonLook& look);
