@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "buttons/imagelistseam.h"
+#include "ui/imglist/imglist.h"
 #include "buttons/paintedbuttons.h"
 
 enum TBitBtnKind { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll };

@@ -8,9 +8,7 @@
 #include "buttons/registerbuttons.h"
 #include "ui/forms/formreader.h"
 #include "ui/stdctrls/stdctrls.h"
-#if __has_include("ui/forms/formwriter.h")
 #include "ui/forms/formwriter.h"
-#endif
 
 namespace {
 
@@ -248,9 +246,7 @@ void RegisterButtonClasses() {
   RegisterCustomPaintedButton();
   RegisterPaintedButton();
   RegisterImageButton();
-#if __has_include("ui/forms/formwriter.h")
   RegisterPropertyWriter("TPaintedButton", [](TPersistent* o, TWriterContext& ctx) {
     for (TfProperty& p : StoredButtonProperties(o)) ctx.Write(p.name, std::move(p.value));
   });
-#endif
 }

@@ -107,6 +107,18 @@ TComponent::TComponent(TComponent* owner) {
   if (owner) owner->InsertComponent(this);
 }
 
+void TComponent::SetEventBinding(const std::string& event, const std::string& method) {
+  auto it = std::find_if(eventBindings_.begin(), eventBindings_.end(),
+                         [&](const TEventBinding& b) { return SameText(b.first, event); });
+  if (method.empty()) {
+    if (it != eventBindings_.end()) eventBindings_.erase(it);
+  } else if (it != eventBindings_.end()) {
+    it->second = method;
+  } else {
+    eventBindings_.emplace_back(event, method);
+  }
+}
+
 TComponent::~TComponent() {
   Destroying();
   // Each watcher forgets us; RemoveFreeNotification on their side edits our list, so

@@ -112,15 +112,35 @@ void RegisterParentHook(const std::string& className, TParentHook hook) { Entry(
 
 bool IsClassRegistered(const std::string& name) { return Find(name) != nullptr; }
 
+std::vector<std::string> RegisteredClassChain(const std::string& className) {
+  std::vector<std::string> chain;
+  WalkChain(className, [&](const ClassInfo& info) {
+    chain.push_back(info.name);
+    return false;
+  });
+  return chain;
+}
+
+TComponent* CreateRegisteredComponent(const std::string& className, TComponent* owner) {
+  const ClassInfo* info = Find(className);
+  if (!info || !info->factory) throw EClassNotFound("Class " + className + " not found");
+  TComponent* comp = info->factory(owner);
+  if (!comp) throw EClassNotFound("Class " + className + " made no component");
+  return comp;
+}
+
 TPropertySetter EventSetter(std::function<void(TPersistent*, const std::any&, TReaderContext&)> assign) {
   return [assign](TPersistent* obj, const TfValue& v, TReaderContext& ctx) {
+    auto* component = dynamic_cast<TComponent*>(obj);
     if (v.type == vaNil) {
       assign(obj, std::any(), ctx);
+      if (component) component->SetEventBinding(ctx.PropertyName(), "");
       return;
     }
     if (v.type != vaIdent) ctx.Error("Invalid property value (an event takes a method name)");
     std::any handler = ctx.FindMethod(v.text);
     assign(obj, handler, ctx);
+    if (component) component->SetEventBinding(ctx.PropertyName(), v.text);
   };
 }
 
@@ -168,7 +188,7 @@ const std::vector<std::uint8_t>& TReaderContext::Binary(const TfValue& v) const 
 }
 
 std::any TReaderContext::FindMethod(const std::string& name) const {
-  auto* provider = dynamic_cast<IMethodProvider*>(root_);
+  auto* provider = methods_ ? methods_ : dynamic_cast<IMethodProvider*>(root_);
   if (!provider) Error(std::string("Root ") + root_->ClassName() + " has no methods; cannot bind " + name);
   std::any handler = provider->FindMethod(name);
   if (!handler.has_value()) Error("Method " + name + " not found");
@@ -180,7 +200,10 @@ std::any TReaderContext::FindMethod(const std::string& name) const {
 
 class TComponentLoader {
  public:
-  explicit TComponentLoader(TComponent* root) : root_(root) { ctx_.root_ = root; }
+  explicit TComponentLoader(TComponent* root, IMethodProvider* methods = nullptr) : root_(root) {
+    ctx_.root_ = root;
+    ctx_.methods_ = methods;
+  }
 
   void Load(const TfObject& doc) {
     root_->Loading();
@@ -297,8 +320,8 @@ void TReaderContext::ReadCollection(TCollection* collection, const TfValue& valu
   }
 }
 
-void LoadComponent(TComponent* root, const TfObject& doc) {
-  TComponentLoader loader(root);
+void LoadComponent(TComponent* root, const TfObject& doc, IMethodProvider* methods) {
+  TComponentLoader loader(root, methods);
   loader.Load(doc);
 }
 
