@@ -10,6 +10,7 @@
 #include "launcher/mainform.h"
 #include "platform/os/os.h"
 #include "platform/profile/profile.h"
+#include "png/pngimage.h"
 #include "ui/stdctrls/stdctrls.h"
 
 // The platform's ShellExecuteA and its failure texts, bound in a unit of their own (see
@@ -43,6 +44,7 @@ constexpr const char* kProductFileName = "lame.dll";
 
 const TLauncherHost& LauncherHost() {
   if (!g_host.shellExecute) g_host.shellExecute = PlatformShellExecute();
+  if (!g_host.localDate) g_host.localDate = &LocalDate;
   return g_host;
 }
 
@@ -78,15 +80,19 @@ std::string FolderWithBackslash(const std::string& folder) {
   return folder + PathSeparator;
 }
 
-std::string ReadProductTitle(const std::string& folder) {
+std::string ReadProductInfo(const std::string& folder, const std::string& key) {
   // An unknown folder must not turn into a file looked up in the current directory.
   if (folder.empty()) return std::string();
-  return ReadProfileString("SYSTEM", "Name", "", FolderWithBackslash(folder) + kProductFileName);
+  return ReadProfileString("SYSTEM", key, "", FolderWithBackslash(folder) + kProductFileName);
 }
+
+std::string ReadProductTitle(const std::string& folder) { return ReadProductInfo(folder, "Name"); }
 
 void InitLauncherModule() {
   RegisterEmbeddedResources_launcher();
   RegisterStdControlClasses();
+  // The About dialog's logo is loaded by file name, which finds the codec by extension.
+  RegisterPngFormat();
   // Every hand-point control then shows the system's own hand.
   Screen->SetCursors(crHandPoint, LoadCursorA(nullptr, IDC_HAND));
 }
@@ -95,6 +101,7 @@ TMainForm* StartLauncher(const TLauncherHost& host) {
   g_host.folder = host.folder.empty() ? std::string() : FolderWithBackslash(host.folder);
   g_host.shellExecute = host.shellExecute ? host.shellExecute : PlatformShellExecute();
   g_host.report = host.report;
+  g_host.localDate = host.localDate ? host.localDate : &LocalDate;
   const std::string folder = LauncherFolder();
   Application->SetTitle(ReadProductTitle(folder));
   Application->Initialize();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/gdi/wintypes.h"
+#include "platform/os/os.h"
 
 class TMainForm;
 
@@ -14,12 +15,15 @@ using TShellExecuteFn = HINSTANCE (*)(HWND parent, const char* verb, const char*
                                       const char* directory, int showCommand);
 // Where the launcher's notes go: one line of text each, without its line end.
 using TReportFn = void (*)(const std::string& line);
+// The signature of LocalDate.
+using TLocalDateFn = LocalDateParts (*)();
 
-// Where the launcher lives, how it hands files and addresses to the shell and where its
-// notes on failures go. It is the launcher's one process-wide setting besides the product
-// title and the busy counter, set by StartLauncher before the main window exists and only
-// read afterwards, so tests can run the whole launcher in-process against a folder of
-// their own and record every shell request and note instead of starting programs.
+// Where the launcher lives, how it hands files and addresses to the shell, where its
+// notes on failures go and which day it is. It is the launcher's one process-wide setting
+// besides the product title and the busy counter, set by StartLauncher before the main
+// window exists and only read afterwards, so tests can run the whole launcher in-process
+// against a folder of their own, record every shell request and note instead of starting
+// programs, and set the calendar.
 struct TLauncherHost {
   // The executable's folder, ending in a separator; "" = the running executable's.
   std::string folder;
@@ -27,9 +31,11 @@ struct TLauncherHost {
   TShellExecuteFn shellExecute = nullptr;
   // null = standard error.
   TReportFn report = nullptr;
+  // null = LocalDate.
+  TLocalDateFn localDate = nullptr;
 };
 
-// The host in force (folder and shell function always filled in).
+// The host in force (folder, shell and date functions always filled in).
 const TLauncherHost& LauncherHost();
 // The folder of the running executable as the launcher sees it ("" when it is unknown).
 std::string LauncherFolder();
@@ -56,8 +62,10 @@ std::string NoEditionNote(const std::string& title);
 // The folder followed by the platform's path separator, unless it already ends in one.
 std::string FolderWithBackslash(const std::string& folder);
 
-// The product title as the program entry reads it: key "Name" of section "SYSTEM" of
-// lame.dll in `folder`, "" when anything is missing.
+// A value of the product information file: key `key` of section "SYSTEM" of lame.dll in
+// `folder`, "" when anything is missing. Read afresh on every call.
+std::string ReadProductInfo(const std::string& folder, const std::string& key);
+// The product title as the program entry reads it (key "Name").
 std::string ReadProductTitle(const std::string& folder);
 
 // Runs once per process before anything else: installs the system hand cursor as the

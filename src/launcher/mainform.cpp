@@ -2,6 +2,7 @@
 // menu and the program starts.
 #include "launcher/mainform.h"
 
+#include "launcher/about.h"
 #include "launcher/busy.h"
 #include "launcher/catalogue.h"
 #include "launcher/launcher.h"
@@ -201,9 +202,7 @@ void TMainForm::MediaOntheWeb1Click(TObject*) {
   LauncherOpen(Application->Handle(), WebAddress, SW_SHOWDEFAULT, skAddress);
 }
 
-void TMainForm::AboutMedia1Click(TObject*) {
-  // The About dialog opens from here once the program has one.
-}
+void TMainForm::AboutMedia1Click(TObject*) { ShowAboutDialog(this); }
 
 void TMainForm::StartProgram(const std::string& fileName) {
   TBusyScope busy;

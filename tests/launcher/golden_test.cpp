@@ -23,30 +23,6 @@ class Golden : public LauncherTest {
   }
 
   virtual bool Themed() const { return false; }
-
-  // What the screen shows of the given windows, the first one's rectangle extended to hold
-  // the others, in the order given (later ones on top).
-  static testsupport::Image Compose(std::initializer_list<HWND> windows) {
-    RECT all{};
-    bool first = true;
-    for (HWND w : windows) {
-      RECT r;
-      GetWindowRect(w, &r);
-      if (first) all = r;
-      all = RECT{std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
-                 std::max(all.bottom, r.bottom)};
-      first = false;
-    }
-    testsupport::Image img(all.right - all.left, all.bottom - all.top, 0);
-    for (HWND w : windows) {
-      RECT r;
-      GetWindowRect(w, &r);
-      const headless::Frame f = headless::PresentedFrame(w);
-      for (int y = 0; y < f.height; ++y)
-        for (int x = 0; x < f.width; ++x) img.At(r.left - all.left + x, r.top - all.top + y) = f.At(x, y) & 0xFFFFFFu;
-    }
-    return img;
-  }
 };
 
 // ---------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +20,7 @@ std::vector<ShellCall> g_calls;
 ShellBehaviour g_behaviour = ShellBehaviour::kSucceed;
 int g_failure = 2;
 std::vector<std::string> g_notes;
+int g_year = 2030;
 }  // namespace
 
 HINSTANCE RecordingShell(HWND parent, const char* verb, const char* file, const char* parameters,
@@ -52,6 +54,9 @@ void SetShellFailure(int result) {
 
 void RecordingReport(const std::string& line) { g_notes.push_back(line); }
 std::vector<std::string>& Notes() { return g_notes; }
+
+LocalDateParts TestDate() { return LocalDateParts{g_year, 3, 1}; }
+void SetTestYear(int year) { g_year = year; }
 
 TempFolder::TempFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "launcher-test-XXXXXX").string();
@@ -98,6 +103,7 @@ void LauncherTest::SetUp() {
   g_calls.clear();
   g_notes.clear();
   g_behaviour = ShellBehaviour::kSucceed;
+  g_year = 2030;
 }
 
 void LauncherTest::TearDown() {
@@ -116,6 +122,7 @@ TMainForm* LauncherTest::Start(const std::optional<std::string>& body) {
   host.folder = folder.Path();
   host.shellExecute = &RecordingShell;
   host.report = &RecordingReport;
+  host.localDate = &TestDate;
   form = StartLauncher(host);
   return form;
 }
@@ -149,6 +156,28 @@ int LauncherTest::StartsOf(const std::string& program) const {
   for (const ShellCall& c : g_calls)
     if (c.file == folder.Path() + program) ++n;
   return n;
+}
+
+testsupport::Image LauncherTest::Compose(std::initializer_list<HWND> windows) {
+  RECT all{};
+  bool first = true;
+  for (HWND w : windows) {
+    RECT r;
+    GetWindowRect(w, &r);
+    if (first) all = r;
+    all = RECT{std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
+               std::max(all.bottom, r.bottom)};
+    first = false;
+  }
+  testsupport::Image img(all.right - all.left, all.bottom - all.top, 0);
+  for (HWND w : windows) {
+    RECT r;
+    GetWindowRect(w, &r);
+    const headless::Frame f = headless::PresentedFrame(w);
+    for (int y = 0; y < f.height; ++y)
+      for (int x = 0; x < f.width; ++x) img.At(r.left - all.left + x, r.top - all.top + y) = f.At(x, y) & 0xFFFFFFu;
+  }
+  return img;
 }
 
 }  // namespace launchertest

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "launcher/launcher.h"
 #include "launcher/mainform.h"
 #include "platform/win/headless.h"
+#include "support/golden.h"
 
 namespace launchertest {
 
@@ -41,6 +43,10 @@ void SetShellFailure(int result);
 // The recording report function handed to the launcher, and the lines it received.
 void RecordingReport(const std::string& line);
 std::vector<std::string>& Notes();
+
+// The calendar the launcher sees: 1 March of the year set (2030 until a test sets one).
+LocalDateParts TestDate();
+void SetTestYear(int year);
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
@@ -83,6 +89,10 @@ class LauncherTest : public ::testing::Test {
 
   // The calls that started `program` (a file beside the launcher).
   int StartsOf(const std::string& program) const;
+
+  // What the screen shows of the given windows, the first one's rectangle extended to hold
+  // the others, in the order given (later ones on top).
+  static testsupport::Image Compose(std::initializer_list<HWND> windows);
 
   TempFolder folder;
   TMainForm* form = nullptr;

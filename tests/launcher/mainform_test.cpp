@@ -225,16 +225,6 @@ TEST_F(MainWindow, WebLinkOpensTheEditionsPageWithTheHourglass) {
   EXPECT_EQ(Screen->Cursor(), crDefault);
 }
 
-TEST_F(MainWindow, AboutItemStartsNothing) {
-  headless::ClickAt(form->ButtonHelp->Handle(), 20, 20);
-  Pump();
-  headless::KeyPress('B', 'b');
-  Pump();
-  EXPECT_FALSE(form->PopupMenu->IsOpen());
-  EXPECT_TRUE(ShellCalls().empty());
-  EXPECT_TRUE(errors.empty());
-}
-
 TEST_F(MainWindow, OkClosesTheWindowAndRequestsTheEnd) {
   headless::ClickAt(form->ButtonOK->Handle(), 40, 20);
   Pump();
