@@ -14,6 +14,8 @@ LB_PACKAGES=(
   googletest libgtest-dev libbenchmark-dev libpng-dev libspng-dev
   # end-to-end tests: a real X server, input, screenshots
   xvfb xauth xdotool x11-apps x11-utils imagemagick openbox
+  # install test: checks the desktop entry
+  desktop-file-utils
 )
 
 lb_install_deps() {

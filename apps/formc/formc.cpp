@@ -4,6 +4,8 @@
 //   formc [--depfile DEP] IN.txt OUT.bin         text -> binary (DEP: make-style dependencies)
 //   formc --to-text [--extract DIR] IN.bin OUT.txt   binary -> text; with --extract every
 //                                                   binary value goes to a file in DIR
+//   formc --reload IN.bin OUT.bin                    builds the components of a binary
+//                                                   definition and writes them back
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -12,8 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/headless.h"
+#include "pngimagelist/pngimagelist.h"
+#include "ui/controls/forms.h"
 #include "ui/forms/formdoc.h"
+#include "ui/forms/formreader.h"
 #include "ui/forms/formtext.h"
+#include "ui/forms/formwriter.h"
+#include "ui/stdctrls/stdctrls.h"
 
 namespace fs = std::filesystem;
 
@@ -22,7 +30,8 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: formc [--depfile DEP] IN.txt OUT.bin\n"
-               "       formc --to-text [--extract DIR] IN.bin OUT.txt\n");
+               "       formc --to-text [--extract DIR] IN.bin OUT.txt\n"
+               "       formc --reload IN.bin OUT.bin\n");
   return 2;
 }
 
@@ -129,16 +138,43 @@ int ToText(const std::string& in, const std::string& out, const std::string& ext
   return 0;
 }
 
+// The root is made by the class registry, its definition read with event handlers bound
+// by name only, and the components written back by the component writer. Forms need a
+// window system, which the headless one provides without a display.
+int Reload(const std::string& in, const std::string& out) {
+  std::string data;
+  if (!ReadFile(in, data)) return Fail(in, "cannot read the file");
+  std::vector<std::uint8_t> bytes;
+  if (!headless::Enable(1024, 768)) return Fail(in, "no window system");
+  RegisterStdControlClasses();
+  RegisterPngImageListClasses();
+  try {
+    const TfObject doc = ReadTpf0(reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
+    std::unique_ptr<TComponent> root(CreateRegisteredComponent(doc.className, nullptr));
+    TNameOnlyMethods methods;
+    LoadComponent(root.get(), doc, &methods);
+    bytes = WriteTpf0(WriteComponent(root.get()));
+  } catch (const Exception& e) {
+    return Fail(in, e.Message());
+  }
+  DoneApplicationObjects();
+  ShutdownWindowSystem();
+  if (!WriteFile(out, bytes.data(), bytes.size())) return Fail(out, "cannot write the file");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  bool toText = false;
+  bool toText = false, reload = false;
   std::string depfile, extractDir;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--to-text") {
       toText = true;
+    } else if (a == "--reload") {
+      reload = true;
     } else if (a == "--depfile" || a == "--extract") {
       if (++i >= argc) return Usage();
       (a == "--depfile" ? depfile : extractDir) = argv[i];
@@ -148,7 +184,8 @@ int main(int argc, char** argv) {
       files.push_back(a);
     }
   }
-  if (files.size() != 2) return Usage();
+  if (files.size() != 2 || (reload && (toText || !depfile.empty() || !extractDir.empty()))) return Usage();
+  if (reload) return Reload(files[0], files[1]);
   if (toText) return ToText(files[0], files[1], extractDir);
   if (!extractDir.empty()) return Usage();
   return Compile(files[0], files[1], depfile);

@@ -1,16 +1,31 @@
 // The launcher: the start window of the disc-burning suite. Reads no command line; finds
 // its product information, tools and companion program beside its own executable.
 #include <cstdio>
+#include <string>
 
+#include "appicon.h"
 #include "launcher/launcher.h"
 #include "platform/win/win.h"
+#include "ui/controls/forms.h"
 
 int main() {
   // The launcher is a desktop program: without a display there is nothing to show.
-  if (!InitWindowSystem(WindowBackend::X11)) {
-    std::fprintf(stderr, "launcher: cannot open the display: %s\n", WindowSystemError());
+  std::string error;
+  WindowSystemOptions options;
+  // The class the installed desktop entry names (StartupWMClass), so task bars put the
+  // windows under the entry's name and icon.
+  options.applicationClass = LB_WM_CLASS;
+  std::unique_ptr<WindowSystem> windows = WindowSystem::Open(WindowBackend::X11, options, &error);
+  if (!windows) {
+    std::fprintf(stderr, "launcher: cannot open the display: %s\n", error.c_str());
     return 1;
   }
   InitLauncherModule();
-  return RunLauncher();
+  // Before the first window, so each one carries the icon from its start. A picture that
+  // cannot be read leaves the windows without an icon; the program runs all the same.
+  SetLauncherIcon();
+  int exitCode = RunLauncher();
+  // The forms go while the window system they live on is still open.
+  DoneApplicationObjects();
+  return exitCode;
 }

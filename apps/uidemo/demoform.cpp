@@ -58,11 +58,12 @@ void TDemoForm::Say(const std::string& line) {
 
 void TDemoForm::FillTasks(int category) {
   if (category < 0 || category > 3) return;
-  ListBoxData->Items()->BeginUpdate();
-  ListBoxData->Items()->Clear();
-  for (const char* task : kTasks[category])
-    if (task) ListBoxData->Items()->Add(task);
-  ListBoxData->Items()->EndUpdate();
+  {
+    TUpdateScope update(ListBoxData->Items());
+    ListBoxData->Items()->Clear();
+    for (const char* task : kTasks[category])
+      if (task) ListBoxData->Items()->Add(task);
+  }
   ListBoxData->SetItemIndex(0);
   ListBoxData->Repaint();
 }

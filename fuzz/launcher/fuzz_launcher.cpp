@@ -1,7 +1,8 @@
 // The launcher's start-up over an arbitrary product information file: the body becomes
 // lame.dll in a private folder, the entry's steps create the main window headless, the
 // window is shown and the start-up message handled. The only shell request allowed is the
-// companion program beside the launcher, exactly once; nothing is really started.
+// companion program beside the launcher, exactly once; nothing is really started. A note
+// on a title that names no edition stays one line of visible text.
 #include <unistd.h>
 
 #include <cstdint>
@@ -27,6 +28,17 @@ HINSTANCE RecordingShell(HWND, const char*, const char* file, const char*, const
   }
   ++g_companionStarts;
   return reinterpret_cast<HINSTANCE>(std::intptr_t(42));
+}
+
+// A note about a title from the file must stay one line of visible text.
+void CheckedReport(const std::string& line) {
+  for (char c : line) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) {
+      std::fprintf(stderr, "control character 0x%02X in a note\n", u);
+      std::abort();
+    }
+  }
 }
 
 }  // namespace
@@ -56,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TLauncherHost host;
   host.folder = g_folder;
   host.shellExecute = &RecordingShell;
+  host.report = &CheckedReport;
   TMainForm* form = StartLauncher(host);
   // The run step without its paints, which would make up most of every execution and
   // never draw the title at start: the window is shown and the start-up message handled.

@@ -9,3 +9,13 @@ void BeginBusy();
 void EndBusy();
 // The number of unfinished BeginBusy calls.
 int BusyCount();
+
+// The hourglass for one scope: BeginBusy when made, EndBusy when the scope ends, also when
+// it ends by an exception.
+class TBusyScope {
+ public:
+  TBusyScope() { BeginBusy(); }
+  ~TBusyScope() { EndBusy(); }
+  TBusyScope(const TBusyScope&) = delete;
+  TBusyScope& operator=(const TBusyScope&) = delete;
+};

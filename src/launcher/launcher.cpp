@@ -1,21 +1,50 @@
 // Program entry of the launcher: module initialisation, the start-up steps, the run.
 #include "launcher/launcher.h"
 
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
+
 #include "embedded_resources.h"
 #include "launcher/mainform.h"
 #include "platform/os/os.h"
 #include "platform/profile/profile.h"
+#include "png/pngimage.h"
 #include "ui/stdctrls/stdctrls.h"
 
-// The platform's ShellExecuteA, bound in a unit of its own (see shellhost.cpp).
+// The platform's ShellExecuteA and its failure texts, bound in a unit of their own (see
+// shellhost.cpp).
 TShellExecuteFn PlatformShellExecute();
+const char* PlatformShellErrorText(std::intptr_t result);
 
 namespace {
+
 TLauncherHost g_host;
+
+void ReportToStandardError(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
+
+// Quoted, with control characters written out: titles come from a file anyone may edit,
+// and a note must stay one line that does nothing to the terminal.
+std::string Quoted(const std::string& text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out = "\"";
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) out += std::string("\\x") + kHex[u >> 4] + kHex[u & 15];
+    else if (c == '"' || c == '\\') out += std::string("\\") + c;
+    else out += c;
+  }
+  return out + "\"";
+}
+
+constexpr const char* kProductFileName = "lame.dll";
+
 }  // namespace
 
 const TLauncherHost& LauncherHost() {
   if (!g_host.shellExecute) g_host.shellExecute = PlatformShellExecute();
+  if (!g_host.localDate) g_host.localDate = &LocalDate;
   return g_host;
 }
 
@@ -26,20 +55,44 @@ HINSTANCE LauncherShellExecute(HWND parent, const char* verb, const char* file, 
   return LauncherHost().shellExecute(parent, verb, file, parameters, directory, showCommand);
 }
 
+void LauncherReport(const std::string& line) { (g_host.report ? g_host.report : &ReportToStandardError)(line); }
+
+void LauncherOpen(HWND parent, const std::string& file, int showCommand, TStartKind kind) {
+  const std::intptr_t result = reinterpret_cast<std::intptr_t>(
+      LauncherShellExecute(parent, "open", file.c_str(), nullptr, nullptr, showCommand));
+  if (result > 32) return;
+  LauncherReport(std::string("launcher: cannot ") + (kind == skProgram ? "start " : "open ") + Quoted(file) + ": " +
+                 PlatformShellErrorText(result) + " (shell error " + std::to_string(result) + ")");
+}
+
+std::string NoEditionNote(const std::string& title) {
+  const std::string folder = LauncherFolder();
+  if (folder.empty()) return "launcher: the launcher's own folder is unknown, so it has no product title and no edition";
+  const std::string file = FolderWithBackslash(folder) + kProductFileName;
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0)
+    return "launcher: the product information file " + Quoted(file) + " is missing, so no edition is selected";
+  return "launcher: the product title " + Quoted(title) + " in " + Quoted(file) + " names no edition";
+}
+
 std::string FolderWithBackslash(const std::string& folder) {
   if (!folder.empty() && folder.back() == PathSeparator) return folder;
   return folder + PathSeparator;
 }
 
-std::string ReadProductTitle(const std::string& folder) {
+std::string ReadProductInfo(const std::string& folder, const std::string& key) {
   // An unknown folder must not turn into a file looked up in the current directory.
   if (folder.empty()) return std::string();
-  return ReadProfileString("SYSTEM", "Name", "", FolderWithBackslash(folder) + "lame.dll");
+  return ReadProfileString("SYSTEM", key, "", FolderWithBackslash(folder) + kProductFileName);
 }
+
+std::string ReadProductTitle(const std::string& folder) { return ReadProductInfo(folder, "Name"); }
 
 void InitLauncherModule() {
   RegisterEmbeddedResources_launcher();
   RegisterStdControlClasses();
+  // The About dialog's logo is loaded by file name, which finds the codec by extension.
+  RegisterPngFormat();
   // Every hand-point control then shows the system's own hand.
   Screen->SetCursors(crHandPoint, LoadCursorA(nullptr, IDC_HAND));
 }
@@ -47,6 +100,8 @@ void InitLauncherModule() {
 TMainForm* StartLauncher(const TLauncherHost& host) {
   g_host.folder = host.folder.empty() ? std::string() : FolderWithBackslash(host.folder);
   g_host.shellExecute = host.shellExecute ? host.shellExecute : PlatformShellExecute();
+  g_host.report = host.report;
+  g_host.localDate = host.localDate ? host.localDate : &LocalDate;
   const std::string folder = LauncherFolder();
   Application->SetTitle(ReadProductTitle(folder));
   Application->Initialize();

@@ -2,6 +2,7 @@
 // menu and the program starts.
 #include "launcher/mainform.h"
 
+#include "launcher/about.h"
 #include "launcher/busy.h"
 #include "launcher/catalogue.h"
 #include "launcher/launcher.h"
@@ -88,6 +89,8 @@ void TMainForm::SelectEdition(const std::string& title) {
     SupportAddress = e->supportAddress;
     return;
   }
+  // No dialog: the program ends by itself. The line says why to whoever started it.
+  LauncherReport(NoEditionNote(title));
   // The remaining creation steps still run and the start-up message still arrives: the
   // quit request is retrieved only after the messages posted before it.
   Application->Terminate();
@@ -99,8 +102,7 @@ bool TMainForm::StartupMessage(TMessage&) {
   const std::string folder = LauncherFolder();
   // Without its own folder the launcher would start whatever lies in some other one.
   if (!folder.empty()) {
-    const std::string path = FolderWithBackslash(folder) + "vemp.exe";
-    LauncherShellExecute(Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOW);
+    LauncherOpen(Handle(), FolderWithBackslash(folder) + "vemp.exe", SW_SHOW, skProgram);
   }
   return true;
 }
@@ -119,10 +121,11 @@ void TMainForm::ListBoxMainClick(TObject*) {
   if (category < 0 || category >= kCategoryCount) return;
   const std::string& title = Application->Title();
   TStrings* items = ListBoxData->Items();
-  items->BeginUpdate();
-  items->Clear();
-  for (int task = 0; task < TaskCount(category); ++task) items->Add(TaskText(category, task, title));
-  items->EndUpdate();
+  {
+    TUpdateScope update(items);
+    items->Clear();
+    for (int task = 0; task < TaskCount(category); ++task) items->Add(TaskText(category, task, title));
+  }
   ListBoxData->SetItemIndex(0);
   ListBoxData->Repaint();
 }
@@ -195,32 +198,17 @@ void TMainForm::ButtonHelpClick(TObject*) {
 void TMainForm::ButtonOKClick(TObject*) { Close(); }
 
 void TMainForm::MediaOntheWeb1Click(TObject*) {
-  BeginBusy();
-  try {
-    LauncherShellExecute(Application->Handle(), "open", WebAddress.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
-  } catch (...) {
-    EndBusy();
-    throw;
-  }
-  EndBusy();
+  TBusyScope busy;
+  LauncherOpen(Application->Handle(), WebAddress, SW_SHOWDEFAULT, skAddress);
 }
 
-void TMainForm::AboutMedia1Click(TObject*) {
-  // The About dialog opens from here once the program has one.
-}
+void TMainForm::AboutMedia1Click(TObject*) { ShowAboutDialog(this); }
 
 void TMainForm::StartProgram(const std::string& fileName) {
-  BeginBusy();
-  try {
-    const std::string folder = LauncherFolder();
-    // Without its own folder the launcher would start whatever lies in some other one.
-    if (!folder.empty()) {
-      const std::string path = FolderWithBackslash(folder) + fileName;
-      LauncherShellExecute(Application->Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
-    }
-  } catch (...) {
-    EndBusy();
-    throw;
+  TBusyScope busy;
+  const std::string folder = LauncherFolder();
+  // Without its own folder the launcher would start whatever lies in some other one.
+  if (!folder.empty()) {
+    LauncherOpen(Application->Handle(), FolderWithBackslash(folder) + fileName, SW_SHOWDEFAULT, skProgram);
   }
-  EndBusy();
 }

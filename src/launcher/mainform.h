@@ -38,7 +38,8 @@ class TMainForm : public TForm {
   std::string SupportAddress;
 
   // Starts a program lying beside the executable (`fileName` has no folder part) with
-  // the hourglass shown while the shell handles the request. Failures are not reported.
+  // the hourglass shown while the shell handles the request. A failure is noted on the
+  // launcher's report line (no dialog), and the window stays as it was.
   void StartProgram(const std::string& fileName);
 
   // Event handlers, bound by name from the window definition.

@@ -13,21 +13,13 @@
 #include <cstring>
 #include <vector>
 
+#include "png/byteorder.h"
 #include "png/pngimage.h"
 
-namespace {
-
-void PutBE32(std::uint8_t* p, std::uint32_t v) {
-  p[0] = std::uint8_t(v >> 24);
-  p[1] = std::uint8_t(v >> 16);
-  p[2] = std::uint8_t(v >> 8);
-  p[3] = std::uint8_t(v);
-}
-std::uint32_t GetBE32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
-
-}  // namespace
+using pngbytes::GetBE16;
+using pngbytes::GetBE32;
+using pngbytes::PutBE16;
+using pngbytes::PutBE32;
 
 // ---------------------------------------------------------------------------------------
 // CRC: zlib's table-driven CRC-32 is the PNG one; zlib complements on entry and exit,
@@ -233,13 +225,14 @@ void TChunk::CopyFrom(const TChunk& other) {
 }
 
 void TChunk::ReadBodyAndCrc(TStream& stream, const char* type, std::uint32_t length) {
-  // The declared length is checked against what the stream still holds and against the
-  // image's limit before anything of that size is allocated.
-  if (owner_ && length > owner_->MaxChunkBytes())
-    RaisePngError<EPngOutMemory>(owner_, png_messages::kOutMemory);
+  // The declared length is checked against what the stream still holds and then against
+  // the image's limit before anything of that size is allocated: a length that runs past
+  // the end of the data is an early end, however large it claims to be.
   std::int64_t remaining = stream.Size() - stream.Position();
   if (remaining >= 0 && std::int64_t(length) > remaining)
     RaisePngError<EPngUnexpectedEnd>(owner_, png_messages::kUnexpectedEnd);
+  if (owner_ && length > owner_->MaxChunkBytes())
+    RaisePngError<EPngOutMemory>(owner_, png_messages::kOutMemory);
   SetBodyLength(length);
   if (length > 0) stream.Read(body_.get(), length);
   std::uint8_t stored[4] = {0, 0, 0, 0};
@@ -296,7 +289,9 @@ void TChunkPLTE::CopyFrom(const TChunk& other) {
 
 bool TChunkPLTE::ReadFromStream(TStream& stream, const char* type, std::uint32_t length) {
   ReadBodyAndCrc(stream, type, length);
-  if (length % 3 != 0 || length > 768) RaisePngError<EPngInvalidPalette>(OwnerImage(), png_messages::kInvalidPalette);
+  // A second palette would overwrite the first one's colours in part.
+  if (length % 3 != 0 || length > 768 || OwnerImage()->Chunks().FirstOfClass<TChunkPLTE>() != this)
+    RaisePngError<EPngInvalidPalette>(OwnerImage(), png_messages::kInvalidPalette);
   TChunkIHDR& header = OwnerHeader();
   const std::uint8_t* gamma = OwnerImage()->GammaMap();
   count_ = std::int32_t(length / 3);
@@ -313,7 +308,8 @@ bool TChunkPLTE::ReadFromStream(TStream& stream, const char* type, std::uint32_t
 
 bool TChunkPLTE::WriteToStream(TStream& stream) {
   const TChunkIHDR& header = OwnerHeader();
-  const std::uint8_t* inverse = OwnerImage()->InverseGammaMap();
+  std::uint8_t inverse[256];
+  InverseGammaAt(*this, inverse);
   std::int32_t n = std::clamp<std::int32_t>(count_, 0, 256);
   SetBodyLength(std::uint32_t(n) * 3);
   std::uint8_t* p = Body();
@@ -361,12 +357,11 @@ void TChunkgAMA::SetGamma(std::uint32_t value) {
   PutBE32(Body(), value);
 }
 
-bool TChunkgAMA::ReadFromStream(TStream& stream, const char* type, std::uint32_t length) {
-  ReadBodyAndCrc(stream, type, length);
-  std::uint32_t g = Gamma();
-  if (g == 0) return true;
-  std::uint8_t* map = OwnerImage()->GammaMap();
-  std::uint8_t* inverse = OwnerImage()->InverseGammaMap();
+namespace {
+// Folds gamma value g into both maps (nothing for 0, which is no gamma); entries of the
+// inverse map that no sample reaches keep what they held.
+void ApplyGamma(std::uint32_t g, std::uint8_t* map, std::uint8_t* inverse) {
+  if (g == 0) return;
   long double e = 1.0L / ((long double)g / 100000.0L * 2.2L);
   for (int i = 0; i < 256; ++i) {
     long double p = i == 0 ? 0.0L : std::pow((long double)i / 255.0L, e);
@@ -375,7 +370,28 @@ bool TChunkgAMA::ReadFromStream(TStream& stream, const char* type, std::uint32_t
     map[i] = std::uint8_t(v);
     inverse[v] = std::uint8_t(i);
   }
+}
+}  // namespace
+
+bool TChunkgAMA::ReadFromStream(TStream& stream, const char* type, std::uint32_t length) {
+  ReadBodyAndCrc(stream, type, length);
+  // A body of another length has no value (read as 1 it would turn every colour black):
+  // such a chunk leaves the maps alone.
+  if (length == 4) ApplyGamma(Gamma(), OwnerImage()->GammaMap(), OwnerImage()->InverseGammaMap());
   return true;
+}
+
+void InverseGammaAt(const TChunk& chunk, std::uint8_t inverse[256]) {
+  std::uint8_t map[256];
+  for (int i = 0; i < 256; ++i) map[i] = inverse[i] = std::uint8_t(i);
+  TPngImage* image = chunk.OwnerImage();
+  if (!image) return;
+  TPngChunkList& list = image->Chunks();
+  for (std::uint32_t i = 0; i < list.Count() && list.Item(i) != &chunk; ++i) {
+    auto* gama = dynamic_cast<const TChunkgAMA*>(list.Item(i));
+    // A body that is not 4 bytes long is ignored, as the reader ignores it.
+    if (gama && gama->BodyLength() == 4) ApplyGamma(GetBE32(gama->Body()), map, inverse);
+  }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -396,15 +412,27 @@ bool TChunktRNS::ReadFromStream(TStream& stream, const char* type, std::uint32_t
   if (length > 256) RaisePngError<EPngInvalidPalette>(OwnerImage(), png_messages::kInvalidPalette);
   alphaValues_.fill(255);
   std::memcpy(alphaValues_.data(), Body(), length);
-  switch (OwnerHeader().ColorType()) {
+  const TChunkIHDR& header = OwnerHeader();
+  switch (header.ColorType()) {
     case 0:
-    case 2:
-      bitTransparency_ = true;
+    case 2: {
+      // A key of the wrong length or beyond the bit depth matches no pixel; masking it
+      // into range would hide pixels of another value.
+      std::uint16_t s[3] = {0, 0, 0};
+      const unsigned needed = header.ColorType() == 2 ? 6 : 2;
+      const unsigned max = header.BitDepth() >= 16 ? 0xFFFF : (1u << header.BitDepth()) - 1;
+      bitTransparency_ = length == needed && KeySamples(s);
+      for (unsigned i = 0; i < needed / 2; ++i) bitTransparency_ = bitTransparency_ && s[i] <= max;
       break;
+    }
     case 3: {
-      unsigned differing = 0;
-      for (std::uint32_t i = 0; i < length; ++i) differing += alphaValues_[i] != 255;
-      bitTransparency_ = differing == 1;
+      // A key needs one fully transparent entry; a single partial value is partial alpha.
+      unsigned differing = 0, zero = 0;
+      for (std::uint32_t i = 0; i < length; ++i) {
+        differing += alphaValues_[i] != 255;
+        zero += alphaValues_[i] == 0;
+      }
+      bitTransparency_ = differing == 1 && zero == 1;
       break;
     }
     default:
@@ -422,7 +450,7 @@ bool TChunktRNS::KeySamples(std::uint16_t samples[3]) const {
   const std::uint8_t* a = alphaValues_.data();
   unsigned needed = OwnerHeader().ColorType() == 2 ? 6 : 2;
   if (BodyLength() < needed) return false;
-  for (unsigned i = 0; i < needed / 2; ++i) samples[i] = std::uint16_t(a[2 * i] << 8 | a[2 * i + 1]);
+  for (unsigned i = 0; i < needed / 2; ++i) samples[i] = GetBE16(a + 2 * i);
   return true;
 }
 
@@ -435,7 +463,7 @@ COLORREF TChunktRNS::TransparentColor() const {
   std::uint16_t s[3] = {0, 0, 0};
   switch (header.ColorType()) {
     case 0: {
-      if (!KeySamples(s)) return 0;
+      if (!bitTransparency_ || !KeySamples(s)) return 0;
       unsigned d = header.BitDepth();
       unsigned level;
       if (d == 16) level = s[0] >> 8;
@@ -448,7 +476,7 @@ COLORREF TChunktRNS::TransparentColor() const {
       return COLORREF(g | g << 8 | g << 16);
     }
     case 2: {
-      if (!KeySamples(s)) return 0;
+      if (!bitTransparency_ || !KeySamples(s)) return 0;
       bool wide = header.BitDepth() == 16;
       unsigned r = gamma[wide ? s[0] >> 8 : s[0] & 0xFF];
       unsigned g = gamma[wide ? s[1] >> 8 : s[1] & 0xFF];
@@ -511,7 +539,7 @@ bool TChunktIME::ReadFromStream(TStream& stream, const char* type, std::uint32_t
   ReadBodyAndCrc(stream, type, length);
   if (length == 7) {
     const std::uint8_t* p = Body();
-    Year = std::uint16_t(p[0] << 8 | p[1]);
+    Year = GetBE16(p);
     Month = p[2];
     Day = p[3];
     Hour = p[4];
@@ -524,8 +552,7 @@ bool TChunktIME::ReadFromStream(TStream& stream, const char* type, std::uint32_t
 bool TChunktIME::WriteToStream(TStream& stream) {
   SetBodyLength(7);
   std::uint8_t* p = Body();
-  p[0] = std::uint8_t(Year >> 8);
-  p[1] = std::uint8_t(Year);
+  PutBE16(p, Year);
   p[2] = Month;
   p[3] = Day;
   p[4] = Hour;

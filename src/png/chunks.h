@@ -180,14 +180,19 @@ class TChunkIHDR : public TChunk {
 };
 
 // The image data. Reading it decodes the whole picture from this and every directly
-// following IDAT chunk; the body is not kept. There is no encoder: writing frames the
-// stored body as it is (empty after a read), so a written image keeps its chunks but not
-// its pixels.
+// following IDAT chunk; the body is not kept. Writing encodes the header's pixel storage:
+// rows filtered with the image's FilterSet, deflated at its DeflateLevel, and written as
+// IDAT chunks of at most IdatChunkLimit bytes (and at most 1 MiB, which bounds the buffer).
 class TChunkIDAT : public TChunk {
   LB_CHUNK_CLASS(TChunkIDAT)
  public:
   using TChunk::TChunk;
   bool ReadFromStream(TStream& stream, const char* type, std::uint32_t length) override;
+  bool WriteToStream(TStream& stream) override;
+  // Raises EPngUnsupportedFormat when the header's storage cannot be written (its fields
+  // were changed after the storage was made). The image checks this before it writes
+  // anything, so such an image fails before its first byte.
+  void CheckWritable() const;
 };
 
 class TChunkPLTE : public TChunk {
@@ -213,6 +218,7 @@ class TChunkgAMA : public TChunk {
   void CopyFrom(const TChunk& other) override;
   bool ReadFromStream(TStream& stream, const char* type, std::uint32_t length) override;
   // PNG gamma times 100000; a body that is not 4 bytes long is resized and reads as 1.
+  // Reading a stream applies only a 4-byte body with a value other than 0.
   std::uint32_t Gamma();
   void SetGamma(std::uint32_t value);
 };
@@ -224,6 +230,9 @@ class TChunktRNS : public TChunk {
   void CopyFrom(const TChunk& other) override;
   bool ReadFromStream(TStream& stream, const char* type, std::uint32_t length) override;
   bool WriteToStream(TStream& stream) override;
+  // Palette images: exactly one entry is fully transparent and every other one opaque.
+  // Grey and RGB images: the key applies (its body has the right length and its samples
+  // lie within the bit depth); a key that does not apply makes the image opaque.
   bool BitTransparency() const { return bitTransparency_; }
   void SetBitTransparency(bool v) { bitTransparency_ = v; }
   std::uint8_t* AlphaValues() { return alphaValues_.data(); }
@@ -268,6 +277,11 @@ class TChunkzTXt : public TChunktEXt {
   bool ReadFromStream(TStream& stream, const char* type, std::uint32_t length) override;
   bool WriteToStream(TStream& stream) override;
 };
+
+// The inverse gamma map that holds where `chunk` stands in its image's chunk list: the one
+// a reader builds from the gAMA chunks before it. Writers of colour data use it, so that
+// data written back decodes to the colours it was read as, wherever the gAMA chunks stand.
+void InverseGammaAt(const TChunk& chunk, std::uint8_t inverse[256]);
 
 // ---------------------------------------------------------------------------------------
 // The process-wide chunk class table

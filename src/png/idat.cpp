@@ -1,8 +1,11 @@
-// Image data decoding: the IDAT run is pulled through inflate in pieces of at most 65535
-// bytes, each chunk's CRC is checked as the reader crosses into the next, and rows are
-// unfiltered in one of two row buffers and converted straight into the pixel storage.
+// Image data decoding and encoding. Reading: the IDAT run is pulled through inflate in
+// pieces of at most 65535 bytes, each chunk's CRC is checked as the reader crosses into
+// the next, and rows are unfiltered in one of two row buffers and converted straight into
+// the pixel storage. Writing: each storage row is packed into PNG samples, filtered, and
+// deflated into a chunk-sized buffer that goes out as an IDAT chunk whenever it fills.
 //
-// Sections: the IDAT reader / sequential and Adam7 passes / the read operation.
+// Sections: the IDAT reader / sequential and Adam7 passes / the read operation / the IDAT
+// writer / row encoding / the write operation.
 #include <zlib.h>
 
 #include <algorithm>
@@ -10,17 +13,23 @@
 #include <memory>
 #include <string>
 
+#include "png/byteorder.h"
 #include "png/chunks.h"
 #include "png/pngimage.h"
 #include "png/rowconv.h"
+#include "png/rowenc.h"
+
+using pngbytes::GetBE32;
 
 namespace {
 
 constexpr std::uint32_t kPieceSize = 65535;
 
-std::uint32_t GetBE32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
+// Adam7 passes: first row, first column, row step, column step.
+const std::uint32_t kFirstRow[7] = {0, 0, 4, 0, 2, 0, 1};
+const std::uint32_t kFirstCol[7] = {0, 4, 0, 2, 0, 1, 0};
+const std::uint32_t kRowStep[7] = {8, 8, 8, 4, 4, 2, 2};
+const std::uint32_t kColStep[7] = {8, 8, 4, 4, 2, 2, 1};
 
 // ---------------------------------------------------------------------------------------
 // The IDAT reader: decoding state of one read operation.
@@ -158,10 +167,6 @@ void DecodeSequential(IdatReader& reader, const Geometry& g, std::uint8_t* rows[
 }
 
 void DecodeAdam7(IdatReader& reader, const Geometry& g, std::uint8_t* rows[2]) {
-  static const std::uint32_t kFirstRow[7] = {0, 0, 4, 0, 2, 0, 1};
-  static const std::uint32_t kFirstCol[7] = {0, 4, 0, 2, 0, 1, 0};
-  static const std::uint32_t kRowStep[7] = {8, 8, 8, 4, 4, 2, 2};
-  static const std::uint32_t kColStep[7] = {8, 8, 4, 4, 2, 2, 1};
   pngrow::PassConverter convert = pngrow::PickPassConverter(g.colorType, g.bitDepth, g.identityGamma);
   if (!convert) return;
   for (int pass = 0; pass < 7; ++pass) {
@@ -230,5 +235,253 @@ bool TChunkIDAT::ReadFromStream(TStream& stream, const char* type, std::uint32_t
     else if (image->Interlacing() == 1) DecodeAdam7(reader, g, rows);
   }
   reader.Finish();
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// The IDAT writer: deflate output gathers in one chunk-sized buffer, which goes out as an
+// IDAT chunk each time it is full and once more at the end.
+
+namespace {
+
+// Larger limits still give chunks of this size, so a huge limit never means a huge buffer.
+constexpr std::size_t kMaxChunkBuffer = std::size_t(1) << 20;
+
+void PutBE32(std::uint8_t* p, std::uint32_t v) {
+  p[0] = std::uint8_t(v >> 24);
+  p[1] = std::uint8_t(v >> 16);
+  p[2] = std::uint8_t(v >> 8);
+  p[3] = std::uint8_t(v);
+}
+
+class IdatWriter {
+ public:
+  IdatWriter(TPngImage* image, TStream& stream, int level, int strategy, std::size_t chunkSize)
+      : image_(image), stream_(stream), size_(chunkSize), buffer_(new (std::nothrow) std::uint8_t[chunkSize]) {
+    if (!buffer_ || deflateInit2(&zs_, level, Z_DEFLATED, 15, 8, strategy) != Z_OK)
+      RaisePngError<EPngOutMemory>(image_, png_messages::kOutMemory);
+    initialised_ = true;
+    zs_.next_out = buffer_.get();
+    zs_.avail_out = uInt(size_);
+  }
+  ~IdatWriter() {
+    if (initialised_) deflateEnd(&zs_);
+  }
+  IdatWriter(const IdatWriter&) = delete;
+  IdatWriter& operator=(const IdatWriter&) = delete;
+
+  void Put(const std::uint8_t* data, std::size_t count) {
+    zs_.next_in = const_cast<Bytef*>(data);
+    zs_.avail_in = uInt(count);
+    while (zs_.avail_in > 0) {
+      Deflate(Z_NO_FLUSH);
+      if (zs_.avail_out == 0) Emit();
+    }
+  }
+
+  void Finish() {
+    while (Deflate(Z_FINISH) != Z_STREAM_END)
+      if (zs_.avail_out == 0) Emit();
+    if (zs_.avail_out < size_) Emit();
+  }
+
+ private:
+  int Deflate(int flush) {
+    int rc = deflate(&zs_, flush);
+    // Z_BUF_ERROR only says that no progress was possible with a full output buffer.
+    if (rc < 0 && rc != Z_BUF_ERROR)
+      RaisePngError<EPngZlibError>(image_, png_messages::ZlibResultText(rc));
+    return rc;
+  }
+
+  void Emit() {
+    std::uint32_t n = std::uint32_t(size_ - zs_.avail_out);
+    std::uint8_t head[8];
+    PutBE32(head, n);
+    std::memcpy(head + 4, "IDAT", 4);
+    std::uint32_t crc = AccumulateCrc(AccumulateCrc(0xFFFFFFFFu, head + 4, 4), buffer_.get(), n);
+    std::uint8_t tail[4];
+    PutBE32(tail, ~crc);
+    stream_.WriteBuffer(head, 8);
+    stream_.WriteBuffer(buffer_.get(), n);
+    stream_.WriteBuffer(tail, 4);
+    zs_.next_out = buffer_.get();
+    zs_.avail_out = uInt(size_);
+  }
+
+  TPngImage* image_;
+  TStream& stream_;
+  std::size_t size_;
+  std::unique_ptr<std::uint8_t[]> buffer_;
+  z_stream zs_{};
+  bool initialised_ = false;
+};
+
+// ---------------------------------------------------------------------------------------
+// Row encoding: packs a storage row into raw samples, keeps the previous raw row of the
+// pass for the filters, and hands the filtered row with its filter byte to the writer.
+// Four row buffers at most, whatever the image's height.
+
+class RowEncoder {
+ public:
+  RowEncoder(IdatWriter& out, pngrow::RowPacker pack, const std::uint8_t* inverseGamma, std::uint8_t filterSet,
+             unsigned bpp, std::size_t maxLen)
+      : out_(out), pack_(pack), inverse_(inverseGamma), bpp_(bpp) {
+    for (unsigned t = 0; t < 5; ++t)
+      if (filterSet & (1u << t)) filters_[count_++] = std::uint8_t(t);
+    if (count_ == 0) filters_[count_++] = 0;  // an empty set leaves rows unfiltered
+    std::size_t n = maxLen + 1;
+    bool spare = count_ > 1 || filters_[0] != 0;
+    buffers_.reset(new (std::nothrow) std::uint8_t[n * (spare ? 4 : 2)]);
+    if (!buffers_) RaisePngError<EPngOutMemory>(nullptr, png_messages::kOutMemory);
+    raw_[0] = buffers_.get();
+    raw_[1] = raw_[0] + n;
+    best_ = spare ? raw_[1] + n : nullptr;
+    scratch_ = spare ? best_ + n : nullptr;
+  }
+
+  // Zero tells the filters that there is no row above the first one of an image or pass.
+  void StartPass(std::size_t len) {
+    len_ = len;
+    std::memset(raw_[cur_ ^ 1], 0, len + 1);
+  }
+
+  void Row(const std::uint8_t* storage, const std::uint8_t* alpha, std::uint32_t first, std::uint32_t step,
+           std::uint32_t count) {
+    // Byte 0 of each buffer is the filter type that goes out in front of the row.
+    std::uint8_t* cur = raw_[cur_];
+    const std::uint8_t* prev = raw_[cur_ ^ 1] + 1;
+    pack_(storage, alpha, cur + 1, first, step, count, inverse_);
+    const std::uint8_t* chosen;
+    if (count_ == 1) {
+      chosen = Filtered(filters_[0], cur, prev, best_);
+    } else {
+      // The row goes out with the filter whose bytes, taken as signed values, add up to
+      // the least magnitude; on a tie the lower filter type wins.
+      std::uint64_t least = ~std::uint64_t(0);
+      chosen = cur;
+      for (unsigned k = 0; k < count_; ++k) {
+        unsigned t = filters_[k];
+        std::uint64_t cost = t == 0 ? pngrow::RowCost(cur + 1, len_)
+                                    : pngrow::FilterRowCost(t, cur + 1, prev, scratch_ + 1, len_, bpp_);
+        if (cost >= least) continue;
+        least = cost;
+        if (t == 0) {
+          cur[0] = 0;
+          chosen = cur;
+        } else {
+          scratch_[0] = std::uint8_t(t);
+          std::swap(scratch_, best_);
+          chosen = best_;
+        }
+      }
+    }
+    out_.Put(chosen, len_ + 1);
+    cur_ ^= 1;
+  }
+
+ private:
+  const std::uint8_t* Filtered(unsigned type, std::uint8_t* cur, const std::uint8_t* prev, std::uint8_t* into) {
+    if (type == 0) {
+      cur[0] = 0;
+      return cur;
+    }
+    into[0] = std::uint8_t(type);
+    pngrow::FilterRow(type, cur + 1, prev, into + 1, len_, bpp_);
+    return into;
+  }
+
+  IdatWriter& out_;
+  pngrow::RowPacker pack_;
+  const std::uint8_t* inverse_;
+  unsigned bpp_;
+  std::uint8_t filters_[5] = {};
+  unsigned count_ = 0;
+  std::unique_ptr<std::uint8_t[]> buffers_;
+  std::uint8_t* raw_[2] = {nullptr, nullptr};
+  std::uint8_t* best_ = nullptr;
+  std::uint8_t* scratch_ = nullptr;
+  int cur_ = 0;
+  std::size_t len_ = 0;
+};
+
+// The storage a header can be written from, or null: the packer must exist for its
+// layout, and the storage must still have the header's size.
+pngrow::RowPacker WritablePacker(const TChunkIHDR& h, bool identityGamma) {
+  unsigned ct = h.ColorType();
+  pngrow::RowPacker pack =
+      pngrow::PickRowPacker(ct, pngrow::WrittenBitDepth(ct, h.BitDepth()), unsigned(h.StorageBits()), identityGamma);
+  if (h.ImageWidth() == 0 || h.ImageHeight() <= 0) return pack;
+  const BITMAPINFOHEADER& info = h.HeaderInfo().bmiHeader;
+  bool sized = h.PixelBits() && info.biWidth == LONG(h.ImageWidth()) && info.biHeight == h.ImageHeight() &&
+               ((ct != 4 && ct != 6) || h.AlphaPlane());
+  return sized ? pack : nullptr;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// The write operation
+
+void TChunkIDAT::CheckWritable() const {
+  if (!WritablePacker(OwnerHeader(), true))
+    RaisePngError<EPngUnsupportedFormat>(OwnerImage(), png_messages::kUnsupportedFormat);
+}
+
+bool TChunkIDAT::WriteToStream(TStream& stream) {
+  TPngImage* image = OwnerImage();
+  const TChunkIHDR& header = OwnerHeader();
+  std::uint8_t inverse[256];
+  InverseGammaAt(*this, inverse);
+  bool identity = true;
+  for (int i = 0; i < 256; ++i) identity = identity && inverse[i] == i;
+  pngrow::RowPacker pack = WritablePacker(header, identity);
+  if (!pack) RaisePngError<EPngUnsupportedFormat>(image, png_messages::kUnsupportedFormat);
+
+  unsigned ct = header.ColorType(), depth = pngrow::WrittenBitDepth(ct, header.BitDepth());
+  std::uint32_t width = header.ImageWidth();
+  std::uint32_t height = header.PixelBits() ? std::uint32_t(std::max(header.ImageHeight(), 0)) : 0;
+  bool adam7 = image->Interlacing() == 1;
+  std::size_t full = pngrow::RowBytes(ct, depth, width);
+
+  // The filtered data's size bounds the buffer, so small images get small buffers.
+  std::uint64_t total = 0;
+  if (!adam7) {
+    total = std::uint64_t(full + 1) * height;
+  } else {
+    for (int p = 0; p < 7; ++p) {
+      if (width <= kFirstCol[p] || height <= kFirstRow[p]) continue;
+      std::uint32_t cols = (width - kFirstCol[p] + kColStep[p] - 1) / kColStep[p];
+      std::uint32_t rows = (height - kFirstRow[p] + kRowStep[p] - 1) / kRowStep[p];
+      total += std::uint64_t(pngrow::RowBytes(ct, depth, cols) + 1) * rows;
+    }
+  }
+  std::uint64_t bound = total + (total >> 12) + (total >> 14) + (total >> 25) + 64;  // zlib's compressBound
+  std::size_t chunk = std::size_t(std::min<std::uint64_t>({image->IdatChunkLimit(), kMaxChunkBuffer, bound}));
+
+  std::uint8_t filters = image->FilterSet() & 31;
+  int strategy = (filters & ~1) ? Z_FILTERED : Z_DEFAULT_STRATEGY;
+  IdatWriter writer(image, stream, std::min<int>(image->DeflateLevel(), 9), strategy, chunk);
+  RowEncoder rows(writer, pack, inverse, filters, pngrow::FilterOffset(ct, depth), full);
+
+  auto storageRow = [&](std::uint32_t y) {
+    return header.PixelBits() + std::ptrdiff_t(header.RowStride()) * std::ptrdiff_t(height - 1 - y);
+  };
+  auto alphaRow = [&](std::uint32_t y) {
+    return header.AlphaPlane() ? header.AlphaPlane() + std::size_t(y) * width : nullptr;
+  };
+  if (!adam7) {
+    rows.StartPass(full);
+    for (std::uint32_t y = 0; y < height; ++y) rows.Row(storageRow(y), alphaRow(y), 0, 1, width);
+  } else {
+    for (int p = 0; p < 7; ++p) {
+      if (width <= kFirstCol[p] || height <= kFirstRow[p]) continue;
+      std::uint32_t cols = (width - kFirstCol[p] + kColStep[p] - 1) / kColStep[p];
+      rows.StartPass(pngrow::RowBytes(ct, depth, cols));
+      for (std::uint32_t y = kFirstRow[p]; y < height; y += kRowStep[p])
+        rows.Row(storageRow(y), alphaRow(y), kFirstCol[p], kColStep[p], cols);
+    }
+  }
+  writer.Finish();
   return true;
 }

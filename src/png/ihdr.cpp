@@ -3,20 +3,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "png/byteorder.h"
 #include "png/chunks.h"
 #include "png/pngimage.h"
+#include "png/rowenc.h"
+
+using pngbytes::GetBE32;
+using pngbytes::PutBE32;
 
 namespace {
-
-std::uint32_t GetBE32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
-void PutBE32(std::uint8_t* p, std::uint32_t v) {
-  p[0] = std::uint8_t(v >> 24);
-  p[1] = std::uint8_t(v >> 16);
-  p[2] = std::uint8_t(v >> 8);
-  p[3] = std::uint8_t(v);
-}
 
 // Storage bits per pixel for a colour type and bit depth, 0 when there is no layout.
 // Grey with alpha below 8 bits only arises from adding an alpha channel to a low-depth
@@ -62,7 +57,7 @@ void TChunkIHDR::FreeStorage() {
   storageDC_ = nullptr;
   pixelBits_ = nullptr;
   alphaPlane_.reset();
-  if (OwnerImage()) OwnerImage()->StorageInUse() -= std::min(OwnerImage()->StorageInUse(), storageBytes_);
+  if (OwnerImage()) OwnerImage()->CreditStorage(storageBytes_);
   storageBytes_ = 0;
 }
 
@@ -81,7 +76,7 @@ void TChunkIHDR::PrepareStorageFor(bool lowGreyAlpha) {
   bool alpha = colorType_ == 4 || colorType_ == 6;
   std::uint64_t bytes = stride * height + (alpha ? width * height : 0);
   // The limit covers every header of the image so that repeated headers cannot add up.
-  if (OwnerImage() && OwnerImage()->StorageInUse() + bytes > OwnerImage()->MaxStorageBytes())
+  if (OwnerImage() && !OwnerImage()->StorageFits(bytes))
     RaisePngError<EPngOutMemory>(OwnerImage(), png_messages::kOutMemory);
 
   BITMAPINFOHEADER& h = headerInfo_.bmiHeader;
@@ -108,7 +103,7 @@ void TChunkIHDR::PrepareStorageFor(bool lowGreyAlpha) {
   }
   storageBytes_ = bytes;
   if (OwnerImage()) {
-    OwnerImage()->StorageInUse() += bytes;
+    OwnerImage()->ChargeStorage(bytes);
     OwnerImage()->DeletePaletteCache();
   }
   // The platform's DIB sections start out zeroed, so the pixels are already cleared.
@@ -116,19 +111,22 @@ void TChunkIHDR::PrepareStorageFor(bool lowGreyAlpha) {
 
 void TChunkIHDR::CreateOpaqueAlphaPlane() {
   std::uint64_t n = std::uint64_t(imageWidth_) * std::uint64_t(std::max(imageHeight_, 0));
-  if (OwnerImage() && OwnerImage()->StorageInUse() + n > OwnerImage()->MaxStorageBytes())
+  if (OwnerImage() && !OwnerImage()->StorageFits(n))
     RaisePngError<EPngOutMemory>(OwnerImage(), png_messages::kOutMemory);
   AlphaBuffer plane(static_cast<std::uint8_t*>(std::malloc(std::max<std::uint64_t>(n, 1))));
   if (!plane) RaisePngError<EPngOutMemory>(OwnerImage(), png_messages::kOutMemory);
   std::memset(plane.get(), 255, n);
   alphaPlane_ = std::move(plane);
   storageBytes_ += n;
-  if (OwnerImage()) OwnerImage()->StorageInUse() += n;
+  if (OwnerImage()) OwnerImage()->ChargeStorage(n);
 }
 
 bool TChunkIHDR::ReadFromStream(TStream& stream, const char* type, std::uint32_t length) {
   ReadBodyAndCrc(stream, type, length);
-  if (length < 13) RaisePngError<EPngInvalidIHDR>(OwnerImage(), png_messages::kInvalidIHDR);
+  // Only the image's first chunk is its header; a later one would change the interlacing
+  // of data laid out by the first.
+  const bool first = !OwnerImage() || OwnerImage()->Chunks().Count() == 0 || OwnerImage()->Chunks().Item(0) == this;
+  if (length < 13 || !first) RaisePngError<EPngInvalidIHDR>(OwnerImage(), png_messages::kInvalidIHDR);
   const std::uint8_t* p = Body();
   std::uint32_t width = GetBE32(p), height = GetBE32(p + 4);
   bitDepth_ = p[8];
@@ -148,16 +146,18 @@ bool TChunkIHDR::ReadFromStream(TStream& stream, const char* type, std::uint32_t
 }
 
 bool TChunkIHDR::WriteToStream(TStream& stream) {
-  if (bitDepth_ == 2) bitDepth_ = 4;  // the storage holds 4-bit indexes
+  // The body describes the data as the IDAT writer encodes it (depth, deflate, filter
+  // method 0, interlacing from the image); the fields themselves are left as they are, so
+  // writing never changes what the image reports.
   SetBodyLength(13);
   std::uint8_t* p = Body();
   PutBE32(p, imageWidth_);
   PutBE32(p + 4, std::uint32_t(imageHeight_));
-  p[8] = bitDepth_;
+  p[8] = std::uint8_t(pngrow::WrittenBitDepth(colorType_, bitDepth_));
   p[9] = colorType_;
-  p[10] = compressionMethod_;
-  p[11] = filterMethod_;
-  p[12] = OwnerImage() ? OwnerImage()->Interlacing() : interlaceMethod_;
+  p[10] = 0;
+  p[11] = 0;
+  p[12] = (OwnerImage() ? OwnerImage()->Interlacing() : interlaceMethod_) == 1 ? 1 : 0;
   return WriteFramed(stream);
 }
 

@@ -2,11 +2,15 @@
 // adding an alpha channel, importing bitmaps and the registration with TPicture.
 // Drawing and pixel access are in draw.cpp.
 //
-// Sections: registration / pointer and chunk lists / construction / reading and writing /
+// Sections: registration / the chunk list / construction / reading and writing /
 // copying / transparency and alpha / bitmap import and clipboard.
 #include "png/pngimage.h"
 
 #include <cstring>
+
+#include "png/byteorder.h"
+
+using pngbytes::GetBE32;
 
 // ---------------------------------------------------------------------------------------
 // Registration
@@ -40,20 +44,36 @@ struct StartUp {
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
-// Lists
+// The chunk list
 
-void TPngPointerList::InsertChunkAt(TChunk* item, std::uint32_t index) {
-  if (index < items_.size()) items_.insert(items_.begin() + index, item);
+TChunk* TPngChunkList::Add(std::unique_ptr<TChunk> item) {
+  items_.push_back(std::move(item));
+  return items_.back().get();
 }
 
-TChunk* TPngPointerList::Remove(TChunk* item) {
+TChunk* TPngChunkList::InsertChunkAt(std::unique_ptr<TChunk> item, std::uint32_t index) {
+  if (index >= items_.size()) return nullptr;
+  return items_.insert(items_.begin() + index, std::move(item))->get();
+}
+
+std::unique_ptr<TChunk> TPngChunkList::Remove(TChunk* item) {
   for (std::size_t i = items_.size(); i-- > 0;) {
-    if (items_[i] == item) {
+    if (items_[i].get() == item) {
+      std::unique_ptr<TChunk> owned = std::move(items_[i]);
       items_.erase(items_.begin() + std::ptrdiff_t(i));
-      return item;
+      return owned;
     }
   }
   return nullptr;
+}
+
+void TPngChunkList::Clear() {
+  // Each chunk leaves the list before it is freed, so a chunk's destructor never sees
+  // itself or a freed neighbour in the list.
+  while (!items_.empty()) {
+    std::unique_ptr<TChunk> last = std::move(items_.back());
+    items_.pop_back();
+  }
 }
 
 TChunk* TPngChunkList::FirstOfClass(TChunkClass cls) const {
@@ -75,7 +95,7 @@ TChunk* TPngChunkList::AddAncillaryChunk(TChunkClass cls) {
   TChunk* ihdr = FirstOfClass<TChunkIHDR>();
   if (!iend || !ihdr) RaisePngError<EPngError>(Owner(), png_messages::kInvalidImageForChunk);
 
-  TChunk* chunk = cls->create(Owner());
+  std::unique_ptr<TChunk> chunk(cls->create(Owner()));
   std::uint32_t at;
   if (cls == &TChunkgAMA::Class) {
     at = std::uint32_t(ihdr->PositionInList() + 1);
@@ -86,9 +106,7 @@ TChunk* TPngChunkList::AddAncillaryChunk(TChunkClass cls) {
   } else {
     at = std::uint32_t(iend->PositionInList());
   }
-  if (at < Count()) InsertChunkAt(chunk, at);
-  else Add(chunk);
-  return chunk;
+  return at < Count() ? InsertChunkAt(std::move(chunk), at) : Add(std::move(chunk));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -115,8 +133,7 @@ void TPngImage::DeletePaletteCache() {
 
 void TPngImage::RemoveAllChunks() {
   ResetGammaMaps();
-  for (std::uint32_t i = 0; i < chunks_.Count(); ++i) delete chunks_.Item(i);
-  chunks_.SetSize(0);
+  chunks_.Clear();
 }
 
 bool TPngImage::HasHeader() const {
@@ -141,57 +158,35 @@ void TPngImage::ReadFromStream(TStream& stream) {
   if (stream.Read(sig, 8) != 8 || std::memcmp(sig, kSignature, 8) != 0)
     RaisePngError<EPngInvalidFileHeader>(this, png_messages::kInvalidFileHeader);
 
-  // Trimming to the chunks actually made before every raise keeps the list free of
-  // unused slots, so a later RemoveAllChunks frees exactly what was created.
-  chunks_.SetSize(10);
-  std::uint32_t n = 0;
+  // Each chunk joins the list as soon as it is made, before it reads its body (a chunk
+  // finds the header through the list), so after an error the list holds every chunk
+  // read so far, the failing one last.
   bool hasData = false;
   char type[4];
   do {
-    ++n;
-    if (chunks_.Count() < n) chunks_.SetSize(chunks_.Count() + 10);
     std::uint8_t len[4];
-    if (stream.Read(len, 4) != 4) {
-      chunks_.SetSize(n - 1);
-      RaisePngError<EPngUnexpectedEnd>(this, png_messages::kUnexpectedEnd);
-    }
-    std::uint32_t length = std::uint32_t(len[0]) << 24 | std::uint32_t(len[1]) << 16 | std::uint32_t(len[2]) << 8 | len[3];
+    if (stream.Read(len, 4) != 4) RaisePngError<EPngUnexpectedEnd>(this, png_messages::kUnexpectedEnd);
+    std::uint32_t length = GetBE32(len);
     std::memset(type, 0, 4);
-    if (stream.Read(type, 4) != 4) {
-      chunks_.SetSize(n - 1);
-      RaisePngError<EPngUnexpectedEnd>(this, png_messages::kUnexpectedEnd);
-    }
-    if (n == 1 && std::memcmp(type, "IHDR", 4) != 0) {
-      chunks_.SetSize(0);
+    if (stream.Read(type, 4) != 4) RaisePngError<EPngUnexpectedEnd>(this, png_messages::kUnexpectedEnd);
+    if (chunks_.Count() == 0 && std::memcmp(type, "IHDR", 4) != 0)
       RaisePngError<EPngIHDRNotFirst>(this, png_messages::kIHDRNotFirst);
-    }
     bool isData = std::memcmp(type, "IDAT", 4) == 0;
     if (std::memcmp(type, "cHRM", 4) == 0 || (isData && hasData)) {
-      --n;
       stream.Seek(std::int64_t(length) + 4, soCurrent);
       continue;
     }
     if (isData) hasData = true;
-    TChunk* chunk = MakeChunkForType(this, type);
-    chunks_.SetItem(n - 1, chunk);
-    if (chunk->ChunkClass() == &TChunk::Class && !(type[0] & 0x20) && type[0] != 0) {
-      chunks_.SetSize(n);
+    TChunk* chunk = chunks_.Add(std::unique_ptr<TChunk>(MakeChunkForType(this, type)));
+    if (chunk->ChunkClass() == &TChunk::Class && !(type[0] & 0x20) && type[0] != 0)
       RaisePngError<EPngUnknownCriticalChunk>(this, png_messages::kUnknownCriticalChunk);
-    }
-    bool goOn;
-    try {
-      goOn = chunk->ReadFromStream(stream, type, length);
-    } catch (...) {
-      chunks_.SetSize(n);
-      throw;
-    }
-    if (!goOn) break;
+    if (!chunk->ReadFromStream(stream, type, length)) break;
   } while (std::memcmp(type, "IEND", 4) != 0);
-  chunks_.SetSize(n);
   if (!hasData) RaisePngError<EPngNoImageData>(this, png_messages::kNoImageData);
 }
 
 void TPngImage::WriteToStream(TStream& stream) {
+  if (auto* data = chunks_.FirstOfClass<TChunkIDAT>()) data->CheckWritable();
   stream.WriteBuffer(kSignature, 8);
   for (std::uint32_t i = 0; i < chunks_.Count(); ++i)
     if (TChunk* c = chunks_.Item(i)) c->WriteToStream(stream);
@@ -211,13 +206,10 @@ void TPngImage::Assign(TPersistent* source) {
     // The copy keeps the source's gamma maps so that it reports the same colours.
     std::memcpy(gammaMap_, src->gammaMap_, 256);
     std::memcpy(inverseGammaMap_, src->inverseGammaMap_, 256);
-    chunks_.SetSize(src->chunks_.Count());
     for (std::uint32_t i = 0; i < src->chunks_.Count(); ++i) {
-      TChunk* from = src->chunks_.Item(i);
-      if (!from) continue;
-      TChunk* to = from->ChunkClass()->create(this);
-      chunks_.SetItem(i, to);
-      to->CopyFrom(*from);
+      const TChunk* from = src->chunks_.Item(i);
+      // The copy joins the list first: copying a header or palette looks the header up there.
+      chunks_.Add(std::unique_ptr<TChunk>(from->ChunkClass()->create(this)))->CopyFrom(*from);
     }
     Changed();
     return;
@@ -250,7 +242,7 @@ TTransparencyKind TPngImage::TransparencyKind() const {
   const TChunktRNS* trns = chunks_.FirstOfClass<TChunktRNS>();
   switch (header.ColorType()) {
     case 0:
-    case 2: return trns ? tkKeyColor : tkNone;
+    case 2: return trns && trns->BitTransparency() ? tkKeyColor : tkNone;
     case 3: return !trns ? tkNone : trns->BitTransparency() ? tkKeyColor : tkAlpha;
     case 4:
     case 6: return tkAlpha;
@@ -292,14 +284,12 @@ void TPngImage::ImportBitmapHandle(HBITMAP bitmap, bool transparent, COLORREF tr
   GetObjectA(bitmap, sizeof bm, &bm);
   RemoveAllChunks();
   bool indexed = bm.bmBitsPixel < 16;
-  auto* header = static_cast<TChunkIHDR*>(TChunkIHDR::Class.create(this));
-  chunks_.Add(header);
-  TChunkPLTE* plte = nullptr;
-  if (indexed) chunks_.Add(plte = static_cast<TChunkPLTE*>(TChunkPLTE::Class.create(this)));
-  TChunktRNS* trns = nullptr;
-  if (transparent) chunks_.Add(trns = static_cast<TChunktRNS*>(TChunktRNS::Class.create(this)));
-  chunks_.Add(TChunkIDAT::Class.create(this));
-  chunks_.Add(TChunkIEND::Class.create(this));
+  auto add = [this](TChunkClass cls) { return chunks_.Add(std::unique_ptr<TChunk>(cls->create(this))); };
+  auto* header = static_cast<TChunkIHDR*>(add(&TChunkIHDR::Class));
+  auto* plte = indexed ? static_cast<TChunkPLTE*>(add(&TChunkPLTE::Class)) : nullptr;
+  auto* trns = transparent ? static_cast<TChunktRNS*>(add(&TChunktRNS::Class)) : nullptr;
+  add(&TChunkIDAT::Class);
+  add(&TChunkIEND::Class);
 
   header->SetImageWidth(std::uint32_t(std::max(bm.bmWidth, 0)));
   header->SetImageHeight(bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight);

@@ -3,7 +3,9 @@
 // transparent key colour, or alpha-blended.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "png/chunks.h"
@@ -14,35 +16,25 @@ enum TTransparencyKind { tkNone, tkKeyColor, tkAlpha };
 // Scanline filters as set bits of FilterSet.
 enum : std::uint8_t { pfNone = 1, pfSub = 2, pfUp = 4, pfAverage = 8, pfPaeth = 16 };
 
-// A list of chunk pointers that never owns its items.
-class TPngPointerList : public TObject {
-  LB_CLASS(TPngPointerList)
- public:
-  explicit TPngPointerList(TPngImage* owner) : owner_(owner) {}
-  TPngImage* Owner() const { return owner_; }
-  std::uint32_t Count() const { return std::uint32_t(items_.size()); }
-  // New slots are null.
-  void SetSize(std::uint32_t size) { items_.resize(size, nullptr); }
-  void Add(TChunk* item) { items_.push_back(item); }
-  // Only for an index below the count; the tail moves up.
-  void InsertChunkAt(TChunk* item, std::uint32_t index);
-  // Removes the last occurrence and returns it, or null when absent.
-  TChunk* Remove(TChunk* item);
-  TChunk* Item(std::uint32_t index) const { return index < items_.size() ? items_[index] : nullptr; }
-  void SetItem(std::uint32_t index, TChunk* item) {
-    if (index < items_.size()) items_[index] = item;
-  }
-
- private:
-  TPngImage* owner_;
-  std::vector<TChunk*> items_;
-};
-
-// The chunk list of one image.
-class TPngChunkList : public TPngPointerList {
+// The chunk list of one image, in stream order. The list owns its chunks: taking one in
+// hands it over, Remove hands it back, and Clear or the end of the list frees them.
+class TPngChunkList : public TObject {
   LB_CLASS(TPngChunkList)
  public:
-  using TPngPointerList::TPngPointerList;
+  explicit TPngChunkList(TPngImage* owner) : owner_(owner) {}
+  TPngImage* Owner() const { return owner_; }
+  std::uint32_t Count() const { return std::uint32_t(items_.size()); }
+  // Null when the index is out of range.
+  TChunk* Item(std::uint32_t index) const { return index < items_.size() ? items_[index].get() : nullptr; }
+  TChunk* Add(std::unique_ptr<TChunk> item);
+  // Inserts before the chunk at `index`, which must be below the count; otherwise the
+  // chunk is freed and null returned.
+  TChunk* InsertChunkAt(std::unique_ptr<TChunk> item, std::uint32_t index);
+  // Takes the last occurrence out of the list and returns it; null when absent.
+  std::unique_ptr<TChunk> Remove(TChunk* item);
+  // Frees every chunk, last first.
+  void Clear();
+
   // The first chunk of that class or of a descendant (TChunktEXt also finds TChunkzTXt).
   TChunk* FirstOfClass(TChunkClass cls) const;
   template <class T>
@@ -57,6 +49,10 @@ class TPngChunkList : public TPngPointerList {
   T* AddAncillaryChunk() {
     return static_cast<T*>(AddAncillaryChunk(&T::Class));
   }
+
+ private:
+  TPngImage* owner_;
+  std::vector<std::unique_ptr<TChunk>> items_;
 };
 
 // Registers the png format with TPicture and the standard chunk classes, once. Called by
@@ -134,13 +130,20 @@ class TPngImage : public TGraphic {
   void SetMaxChunkBytes(std::uint32_t value) { maxChunkBytes_ = value; }
   std::size_t MaxTextBytes() const { return maxTextBytes_; }
   void SetMaxTextBytes(std::size_t value) { maxTextBytes_ = value; }
-  // Storage bytes held by this image's header chunks (kept by TChunkIHDR).
-  std::uint64_t& StorageInUse() { return storageInUse_; }
+  // Storage bytes held by this image's header chunks; only they change it.
+  std::uint64_t StorageInUse() const { return storageInUse_; }
+  // Whether `bytes` more would stay within MaxStorageBytes.
+  bool StorageFits(std::uint64_t bytes) const { return storageInUse_ + bytes <= maxStorageBytes_; }
 
   HPALETTE PaletteCache() const { return paletteCache_; }
   void DeletePaletteCache();
 
  private:
+  friend class TChunkIHDR;
+  // The accounting behind StorageInUse, for the header chunks.
+  void ChargeStorage(std::uint64_t bytes) { storageInUse_ += bytes; }
+  void CreditStorage(std::uint64_t bytes) { storageInUse_ -= std::min(storageInUse_, bytes); }
+
   void DrawWithAlpha(HDC target, const RECT& rect);
   void DrawWithKeyColor(HDC target, const RECT& rect);
 

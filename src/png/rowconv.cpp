@@ -1,5 +1,5 @@
-// Scanline unfiltering (SSE2 for Sub, Average and Paeth at 3 and 4 bytes per pixel, scalar
-// otherwise) and the row converters, one per colour type and bit depth, sequential and
+// Scanline unfiltering (SSE2 for Sub, Average and Paeth at 3, 4, 6 and 8 bytes per pixel,
+// scalar otherwise) and the row converters, one per colour type and bit depth, sequential and
 // Adam7.
 //
 // Sections: layout / scalar filters / SSE2 filters / Unfilter / sequential converters /
@@ -79,8 +79,8 @@ void PaethScalar(std::uint8_t* row, const std::uint8_t* prev, std::size_t len, u
 }
 
 // ---------------------------------------------------------------------------------------
-// SSE2 filters: one pixel per step in the low lanes of a register. Pixels of 3 bytes are
-// moved through 4-byte loads that never reach past the row's end.
+// SSE2 filters: one pixel per step in the low lanes of a register. Pixels of 3 and 6
+// bytes are moved through loads and stores of exactly their size, never past the row's end.
 
 #ifdef LB_PNG_SSE2
 
@@ -104,13 +104,35 @@ inline void Store3(std::uint8_t* p, __m128i v) {
   p[2] = std::uint8_t(x >> 16);
 }
 
+// Built from a 4- and a 2-byte access in registers: a 6-byte copy through memory would
+// make every load wait for the stores before it.
+inline __m128i Load6(const std::uint8_t* p) {
+  std::uint32_t lo;
+  std::uint16_t hi;
+  std::memcpy(&lo, p, 4);
+  std::memcpy(&hi, p + 4, 2);
+  return _mm_cvtsi64_si128(std::int64_t(std::uint64_t(lo) | std::uint64_t(hi) << 32));
+}
+inline void Store6(std::uint8_t* p, __m128i v) {
+  const std::uint64_t x = std::uint64_t(_mm_cvtsi128_si64(v));
+  const std::uint32_t lo = std::uint32_t(x);
+  const std::uint16_t hi = std::uint16_t(x >> 32);
+  std::memcpy(p, &lo, 4);
+  std::memcpy(p + 4, &hi, 2);
+}
+
 template <unsigned Bpp>
 inline __m128i LoadPx(const std::uint8_t* p) {
-  return Bpp == 4 ? Load4(p) : Load3(p);
+  if constexpr (Bpp == 8) return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+  else if constexpr (Bpp == 6) return Load6(p);
+  else if constexpr (Bpp == 4) return Load4(p);
+  else return Load3(p);
 }
 template <unsigned Bpp>
 inline void StorePx(std::uint8_t* p, __m128i v) {
-  if (Bpp == 4) Store4(p, v);
+  if constexpr (Bpp == 8) _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+  else if constexpr (Bpp == 6) Store6(p, v);
+  else if constexpr (Bpp == 4) Store4(p, v);
   else Store3(p, v);
 }
 
@@ -129,6 +151,15 @@ void SubSse2(std::uint8_t* row, std::size_t len) {
       a = _mm_shuffle_epi32(x, 0xFF);
     }
     a = _mm_cvtsi32_si128(_mm_cvtsi128_si32(a));
+  } else if (Bpp == 8) {
+    // Two pixels at a time, the same way.
+    for (; i + 16 <= len; i += 16) {
+      __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+      x = _mm_add_epi8(_mm_add_epi8(x, _mm_slli_si128(x, 8)), a);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), x);
+      a = _mm_unpackhi_epi64(x, x);
+    }
+    a = _mm_move_epi64(a);
   }
   for (; i + Bpp <= len; i += Bpp) {
     a = _mm_add_epi8(LoadPx<Bpp>(row + i), a);
@@ -194,6 +225,8 @@ void Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* prev, st
 #ifdef LB_PNG_SSE2
       if (bpp == 4) return SubSse2<4>(row, len);
       if (bpp == 3) return SubSse2<3>(row, len);
+      if (bpp == 8) return SubSse2<8>(row, len);
+      if (bpp == 6) return SubSse2<6>(row, len);
 #endif
       return SubScalar(row, len, bpp);
     case 2:
@@ -202,12 +235,16 @@ void Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* prev, st
 #ifdef LB_PNG_SSE2
       if (bpp == 4) return AverageSse2<4>(row, prev, len);
       if (bpp == 3) return AverageSse2<3>(row, prev, len);
+      if (bpp == 8) return AverageSse2<8>(row, prev, len);
+      if (bpp == 6) return AverageSse2<6>(row, prev, len);
 #endif
       return AverageScalar(row, prev, len, bpp);
     case 4:
 #ifdef LB_PNG_SSE2
       if (bpp == 4) return PaethSse2<4>(row, prev, len);
       if (bpp == 3) return PaethSse2<3>(row, prev, len);
+      if (bpp == 8) return PaethSse2<8>(row, prev, len);
+      if (bpp == 6) return PaethSse2<6>(row, prev, len);
 #endif
       return PaethScalar(row, prev, len, bpp);
     default:
@@ -433,6 +470,22 @@ void PassRgba(const std::uint8_t* s, std::uint8_t* d, std::uint8_t* a, std::uint
   }
 }
 
+#ifdef LB_PNG_SSSE3
+// The last Adam7 pass holds half the pixels, every column of its rows: the sequential
+// shuffles convert it in one run.
+void PassRgba8Ssse3(const std::uint8_t* s, std::uint8_t* d, std::uint8_t* a, std::uint32_t first,
+                    std::uint32_t step, std::uint32_t count, const std::uint8_t* g) {
+  if (step == 1) return Rgba8Ssse3(s, d + std::size_t(first) * 3, a + first, count, g);
+  PassRgba<Identity, 4>(s, d, a, first, step, count, g);
+}
+
+void PassRgb8Ssse3(const std::uint8_t* s, std::uint8_t* d, std::uint8_t* a, std::uint32_t first,
+                   std::uint32_t step, std::uint32_t count, const std::uint8_t* g) {
+  if (step == 1) return Rgb8Ssse3(s, d + std::size_t(first) * 3, a, count, g);
+  PassRgb<Identity, 3>(s, d, a, first, step, count, g);
+}
+#endif
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -485,6 +538,9 @@ PassConverter PickPassConverter(unsigned colorType, unsigned d, bool identityGam
       }
       return nullptr;
     case 2:
+#ifdef LB_PNG_SSSE3
+      if (d == 8 && identityGamma && HaveSsse3()) return PassRgb8Ssse3;
+#endif
       if (d == 8) return identityGamma ? PassRgb<Identity, 3> : PassRgb<Mapped, 3>;
       if (d == 16) return identityGamma ? PassRgb<Identity, 6> : PassRgb<Mapped, 6>;
       return nullptr;
@@ -493,6 +549,9 @@ PassConverter PickPassConverter(unsigned colorType, unsigned d, bool identityGam
       if (d == 16) return PassGreyAlpha<4>;
       return nullptr;
     case 6:
+#ifdef LB_PNG_SSSE3
+      if (d == 8 && identityGamma && HaveSsse3()) return PassRgba8Ssse3;
+#endif
       if (d == 8) return identityGamma ? PassRgba<Identity, 4> : PassRgba<Mapped, 4>;
       if (d == 16) return identityGamma ? PassRgba<Identity, 8> : PassRgba<Mapped, 8>;
       return nullptr;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A product title that names no edition: the launcher shows its window, starts the
-# companion program once and then ends by itself, without any input.
+# companion program once and then ends by itself, without any input, saying why on
+# standard error.
 set -euo pipefail
 source "$E2E_DIR/lib.sh"
 tmp=$E2E_TMP
@@ -22,6 +23,18 @@ echo "ended by itself after $(( ($(date +%s%N) - start) / 1000000 )) ms with sta
 e2e_wait_lines "$suite/started.log" 1 5
 sleep 0.3
 [ "$(cat "$suite/started.log")" = "vemp.exe" ]
+# It says why on standard error, in one line.
+cat "$tmp/err.log"
+real=$(cd "$suite" && pwd -P)
+[ "$(cat "$tmp/err.log")" = "launcher: the product title \"Nobody\" in \"$real/lame.dll\" names no edition" ]
+
+# Without a product file at all: the same run, and the line says the file is missing.
+rm "$suite/lame.dll"
+status=0
+timeout 10 "$suite/launcher" >"$tmp/out.log" 2>"$tmp/err.log" || status=$?
+cat "$tmp/err.log"
+[ "$status" -eq 0 ]
+[ "$(cat "$tmp/err.log")" = "launcher: the product information file \"$real/lame.dll\" is missing, so no edition is selected" ]
 
 # Without a display the launcher says so and fails.
 status=0

@@ -1,8 +1,11 @@
 // The main window for the title "Brimlow", rendered headless and compared pixel for pixel:
 // at start, after choosing Tools with the pointer on ISO Burner, and with the help menu open.
+// Each picture also holds named pixels from the window's design numbers.
 #include <algorithm>
 
+#include "launcher/catalogue.h"
 #include "launcher_fixture.h"
+#include "platform/theme/theme.h"
 #include "support/golden.h"
 
 namespace launchertest {
@@ -12,41 +15,131 @@ class Golden : public LauncherTest {
  protected:
   void SetUp() override {
     LauncherTest::SetUp();
+    if (Themed()) SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS);
     // The pointer rests off the window, so hovering selects nothing before the pictures.
     headless::MovePointer(1000, 5);
     Start(ProductFile("Brimlow"));
     ShowAndPump();
   }
 
-  // What the screen shows of the given windows, the first one's rectangle extended to hold
-  // the others, in the order given (later ones on top).
-  static testsupport::Image Compose(std::initializer_list<HWND> windows) {
-    RECT all{};
-    bool first = true;
-    for (HWND w : windows) {
-      RECT r;
-      GetWindowRect(w, &r);
-      if (first) all = r;
-      all = RECT{std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
-                 std::max(all.bottom, r.bottom)};
-      first = false;
-    }
-    testsupport::Image img(all.right - all.left, all.bottom - all.top, 0);
-    for (HWND w : windows) {
-      RECT r;
-      GetWindowRect(w, &r);
-      const headless::Frame f = headless::PresentedFrame(w);
-      for (int y = 0; y < f.height; ++y)
-        for (int x = 0; x < f.width; ++x) img.At(r.left - all.left + x, r.top - all.top + y) = f.At(x, y) & 0xFFFFFFu;
-    }
-    return img;
-  }
+  virtual bool Themed() const { return false; }
 };
+
+// ---------------------------------------------------------------------------------------
+// Named pixels: the window's design numbers checked beside each golden (client coordinates;
+// lists at (8, 8) and (184, 8) with 2-pixel sunken edges, items from (10, 10)).
+
+using testsupport::NamedPixel;
+using testsupport::UiFont;
+using Pixels = std::vector<NamedPixel>;
+
+constexpr COLORREF kFace = RGB(240, 240, 240), kShadow = RGB(160, 160, 160), kDark = RGB(105, 105, 105),
+                   kLight = RGB(227, 227, 227), kHigh = RGB(255, 255, 255), kWhite = RGB(255, 255, 255),
+                   kGrey = RGB(128, 128, 128), kBlack = 0, kDotOnGrey = RGB(127, 127, 127);
+
+void Add(Pixels& to, const Pixels& more) { to.insert(to.end(), more.begin(), more.end()); }
+
+// What every state of the main window shows: background, list edges, the etched line and the OK button.
+Pixels Frame(const testsupport::Image& img) {
+  Pixels p = {
+      {4, 4, kFace, "window background: button face"},
+      {8, 8, kShadow, "category list at (8, 8): outer sunken edge"},
+      {9, 9, kDark, "category list: inner sunken edge"},
+      {176, 408, kHigh, "category list: 169 x 401, outer edge's bottom-right"},
+      {175, 407, kLight, "category list: inner edge's bottom-right"},
+      {177, 200, kFace, "right of the category list"},
+      {100, 409, kFace, "below the category list"},
+      {20, 400, kWhite, "category list background below the four 80-pixel items"},
+      {183, 200, kFace, "left of the task list at 184"},
+      {184, 8, kShadow, "task list at (184, 8): outer sunken edge"},
+      {185, 9, kDark, "task list: inner sunken edge"},
+      {649, 408, kHigh, "task list: 466 x 401, outer edge's bottom-right"},
+      {648, 407, kLight, "task list: inner edge's bottom-right"},
+      {650, 200, kFace, "right of the task list"},
+      {7, 424, kFace, "left of the etched line"},
+      {8, 424, kShadow, "etched line at (8, 424): shadow row"},
+      {648, 424, kShadow, "etched line: 641 wide"},
+      {649, 424, kFace, "right of the etched line"},
+      {300, 423, kFace, "above the etched line"},
+      {300, 425, kHigh, "etched line: highlight row"},
+      {300, 426, kFace, "the bevel draws only its top line"},
+      {568, 432, kHigh, "OK button at (568, 432): raised edge, bright outside"},
+      {569, 433, kLight, "OK button: inner raised edge"},
+      {648, 473, kDark, "OK button: 81 x 42, dark outer bottom-right"},
+      {647, 472, kShadow, "OK button: shadow inside it"},
+      {567, 450, kFace, "left of the OK button"},
+      {649, 450, kFace, "right of the OK button"},
+      {54, 450, kFace, "right of the Help button"},
+  };
+  Add(p, testsupport::TextInk(img, kFace, kBlack, UiFont::kRegular, 568 + (81 - testsupport::UiTextWidth(UiFont::kRegular, "&OK")) / 2,
+                              432 + (42 - 13) / 2, "&OK", "centred on the OK button, O underlined"));
+  Add(p, testsupport::TextInk(img, kFace, kBlack, UiFont::kRegular, 8 + (46 - testsupport::UiTextWidth(UiFont::kRegular, "Help")) / 2,
+                              432 + (42 - 13) / 2, "Help", "centred on the Help button"));
+  return p;
+}
+
+Pixels HelpButtonUnfocused() {
+  return {{8, 432, kHigh, "Help button at (8, 432): raised edge, bright outside"},
+          {53, 473, kDark, "Help button: 46 x 42, dark outer bottom-right"},
+          {52, 472, kShadow, "Help button: shadow inside the dark edge"}};
+}
+
+// The category list with `selected` chosen: items 80 high, names centred on the outer
+// width 169 at top + 58, the focus outline (every other pixel inverted) around the item.
+Pixels Categories(const testsupport::Image& img, int selected, bool focused) {
+  const int top = 10 + 80 * selected;
+  Pixels p = {
+      {21, top, kGrey, "selected category: first row"},
+      {22, top + 79, kGrey, "selected category: last row (items 80 high)"},
+      {21, top + 80, kWhite, "the category below the selected one"},
+      {10, top, focused ? kDotOnGrey : kGrey, focused ? "focus outline's corner dot" : "no focus outline"},
+      {174, top + 78, focused ? kDotOnGrey : kGrey, focused ? "focus outline's right column (client 165 wide)" : "no focus outline"},
+  };
+  if (selected > 0) p.push_back({21, top - 1, kWhite, "the category above the selected one"});
+  for (int i = 0; i < kCategoryCount; ++i) {
+    const bool sel = i == selected;
+    const int x = 10 + (169 - testsupport::UiTextWidth(UiFont::kRegular, kCategoryNames[i])) / 2;
+    Add(p, testsupport::TextInk(img, sel ? kGrey : kWhite, sel ? kWhite : kBlack, UiFont::kRegular, x, 10 + 80 * i + 58,
+                                kCategoryNames[i], "centred on the outer width at item top + 58"));
+  }
+  return p;
+}
+
+// The task list of `category` with `selected` chosen and no focus: items 75 high, four
+// lines at (left + 100, top + 5 / 25 / 40 / 55), the first bold.
+Pixels Tasks(const testsupport::Image& img, int category, int selected) {
+  const int top = 10 + 75 * selected;
+  Pixels p = {
+      {300, top, kGrey, "selected task: first row"},
+      {300, top + 74, kGrey, "selected task: last row (items 75 high)"},
+      {300, top + 75, kWhite, "the task below the selected one"},
+      {186, top, kGrey, "no focus outline in the task list"},
+  };
+  if (selected > 0) p.push_back({300, top - 1, kWhite, "the task above the selected one"});
+  static constexpr int kLineTop[] = {5, 25, 40, 55};
+  for (int t = 0; t < TaskCount(category); ++t) {
+    std::string rest = TaskText(category, t, "Brimlow");
+    for (int line = 0; line < 4; ++line) {
+      const std::size_t cr = line < 3 ? rest.find('\r') : std::string::npos;
+      const std::string text = rest.substr(0, cr);
+      rest = cr == std::string::npos ? "" : rest.substr(cr + 1);
+      Add(p, testsupport::TextInk(img, t == selected ? kGrey : kWhite, t == selected ? kWhite : kBlack,
+                                  line == 0 ? UiFont::kBold : UiFont::kRegular, 186 + 100, 10 + 75 * t + kLineTop[line], text,
+                                  "task " + std::to_string(t) + " line " + std::to_string(line + 1)));
+    }
+  }
+  return p;
+}
 
 TEST_F(Golden, AtStart) {
   const testsupport::Image img = Compose({form->Handle()});
   ASSERT_EQ(img.width, 658);
   ASSERT_EQ(img.height, 478);
+  Pixels p = Frame(img);
+  Add(p, Categories(img, 0, true));
+  Add(p, Tasks(img, 0, 0));
+  Add(p, HelpButtonUnfocused());
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
   testsupport::ExpectMatchesGolden(img, "launcher_start");
 }
 
@@ -54,7 +147,13 @@ TEST_F(Golden, ToolsWithThePointerOnIsoBurner) {
   ClickCategory(3);
   HoverTask(3);
   ASSERT_EQ(form->ListBoxData->ItemIndex(), 3);
-  testsupport::ExpectMatchesGolden(Compose({form->Handle()}), "launcher_tools_iso_burner");
+  const testsupport::Image img = Compose({form->Handle()});
+  Pixels p = Frame(img);
+  Add(p, Categories(img, 3, true));
+  Add(p, Tasks(img, 3, 3));
+  Add(p, HelpButtonUnfocused());
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
+  testsupport::ExpectMatchesGolden(img, "launcher_tools_iso_burner");
 }
 
 TEST_F(Golden, HelpMenuOpen) {
@@ -65,7 +164,109 @@ TEST_F(Golden, HelpMenuOpen) {
   const RECT item = form->PopupMenu->ItemRect(1);
   headless::MovePointerTo(form->PopupMenu->WindowHandle(), item.left + 20, item.top + 5);
   Pump();
-  testsupport::ExpectMatchesGolden(Compose({form->Handle(), form->PopupMenu->WindowHandle()}), "launcher_help_menu");
+  const testsupport::Image img = Compose({form->Handle(), form->PopupMenu->WindowHandle()});
+  ASSERT_EQ(img.height, 474 + 3 + 17 + 17 + 3) << "the menu hangs from the Help button's bottom-left corner";
+  // Menu at (8, 474): raised edge and one pixel of menu colour, two 17-pixel items with
+  // their text 17 pixels in and centred, the second highlighted.
+  const COLORREF kMenu = kFace, kBlue = RGB(51, 153, 255);
+  const int right = 8 + 6 + testsupport::UiTextWidth(UiFont::kRegular, "Brimlow On the Web...") + 17 + 21;
+  Pixels p = Frame(img);
+  Add(p, Categories(img, 0, false));
+  Add(p, Tasks(img, 0, 0));
+  Add(p, {
+             {8, 432, kBlack, "the clicked Help button has the focus: black frame"},
+             {9, 433, kHigh, "Help button: raised edge inside the frame"},
+             {12, 436, RGB(15, 15, 15), "Help button: focus outline 4 pixels in"},
+             {8, 473, kBlack, "Help button: black frame's bottom row"},
+             {52, 472, kDark, "Help button: dark edge inside the frame"},
+             {8, 474, kHigh, "menu at the Help button's bottom-left (8, 474): bright outer edge"},
+             {9, 475, kLight, "menu: inner raised edge"},
+             {10, 476, kMenu, "menu: one pixel of menu colour"},
+             {11, 477, kMenu, "menu: first item's top-left"},
+             {11, 493, kMenu, "menu: first item's last row"},
+             {11, 494, kBlue, "menu: second item highlighted from row 494"},
+             {right - 4, 510, kBlue, "menu: highlight to 3 pixels inside the right edge"},
+             {right - 3, 510, kMenu, "menu: frame's menu-colour column"},
+             {right - 1, 500, kDark, "menu: dark outer right edge"},
+             {11, 511, kMenu, "menu: frame below the last item"},
+             {30, 513, kDark, "menu: dark outer bottom edge"},
+         });
+  Add(p, testsupport::TextInk(img, kMenu, kBlack, UiFont::kRegular, 11 + 17, 477 + 2, "Brimlow On the Web...", "first item"));
+  Add(p, testsupport::TextInk(img, kBlue, kWhite, UiFont::kRegular, 11 + 17, 494 + 2, "A&bout Brimlow...", "highlighted item"));
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
+  testsupport::ExpectMatchesGolden(img, "launcher_help_menu");
+}
+
+// ---------------------------------------------------------------------------------------
+// The same window with visual styles on: flat one-pixel list borders, themed push buttons
+// and menu highlight, everything at the classic look's places.
+
+class GoldenThemed : public Golden {
+ protected:
+  bool Themed() const override { return true; }
+};
+
+constexpr COLORREF kListBorder = RGB(130, 135, 144), kButtonBorder = RGB(173, 173, 173),
+                   kButtonFaceTop = RGB(253, 253, 253), kMenuHotBorder = RGB(153, 209, 255),
+                   kMenuHot = RGB(204, 232, 255);
+
+Pixels ThemedFrame() {
+  return {
+      {8, 8, kListBorder, "category list at (8, 8): one-pixel border"},
+      {9, 9, kWhite, "category list: the border's second pixel is the list's background"},
+      {176, 408, kListBorder, "category list: 169 x 401, border's bottom-right"},
+      {177, 200, kFace, "right of the category list"},
+      {184, 8, kListBorder, "task list at (184, 8): one-pixel border"},
+      {649, 408, kListBorder, "task list: 466 x 401, border's bottom-right"},
+      {8, 424, kShadow, "the bevel stays etched: shadow row"},
+      {300, 425, kHigh, "etched line: highlight row"},
+      {568, 432, kFace, "OK button's rounded corner shows the window"},
+      {600, 432, kButtonBorder, "OK button at (568, 432): themed border"},
+      {600, 433, kButtonFaceTop, "OK button: face's top row"},
+      {648, 450, kButtonBorder, "OK button: 81 wide, right border"},
+      {649, 450, kFace, "right of the OK button"},
+  };
+}
+
+TEST_F(GoldenThemed, AtStart) {
+  const testsupport::Image img = Compose({form->Handle()});
+  ASSERT_EQ(img.width, 658);
+  ASSERT_EQ(img.height, 478);
+  Pixels p = ThemedFrame();
+  Add(p, Categories(img, 0, true));
+  Add(p, Tasks(img, 0, 0));
+  Add(p, {{30, 432, kButtonBorder, "Help button at (8, 432): themed border, not focused"},
+          {53, 450, kButtonBorder, "Help button: 46 wide, right border"}});
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
+  testsupport::ExpectMatchesGolden(img, "launcher_start_themed");
+}
+
+TEST_F(GoldenThemed, HelpMenuOpen) {
+  headless::ClickAt(form->ButtonHelp->Handle(), 20, 20);
+  Pump();
+  ASSERT_TRUE(form->PopupMenu->IsOpen());
+  const RECT item = form->PopupMenu->ItemRect(1);
+  headless::MovePointerTo(form->PopupMenu->WindowHandle(), item.left + 20, item.top + 5);
+  Pump();
+  const testsupport::Image img = Compose({form->Handle(), form->PopupMenu->WindowHandle()});
+  ASSERT_EQ(img.height, 474 + 3 + 17 + 17 + 3) << "the menu hangs from the Help button's bottom-left corner";
+  Pixels p = ThemedFrame();
+  Add(p, Categories(img, 0, false));
+  Add(p, Tasks(img, 0, 0));
+  Add(p, {
+             {30, 432, RGB(0, 103, 192), "the clicked Help button has the focus: default ring's border"},
+             {30, 433, RGB(153, 200, 242), "Help button: the ring inside it"},
+             {11, 435, RGB(3, 3, 3), "Help button: focus outline 3 pixels in, the face (252) inverted"},
+             {8, 474, kHigh, "menu at (8, 474): the frame stays classic"},
+             {11, 493, kFace, "menu: first item's last row"},
+             {20, 494, kMenuHotBorder, "menu: second item's highlight border from row 494"},
+             {20, 495, kMenuHot, "menu: highlight inside"},
+         });
+  Add(p, testsupport::TextInk(img, kFace, kBlack, UiFont::kRegular, 11 + 17, 477 + 2, "Brimlow On the Web...", "first item"));
+  Add(p, testsupport::TextInk(img, kMenuHot, kBlack, UiFont::kRegular, 11 + 17, 494 + 2, "A&bout Brimlow...",
+                              "highlighted item keeps the menu's text colour"));
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
+  testsupport::ExpectMatchesGolden(img, "launcher_help_menu_themed");
 }
 
 }  // namespace

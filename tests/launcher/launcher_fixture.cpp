@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,12 +11,16 @@
 #include <stdexcept>
 
 #include "launcher/busy.h"
+#include "platform/theme/theme.h"
 
 namespace launchertest {
 
 namespace {
 std::vector<ShellCall> g_calls;
 ShellBehaviour g_behaviour = ShellBehaviour::kSucceed;
+int g_failure = 2;
+std::vector<std::string> g_notes;
+int g_year = 2030;
 }  // namespace
 
 HINSTANCE RecordingShell(HWND parent, const char* verb, const char* file, const char* parameters,
@@ -35,12 +40,23 @@ HINSTANCE RecordingShell(HWND parent, const char* verb, const char* file, const 
     case ShellBehaviour::kSucceed: return reinterpret_cast<HINSTANCE>(std::intptr_t(42));
     case ShellBehaviour::kFileNotFound: return reinterpret_cast<HINSTANCE>(std::intptr_t(2));
     case ShellBehaviour::kThrow: throw std::runtime_error("The shell is out of order");
+    case ShellBehaviour::kFail: return reinterpret_cast<HINSTANCE>(std::intptr_t(g_failure));
   }
   return nullptr;
 }
 
 std::vector<ShellCall>& ShellCalls() { return g_calls; }
 void SetShellBehaviour(ShellBehaviour behaviour) { g_behaviour = behaviour; }
+void SetShellFailure(int result) {
+  g_behaviour = ShellBehaviour::kFail;
+  g_failure = result;
+}
+
+void RecordingReport(const std::string& line) { g_notes.push_back(line); }
+std::vector<std::string>& Notes() { return g_notes; }
+
+LocalDateParts TestDate() { return LocalDateParts{g_year, 3, 1}; }
+void SetTestYear(int year) { g_year = year; }
 
 TempFolder::TempFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "launcher-test-XXXXXX").string();
@@ -76,6 +92,8 @@ std::string ProductFile(const std::string& title) {
 
 void LauncherTest::SetUp() {
   ASSERT_TRUE(headless::Enable(1024, 768));
+  // The window's tests and pictures are of the classic look unless a test turns styles on.
+  SetThemeAppProperties(STAP_ALLOW_NONCLIENT);
   DoneApplicationObjects();
   InitApplicationObjects();
   InitLauncherModule();
@@ -83,7 +101,9 @@ void LauncherTest::SetUp() {
     errors.push_back(message);
   };
   g_calls.clear();
+  g_notes.clear();
   g_behaviour = ShellBehaviour::kSucceed;
+  g_year = 2030;
 }
 
 void LauncherTest::TearDown() {
@@ -101,6 +121,8 @@ TMainForm* LauncherTest::Start(const std::optional<std::string>& body) {
   TLauncherHost host;
   host.folder = folder.Path();
   host.shellExecute = &RecordingShell;
+  host.report = &RecordingReport;
+  host.localDate = &TestDate;
   form = StartLauncher(host);
   return form;
 }
@@ -134,6 +156,28 @@ int LauncherTest::StartsOf(const std::string& program) const {
   for (const ShellCall& c : g_calls)
     if (c.file == folder.Path() + program) ++n;
   return n;
+}
+
+testsupport::Image LauncherTest::Compose(std::initializer_list<HWND> windows) {
+  RECT all{};
+  bool first = true;
+  for (HWND w : windows) {
+    RECT r;
+    GetWindowRect(w, &r);
+    if (first) all = r;
+    all = RECT{std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
+               std::max(all.bottom, r.bottom)};
+    first = false;
+  }
+  testsupport::Image img(all.right - all.left, all.bottom - all.top, 0);
+  for (HWND w : windows) {
+    RECT r;
+    GetWindowRect(w, &r);
+    const headless::Frame f = headless::PresentedFrame(w);
+    for (int y = 0; y < f.height; ++y)
+      for (int x = 0; x < f.width; ++x) img.At(r.left - all.left + x, r.top - all.top + y) = f.At(x, y) & 0xFFFFFFu;
+  }
+  return img;
 }
 
 }  // namespace launchertest

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "launcher/launcher.h"
 #include "launcher/mainform.h"
 #include "platform/win/headless.h"
+#include "support/golden.h"
 
 namespace launchertest {
 
@@ -28,13 +30,23 @@ struct ShellCall {
   int busyCount = 0;
 };
 
-enum class ShellBehaviour { kSucceed, kFileNotFound, kThrow };
+enum class ShellBehaviour { kSucceed, kFileNotFound, kThrow, kFail };
 
 // The recording shell function handed to the launcher, and what it saw.
 HINSTANCE RecordingShell(HWND parent, const char* verb, const char* file, const char* parameters,
                          const char* directory, int showCommand);
 std::vector<ShellCall>& ShellCalls();
 void SetShellBehaviour(ShellBehaviour behaviour);
+// Every request then fails with `result` (ShellBehaviour::kFail).
+void SetShellFailure(int result);
+
+// The recording report function handed to the launcher, and the lines it received.
+void RecordingReport(const std::string& line);
+std::vector<std::string>& Notes();
+
+// The calendar the launcher sees: 1 March of the year set (2030 until a test sets one).
+LocalDateParts TestDate();
+void SetTestYear(int year);
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
@@ -62,7 +74,7 @@ class LauncherTest : public ::testing::Test {
   void TearDown() override;
 
   // Writes lame.dll (none when `body` is empty) and runs the entry's steps up to the
-  // created main window, with the recording shell.
+  // created main window, with the recording shell and report.
   TMainForm* Start(const std::optional<std::string>& body);
   // The run step's first part: shows the main window and handles what is queued.
   void ShowAndPump();
@@ -77,6 +89,10 @@ class LauncherTest : public ::testing::Test {
 
   // The calls that started `program` (a file beside the launcher).
   int StartsOf(const std::string& program) const;
+
+  // What the screen shows of the given windows, the first one's rectangle extended to hold
+  // the others, in the order given (later ones on top).
+  static testsupport::Image Compose(std::initializer_list<HWND> windows);
 
   TempFolder folder;
   TMainForm* form = nullptr;

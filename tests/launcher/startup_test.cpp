@@ -121,6 +121,21 @@ TEST_F(LauncherTest, CompanionStartsOnceAfterTheWindowIsVisible) {
   EXPECT_FALSE(QuitRequested());
 }
 
+TEST_F(LauncherTest, StartupMessageBringsTheWindowToTheFront) {
+  Start(ProductFile("Brimlow"));
+  form->Show();  // the run step; the start-up message is still queued
+  // Another window of the session comes up in front before the message is handled.
+  auto* other = new TForm(Application);
+  other->SetBounds(100, 100, 200, 150);
+  other->Show();
+  ASSERT_EQ(headless::TopLevelWindows().front(), other->Handle());
+  ASSERT_EQ(GetForegroundWindow(), other->Handle());
+  Pump();
+  EXPECT_EQ(StartsOf("vemp.exe"), 1);
+  EXPECT_EQ(headless::TopLevelWindows().front(), form->Handle());
+  EXPECT_EQ(GetForegroundWindow(), form->Handle());
+}
+
 TEST_F(LauncherTest, FolderWithoutSeparatorStillJoinsOnce) {
   folder.Write("lame.dll", ProductFile("Brimlow"));
   TLauncherHost host;

@@ -3,6 +3,8 @@
 // alpha channel and importing bitmaps; decoding edge cases.
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <cstring>
 
 #include "png/pngimage.h"
@@ -222,17 +224,88 @@ const TrnsCase kTrnsCases[] = {
     {"grey16_key_is_high_byte", 0, 16, {0x12, 0xFF}, tkKeyColor, true, 0x121212},
     {"rgb_key", 2, 8, {0, 1, 0, 2, 0, 3}, tkKeyColor, true, 0x030201},
     {"rgb16_key_is_high_bytes", 2, 16, {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}, tkKeyColor, true, 0x9A5612},
-    {"rgb_short_trns_has_no_key", 2, 8, {0, 1}, tkKeyColor, true, 0},
+    {"rgb_short_trns_is_ignored", 2, 8, {0, 1}, tkNone, true, 0},
     {"palette_none", 3, 4, {}, tkNone, true, 0},
     {"palette_index5_zero", 3, 4, {255, 255, 255, 255, 255, 0}, tkKeyColor, true, 0x1E140A},
     {"palette_index5_zero_index6_half", 3, 4, {255, 255, 255, 255, 255, 0, 128}, tkAlpha, false, 0},
-    {"palette_single_128", 3, 4, {128}, tkKeyColor, true, 0},
+    {"palette_single_128_is_partial_alpha", 3, 4, {128}, tkAlpha, true, 0},
     {"grey_alpha", 4, 8, {}, tkAlpha, true, 0},
     {"rgba", 6, 8, {}, tkAlpha, true, 0},
     {"rgba_with_trns", 6, 8, {0, 1, 0, 2, 0, 3}, tkAlpha, false, 0},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, TransparencyTest, ::testing::ValuesIn(kTrnsCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// tRNS and gAMA chunks that do not fit the image: what the image reports and what it draws
+// over a background. Each image is one row whose pixels are listed with it; expected
+// colours are those samples themselves (0x00BBGGRR) or their blend with the background.
+constexpr COLORREF kBack = 0x00302010;
+
+COLORREF Half(COLORREF src) {
+  // 128 * src + 127 * back + 255, the top byte of the 16-bit sum, per channel.
+  COLORREF out = 0;
+  for (int k = 0; k < 3; ++k)
+    out |= ((128 * (src >> (8 * k) & 0xFF) + 127 * (kBack >> (8 * k) & 0xFF) + 255) >> 8) << (8 * k);
+  return out;
+}
+
+struct FitCase {
+  const char* name;
+  int colorType, depth;
+  std::vector<std::uint16_t> row;  // samples of the one row
+  std::vector<Chunk> before;       // chunks between IHDR and IDAT
+  TTransparencyKind kind;
+  std::vector<COLORREF> drawn;     // per pixel, over kBack
+};
+
+class ChunkFitTest : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(ChunkFitTest, ReportsAndDraws) {
+  const FitCase& c = GetParam();
+  PngPlan s;
+  s.image = RandomImage(std::uint32_t(c.drawn.size()), 1, c.colorType, c.depth, 1);
+  s.image.samples[0] = c.row;
+  s.beforeData = c.before;
+  Bytes file = BuildPng(s);
+  SaveSeed("fit_" + std::string(c.name), file);
+  TPngImage png;
+  Load(png, file);
+  EXPECT_EQ(png.TransparencyKind(), c.kind);
+  const int w = int(c.drawn.size());
+  TBitmap bmp(w, 1);
+  bmp.Canvas()->Brush()->SetColor(TColor(kBack));
+  bmp.Canvas()->FillRect(RECT{0, 0, w, 1});
+  png.DrawOnCanvas(*bmp.Canvas(), RECT{0, 0, w, 1});
+  for (int x = 0; x < w; ++x) EXPECT_EQ(COLORREF(bmp.Canvas()->Pixels(x, 0)), c.drawn[std::size_t(x)]) << "pixel " << x;
+}
+
+const Bytes kRedBlackBlue = {255, 0, 0, 0, 0, 0, 0, 0, 255};
+
+const FitCase kFitCases[] = {
+    // One partial value is partial alpha, not a key; a single 0 still is a key.
+    {"palette_trns_single_128", 3, 8, {0, 1, 2}, {{"PLTE", kRedBlackBlue}, {"tRNS", {128}}}, tkAlpha,
+     {Half(0x0000FF), 0x000000, 0xFF0000}},
+    {"palette_trns_single_0", 3, 8, {0, 1, 2}, {{"PLTE", kRedBlackBlue}, {"tRNS", {0}}}, tkKeyColor,
+     {kBack, 0x000000, 0xFF0000}},
+    // A key outside the bit depth's range matches no pixel (masked, 19 would be level 3).
+    {"grey4_key_19", 0, 4, {3, 0, 15}, {{"tRNS", {0, 19}}}, tkNone, {0x333333, 0x000000, 0xFFFFFF}},
+    {"grey4_key_3", 0, 4, {3, 0, 15}, {{"tRNS", {0, 3}}}, tkKeyColor, {kBack, 0x000000, 0xFFFFFF}},
+    {"grey8_key_275", 0, 8, {19, 0, 255}, {{"tRNS", {1, 19}}}, tkNone, {0x131313, 0x000000, 0xFFFFFF}},
+    {"rgb8_key_red_258", 2, 8, {2, 3, 4, 0, 0, 0}, {{"tRNS", {1, 2, 0, 3, 0, 4}}}, tkNone, {0x040302, 0x000000}},
+    // A key body of the wrong length is no key at all: black stays black.
+    {"grey8_trns_1_byte", 0, 8, {0, 200}, {{"tRNS", {0}}}, tkNone, {0x000000, 0xC8C8C8}},
+    {"rgb8_trns_2_bytes", 2, 8, {0, 0, 0, 9, 8, 7}, {{"tRNS", {0, 0}}}, tkNone, {0x000000, 0x070809}},
+    {"rgb8_trns_8_bytes", 2, 8, {0, 0, 0, 9, 8, 7}, {{"tRNS", Bytes(8, 0)}}, tkNone, {0x000000, 0x070809}},
+    // A gAMA that is not 4 bytes or says 0 changes no colour.
+    {"gama_3_bytes", 2, 8, {100, 150, 200, 1, 2, 3}, {{"gAMA", {0, 0, 0xB1}}}, tkNone, {0xC89664, 0x030201}},
+    {"gama_5_bytes", 2, 8, {100, 150, 200, 1, 2, 3}, {{"gAMA", {0, 0, 0xB1, 0x8F, 0}}}, tkNone, {0xC89664, 0x030201}},
+    {"gama_0", 2, 8, {100, 150, 200, 1, 2, 3}, {{"gAMA", {0, 0, 0, 0}}}, tkNone, {0xC89664, 0x030201}},
+    {"palette_gama_1_byte", 3, 8, {0, 1}, {{"gAMA", {7}}, {"PLTE", {200, 100, 50, 1, 2, 3}}}, tkNone,
+     {0x3264C8, 0x030201}},
+};
+
+INSTANTIATE_TEST_SUITE_P(All, ChunkFitTest, ::testing::ValuesIn(kFitCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------
@@ -371,20 +444,35 @@ TEST(DecodeEdges, StreamEndingInsideDataLeavesRowsCleared) {
 }
 
 TEST(DecodeEdges, DataBeyondTheLastRowIsNotInflated) {
-  // The rows are followed by a huge run of zeros inside the same zlib stream: decoding
-  // stops at the last row and only reads on to check the CRC.
+  // The rows are followed, inside the same zlib stream, by a huge run of zeros and then a
+  // block of a reserved type. Inflating on after the last row would take the whole run in
+  // and then fail on that block; decoding stops at the last row and only reads on to
+  // check the CRC, so the image reads.
   RawImage img = RandomImage(8, 8, 6, 8, 4);
   Bytes raw = FilteredData(img, 0, 0);
   raw.resize(raw.size() + (64u << 20), 0);
-  Bytes z = Deflate(raw, 9);
+  z_stream zs{};
+  ASSERT_EQ(deflateInit(&zs, 9), Z_OK);
+  Bytes z(deflateBound(&zs, uLong(raw.size())) + 16);
+  zs.next_in = raw.data();
+  zs.avail_in = uInt(raw.size());
+  zs.next_out = z.data();
+  zs.avail_out = uInt(z.size());
+  ASSERT_EQ(deflate(&zs, Z_SYNC_FLUSH), Z_OK);  // ends on a byte boundary
+  z.resize(z.size() - zs.avail_out);
+  deflateEnd(&zs);
+  z.push_back(0x06);  // block header: not final, type 3 (reserved)
+  z.push_back(0x00);
   Bytes f = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
   for (const Bytes& c : {ChunkBytes("IHDR", IhdrBody(8, 8, 8, 6)), ChunkBytes("IDAT", z), ChunkBytes("IEND", {})})
     f.insert(f.end(), c.begin(), c.end());
   SaveSeed("bomb_tail", f);
   TPngImage png;
   TBytesStream s(f.data(), std::int64_t(f.size()));
-  EXPECT_EQ(Catch([&] { png.ReadFromStream(s); }).className, "");
-  EXPECT_EQ(png.AlphaRow(7)[7], img.samples[7][31]);
+  Raised r = Catch([&] { png.ReadFromStream(s); });
+  EXPECT_EQ(r.className, "") << r.message;
+  EXPECT_EQ(s.Position(), std::int64_t(f.size()));
+  for (std::uint32_t x = 0; x < 8; ++x) EXPECT_EQ(png.AlphaRow(7)[x], img.samples[7][4 * x + 3]) << "x " << x;
 }
 
 }  // namespace

@@ -206,14 +206,37 @@ const ReadCase kReadCases[] = {
        return b;
      },
      "EPngUnexpectedEnd", kUnexpectedEnd},
-    {"text_above_chunk_limit",
+    // A declared length beyond what the stream holds is an early end, whatever its size.
+    {"text_length_past_end_and_limit",
      [] {
        Bytes b = Rgba();
        Bytes head = {0x7F, 0xFF, 0xFF, 0xFF, 't', 'E', 'X', 't'};
        b.insert(b.begin() + std::ptrdiff_t(FindChunk(b, "IEND")), head.begin(), head.end());
        return b;
      },
-     "EPngOutMemory", kOutMemory},
+     "EPngUnexpectedEnd", kUnexpectedEnd},
+    {"chunk_of_70MiB_in_57_bytes",
+     [] {
+       Bytes b = Rgba();
+       b.resize(FindChunk(b, "IDAT"));  // signature and IHDR: 33 bytes
+       Bytes head = {0x04, 0x60, 0x00, 0x00, 'z', 'T', 'X', 't'};
+       b.insert(b.end(), head.begin(), head.end());
+       b.resize(57, 'a');
+       return b;
+     },
+     "EPngUnexpectedEnd", kUnexpectedEnd},
+    {"second_ihdr_before_idat",
+     [] {
+       Bytes b = Rgba(6, 4);
+       return Insert(b, FindChunk(b, "IDAT"), "IHDR", IhdrBody(4, 6, 8, 6, 1));
+     },
+     "EPngInvalidIHDR", kInvalidIHDR},
+    {"second_plte",
+     [] {
+       Bytes b = Palette(4, 4, 8, PaletteBody(16));
+       return Insert(b, FindChunk(b, "IDAT"), "PLTE", PaletteBody(2, 99));
+     },
+     "EPngInvalidPalette", kInvalidPalette},
     {"storage_above_limit_65535_square",
      [] {
        Bytes b = Rgba();
@@ -240,9 +263,25 @@ TEST(ReadLimits, StorageLimitIsPerImageAndCoversRepeatedHeaders) {
   EXPECT_EQ(ReadBytes(b, &png).className, "EPngOutMemory");
   png.SetMaxStorageBytes(300 * 300 * 4);
   EXPECT_EQ(ReadBytes(b, &png).className, "");
-  // A second header counts on top of the first.
+  // A second header is refused before it makes storage of its own.
   Bytes twice = Insert(b, FindChunk(b, "IDAT"), "IHDR", IhdrBody(300, 300, 8, 6));
-  EXPECT_EQ(ReadBytes(twice, &png).className, "EPngOutMemory");
+  EXPECT_EQ(ReadBytes(twice, &png).className, "EPngInvalidIHDR");
+  EXPECT_EQ(png.StorageInUse(), 300u * 300u * 4u);
+}
+
+TEST(ReadLimits, ChunkLimitAppliesToChunksTheStreamHolds) {
+  Bytes b = Rgba();
+  Bytes text(300, 'x');
+  text[0] = 'k';
+  text[1] = 0;
+  b = Insert(b, FindChunk(b, "IEND"), "tEXt", text);
+  TPngImage png;
+  png.SetMaxChunkBytes(299);
+  Raised r = ReadBytes(b, &png);
+  EXPECT_EQ(r.className, "EPngOutMemory");
+  EXPECT_EQ(r.message, kOutMemory);
+  png.SetMaxChunkBytes(300);
+  EXPECT_EQ(ReadBytes(b, &png).className, "");
 }
 
 TEST(ReadLimits, WideImagesAreAcceptedUpTo65535) {
@@ -343,6 +382,7 @@ TEST(OperationErrors, PaletteIndexBeyondTheEntriesRaises) {
   s.image.samples[0][1] = 200;
   s.beforeData.push_back({"PLTE", PaletteBody(2)});
   s.beforeData.push_back({"tRNS", {100, 128}});
+  SaveSeed("palette_index_beyond_entries", BuildPng(s));
   ASSERT_EQ(ReadBytes(BuildPng(s), &png).className, "");
   EXPECT_EQ(Catch([&] { png.PixelColor(0, 0); }).className, "");
   Raised r = Catch([&] { png.PixelColor(1, 0); });
@@ -357,6 +397,7 @@ TEST(OperationErrors, PaletteImageWithoutPlteNeverLooksEntriesUp) {
   PngPlan s;
   s.image = RandomImage(4, 4, 3, 4, 1);
   s.beforeData.push_back({"tRNS", {0, 128}});
+  SaveSeed("palette_without_plte", BuildPng(s));
   TPngImage png;
   ASSERT_EQ(ReadBytes(BuildPng(s), &png).className, "");
   EXPECT_EQ(png.TransparencyKind(), tkAlpha);

@@ -99,6 +99,8 @@ int Paeth(int a, int b, int c) {
   return pb <= pc ? b : c;
 }
 
+}  // namespace
+
 void AppendFiltered(Bytes& out, const Bytes& row, const Bytes& prev, int filter, std::size_t bpp) {
   out.push_back(std::uint8_t(filter));
   for (std::size_t i = 0; i < row.size(); ++i) {
@@ -113,8 +115,6 @@ void AppendFiltered(Bytes& out, const Bytes& row, const Bytes& prev, int filter,
     out.push_back(std::uint8_t(row[i] - pred));
   }
 }
-
-}  // namespace
 
 Bytes FilteredData(const RawImage& img, int interlace, int filter) {
   std::size_t bpp = std::max<std::size_t>(1, std::size_t(Channels(img.colorType) * img.bitDepth / 8));
@@ -258,8 +258,8 @@ std::vector<std::uint8_t> GammaTable(std::uint32_t gama) {
   return t;
 }
 
-void SaveSeed(const std::string& name, const Bytes& png) {
-  std::filesystem::path dir = std::filesystem::path(LB_BINARY_DIR) / "fuzz-seeds" / "fuzz_png";
+void SaveSeed(const std::string& name, const Bytes& png, const std::string& target) {
+  std::filesystem::path dir = std::filesystem::path(LB_BINARY_DIR) / "fuzz-seeds" / target;
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (png.size() > 65536) return;

@@ -33,6 +33,8 @@ Bytes IhdrBody(std::uint32_t w, std::uint32_t h, int bitDepth, int colorType, in
 // filter: 0..4 for every row, 5 and above written as that byte with an unfiltered row,
 // -1 for the five filters in turn.
 Bytes FilteredData(const RawImage& img, int interlace, int filter);
+// Appends the filter byte and row filtered with filter 0..4 against prev.
+void AppendFiltered(Bytes& out, const Bytes& row, const Bytes& prev, int filter, std::size_t bpp);
 Bytes Deflate(const Bytes& data, int level = 6);
 
 struct PngPlan {
@@ -64,8 +66,8 @@ bool LibpngDecode(const Bytes& png, Rgba& out, std::string& error);
 // The gamma map the codec is documented to build for a gAMA value.
 std::vector<std::uint8_t> GammaTable(std::uint32_t gama);
 
-// Writes bytes to <build>/fuzz-seeds/fuzz_png/<name>.png so the fuzzer starts from them.
-void SaveSeed(const std::string& name, const Bytes& png);
+// Writes bytes to <build>/fuzz-seeds/<target>/<name>.png so the fuzzer starts from them.
+void SaveSeed(const std::string& name, const Bytes& png, const std::string& target = "fuzz_png");
 
 // Class name and message of the Exception that fn raises ("" when none).
 struct Raised {

@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include "platform/font/font.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -120,6 +122,102 @@ Image ImageFromDC(HDC hdc, const RECT& rect) {
   for (int y = 0; y < part.height; ++y)
     for (int x = 0; x < part.width; ++x) part.At(x, y) = full.At(r.left + x, r.top + y);
   return part;
+}
+
+::testing::AssertionResult HasNamedPixels(const Image& image, const std::vector<NamedPixel>& pixels) {
+  std::ostringstream bad;
+  for (const NamedPixel& p : pixels) {
+    const bool inside = p.x >= 0 && p.y >= 0 && p.x < image.width && p.y < image.height;
+    const COLORREF got = inside ? image.Color(p.x, p.y) : CLR_INVALID;
+    if (got == p.want) continue;
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "(%d, %d): got 0x%06X, want 0x%06X: ", p.x, p.y, unsigned(got), unsigned(p.want));
+    bad << "\n  " << buf << p.why;
+  }
+  if (bad.str().empty()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "named pixels (colours 0x00BBGGRR) that differ:" << bad.str();
+}
+
+std::vector<NamedPixel> InkEnds(int width, int height, COLORREF background, const std::function<void(HDC)>& draw,
+                                const std::string& why) {
+  BITMAPINFO info{};
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  FillSolidRect(dc, RECT{0, 0, width, height}, background);
+  draw(dc);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  const Image img = ImageFromBitmap(bmp);
+  DeleteObject(bmp);
+  std::vector<NamedPixel> ends;
+  for (std::size_t i = 0; i < img.pixels.size(); ++i) {
+    const int x = int(i % std::size_t(width)), y = int(i / std::size_t(width));
+    if (img.Color(x, y) == background) continue;
+    if (ends.size() == 2) ends.pop_back();
+    ends.push_back(NamedPixel{x, y, img.Color(x, y), why + (ends.empty() ? ": first ink" : ": last ink")});
+  }
+  return ends;
+}
+
+namespace {
+// Selects the UI font into a DC for the life of the object.
+class UiFontIn {
+ public:
+  UiFontIn(HDC dc, UiFont font) : dc_(dc) {
+    LOGFONTA lf;
+    lf.lfHeight = -11;
+    lf.lfWeight = font == UiFont::kBold ? FW_BOLD : FW_NORMAL;
+    lf.lfUnderline = font == UiFont::kUnderline;
+    std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "Tahoma");
+    font_ = CreateFontIndirectA(&lf);
+    old_ = SelectObject(dc, font_);
+  }
+  ~UiFontIn() {
+    SelectObject(dc_, old_);
+    DeleteObject(font_);
+  }
+  UiFontIn(const UiFontIn&) = delete;
+  UiFontIn& operator=(const UiFontIn&) = delete;
+
+ private:
+  HDC dc_;
+  HFONT font_;
+  HGDIOBJ old_;
+};
+}  // namespace
+
+int UiTextWidth(UiFont font, const std::string& text) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  int width = 0;
+  {
+    UiFontIn f(dc, font);
+    RECT r{0, 0, 0, 0};
+    DrawTextA(dc, text.c_str(), int(text.size()), &r, DT_SINGLELINE | DT_CALCRECT);
+    width = r.right;
+  }
+  DeleteDC(dc);
+  return width;
+}
+
+std::vector<NamedPixel> TextInk(const Image& image, COLORREF background, COLORREF ink, UiFont font, int x, int y,
+                                const std::string& text, const std::string& why) {
+  std::vector<NamedPixel> ends = InkEnds(image.width, image.height, background, [&](HDC dc) {
+    UiFontIn f(dc, font);
+    SetTextColor(dc, ink);
+    SetBkMode(dc, TRANSPARENT);
+    RECT r{x, y, image.width, y + 13};
+    DrawTextA(dc, text.c_str(), int(text.size()), &r, DT_SINGLELINE | DT_LEFT | DT_TOP | DT_NOCLIP);
+  }, "\"" + text + "\" " + why);
+  // A caption with letters that leaves no ink fails by a pixel no image holds.
+  if (ends.empty() && text.find_first_not_of(" &") != std::string::npos)
+    ends.push_back(NamedPixel{-1, -1, ink, "\"" + text + "\" " + why + ": draws nothing"});
+  return ends;
 }
 
 ::testing::AssertionResult MatchesGolden(const Image& image, const std::string& name,

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,32 @@ Image ImageFromBitmap(HBITMAP bitmap);
 // The part `rect` (logical coordinates of the DC) of the bitmap the DC draws into, cut to
 // the bitmap.
 Image ImageFromDC(HDC hdc, const RECT& rect);
+
+// A pixel whose colour follows from the design (a position, a colour, a text offset, a
+// bevel row), checked beside the golden comparison so that a golden regenerated from
+// faulty drawing cannot carry the fault unnoticed.
+struct NamedPixel {
+  int x, y;
+  COLORREF want;
+  std::string why;
+};
+// Succeeds when the image holds every named pixel; otherwise names each one it does not.
+::testing::AssertionResult HasNamedPixels(const Image& image, const std::vector<NamedPixel>& pixels);
+// Where a text drawn at its designed place must show ink: `draw` paints it on a
+// width x height surface filled with `background`, and the first and the last changed
+// pixel in reading order become named pixels (with the colour drawn there); none when it
+// changes nothing. A text moved by a pixel in any direction loses one of them.
+std::vector<NamedPixel> InkEnds(int width, int height, COLORREF background, const std::function<void(HDC)>& draw,
+                                const std::string& why);
+
+// The UI font (Tahoma, GDI height -11, 13-pixel lines) in the looks the windows use.
+enum class UiFont { kRegular, kBold, kUnderline };
+// Width of a caption in the UI font, "&" prefixes not counted.
+int UiTextWidth(UiFont font, const std::string& text);
+// InkEnds of a caption drawn in the UI font with its cell's top-left corner at (x, y), "&"
+// underlining the next letter, on a surface of the image's size.
+std::vector<NamedPixel> TextInk(const Image& image, COLORREF background, COLORREF ink, UiFont font, int x, int y,
+                                const std::string& text, const std::string& why);
 
 // Compares with <sourceDir>/tests/golden/<name>.png as described above; outputs go to
 // <binaryDir>/golden-out/.

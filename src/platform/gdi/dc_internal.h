@@ -2,6 +2,8 @@
 // bitmaps and the raster engine shared by the drawing, blitting and DIB functions.
 #pragma once
 
+#include <cstdlib>
+
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -19,7 +21,11 @@ struct GdiBitmap final : GdiObject {
   bool isDib = false;       // a DIB section (GetObject reports bmBits)
   std::vector<RGBQUAD> colorTable;  // 2, 16 or 256 entries for indexed formats
   BYTE* bits = nullptr;     // pixel memory (owned via storage)
-  std::unique_ptr<BYTE[]> storage;
+  struct FreeStorage {
+    void operator()(BYTE* p) const { std::free(p); }
+  };
+  // From calloc: large bitmaps get fresh pages that are already zero, with no pass over them.
+  std::unique_ptr<BYTE[], FreeStorage> storage;
   int views = 0;            // live SurfaceViews; DeleteObject refuses while there are any
 
   // Address of image row y (0 = top) whatever the row order.

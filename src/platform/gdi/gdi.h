@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -452,3 +453,49 @@ constexpr std::size_t kMaxBitmapBytes = std::size_t(1) << 30;
 // Size of the process-wide screen surface that GetDC(nullptr) draws into (never shown).
 constexpr int kScreenWidth = 1920;
 constexpr int kScreenHeight = 1080;
+
+// ---------------------------------------------------------------------------------------
+// Version 4 bitmap headers (dibv4.cpp). A 108-byte header that describes 32-bit pixels by
+// their channel masks; only the masks of the 32 bpp layout above are taken (red 0x00FF0000,
+// green 0x0000FF00, blue 0x000000FF, alpha 0xFF000000 or 0; all four 0 asks for these),
+// and BI_RGB headers of 24 or 32 bits per pixel. Anything else is refused like a bad
+// BITMAPINFO.
+
+constexpr DWORD BI_BITFIELDS = 3;
+
+struct CIEXYZ {
+  LONG ciexyzX = 0, ciexyzY = 0, ciexyzZ = 0;
+};
+struct CIEXYZTRIPLE {
+  CIEXYZ ciexyzRed, ciexyzGreen, ciexyzBlue;
+};
+struct BITMAPV4HEADER {
+  DWORD bV4Size = 108;
+  LONG bV4Width = 0;
+  LONG bV4Height = 0;
+  WORD bV4Planes = 1;
+  WORD bV4BitCount = 0;
+  DWORD bV4V4Compression = 0;
+  DWORD bV4SizeImage = 0;
+  LONG bV4XPelsPerMeter = 0;
+  LONG bV4YPelsPerMeter = 0;
+  DWORD bV4ClrUsed = 0;
+  DWORD bV4ClrImportant = 0;
+  DWORD bV4RedMask = 0;
+  DWORD bV4GreenMask = 0;
+  DWORD bV4BlueMask = 0;
+  DWORD bV4AlphaMask = 0;
+  DWORD bV4CSType = 0;
+  CIEXYZTRIPLE bV4Endpoints;
+  DWORD bV4GammaRed = 0;
+  DWORD bV4GammaGreen = 0;
+  DWORD bV4GammaBlue = 0;
+};
+static_assert(sizeof(BITMAPV4HEADER) == 108, "BITMAPV4HEADER must keep its Win32 size");
+
+HBITMAP CreateDIBSection(HDC hdc, const BITMAPV4HEADER* header, UINT usage, void** bits, void* section, DWORD offset);
+// As GetDIBits with a BITMAPINFO; the fourth byte of 32-bit pixels comes from a 32-bit
+// source as it is stored there (an icon's alpha), and is 0 from other formats.
+int GetDIBits(HDC hdc, HBITMAP bmp, UINT start, UINT lines, void* bits, BITMAPV4HEADER* header, UINT usage);
+int SetDIBits(HDC hdc, HBITMAP bmp, UINT start, UINT lines, const void* bits, const BITMAPV4HEADER* header,
+              UINT usage);

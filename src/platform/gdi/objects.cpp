@@ -22,7 +22,7 @@ GdiBitmap* NewBitmap(int width, int height, int bpp, bool topDown, bool isDib) {
   // The product is checked in 64 bits; width * bpp alone cannot overflow there.
   if (stride <= 0 || stride > std::int64_t(kMaxBitmapBytes) / height) return nullptr;
   std::size_t bytes = std::size_t(stride) * std::size_t(height);
-  BYTE* mem = new (std::nothrow) BYTE[bytes]();
+  auto* mem = static_cast<BYTE*>(std::calloc(bytes, 1));
   if (!mem) return nullptr;
   auto* b = new GdiBitmap;
   b->width = width;

@@ -38,7 +38,29 @@ LocalDateParts LocalDate() {
   return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday};
 }
 
-DWORD CommonControlsVersion() { return 0x00060000; }
+namespace {
+struct TCommonControls {
+  DWORD version = 0x00060000;
+  bool read = false;
+};
+TCommonControls& CommonControls() {
+  static TCommonControls state;
+  return state;
+}
+}  // namespace
+
+DWORD CommonControlsVersion() {
+  TCommonControls& cc = CommonControls();
+  cc.read = true;
+  return cc.version;
+}
+
+bool SetCommonControlsVersion(DWORD version) {
+  TCommonControls& cc = CommonControls();
+  if (cc.read) return false;
+  cc.version = version;
+  return true;
+}
 
 BOOL GetVersionExA(OSVERSIONINFOA* info) {
   if (info == nullptr || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) return FALSE;

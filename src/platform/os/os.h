@@ -29,8 +29,13 @@ struct LocalDateParts {
 LocalDateParts LocalDate();
 
 // Version of the platform image-list library, major in the high word and minor in the low
-// word. Our own image list blends alpha, which is what version 6.0 stands for.
+// word. Our own image list blends alpha, which is what version 6.0 stands for, and that
+// is the version unless a program (a test of the older-platform path) sets another one
+// before the first query. The first query fixes it for the life of the process.
 DWORD CommonControlsVersion();
+// Sets the version the first CommonControlsVersion() will report; false (and nothing
+// changes) once the version has been read.
+bool SetCommonControlsVersion(DWORD version);
 
 // Operating-system version record, laid out as the Win32 ANSI structure (148 bytes).
 struct OSVERSIONINFOA {

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/base/ascii.h"
+
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -24,16 +26,6 @@ std::string_view TrimTrailingBlanks(std::string_view s) {
   std::size_t e = s.size();
   while (e > 0 && IsBlank(s[e - 1])) --e;
   return s.substr(0, e);
-}
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
 }
 
 // The stored value as the lookup returns it: a NUL byte ends it (the caller gets a C
@@ -68,13 +60,13 @@ bool FindValue(std::string_view text, std::string_view section, std::string_view
       const std::size_t close = line.find(']');
       if (close == std::string_view::npos) continue;  // not a header: ignored like other junk
       if (inSection) return false;  // the first matching section ended without the key
-      inSection = EqualsIgnoringCase(TrimBlanks(line.substr(1, close - 1)), section);
+      inSection = AsciiSameText(TrimBlanks(line.substr(1, close - 1)), section);
       continue;
     }
     if (!inSection) continue;
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) continue;
-    if (EqualsIgnoringCase(TrimBlanks(line.substr(0, eq)), key)) {
+    if (AsciiSameText(TrimBlanks(line.substr(0, eq)), key)) {
       *value = CleanValue(line.substr(eq + 1));
       return true;
     }

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/base/ascii.h"
+
 extern char** environ;
 
 namespace {
@@ -22,17 +24,6 @@ HINSTANCE AsHandle(int code) { return reinterpret_cast<HINSTANCE>(static_cast<st
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // "scheme:rest" with a scheme of letters, digits, "+", "-", "." that starts with a letter.
 // One-letter schemes are not taken, so that a drive-style "C:..." name stays a file name.
@@ -253,7 +244,7 @@ int SpawnDetached(const std::string& program, const std::vector<std::string>& ar
 
 HINSTANCE ShellExecuteA(HWND /*parent*/, const char* verb, const char* file,
                         const char* parameters, const char* directory, int /*showCommand*/) {
-  if (verb != nullptr && verb[0] != '\0' && !EqualsIgnoringCase(verb, "open")) {
+  if (verb != nullptr && verb[0] != '\0' && !AsciiSameText(verb, "open")) {
     return AsHandle(SE_ERR_NOASSOC);
   }
   if (file == nullptr || file[0] == '\0') return AsHandle(SE_ERR_FNF);
@@ -289,4 +280,17 @@ HINSTANCE ShellExecuteA(HWND /*parent*/, const char* verb, const char* file,
   if (opener.empty()) return AsHandle(SE_ERR_NOASSOC);
   const int rc = SpawnDetached(opener, {"xdg-open", target}, workdir);
   return AsHandle(rc == 0 ? kShellExecuteSuccess : ShellErrorFromErrno(rc));
+}
+
+const char* ShellErrorText(std::intptr_t result) {
+  switch (result) {
+    case 0:
+    case SE_ERR_OOM: return "the system is out of memory or processes";
+    case SE_ERR_FNF: return "the file does not exist";
+    case SE_ERR_PNF: return "a folder on its path does not exist";
+    case SE_ERR_ACCESSDENIED: return "access is denied";
+    case ERROR_BAD_FORMAT: return "the file is not a program that can run here";
+    case SE_ERR_NOASSOC: return "no program is set up to open it";
+    default: return "the shell refused it";
+  }
 }

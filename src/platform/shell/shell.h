@@ -36,3 +36,7 @@ HINSTANCE ShellExecuteA(HWND parent, const char* verb, const char* file, const c
 
 // The integer result carried by a ShellExecuteA handle.
 inline std::intptr_t ShellExecuteResult(HINSTANCE h) { return reinterpret_cast<std::intptr_t>(h); }
+
+// Why a start failed, in words, for a ShellExecuteA result of 32 or below ("the file does
+// not exist"); an unknown value gives a general text.
+const char* ShellErrorText(std::intptr_t result);

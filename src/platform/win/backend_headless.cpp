@@ -7,10 +7,6 @@
 #include "platform/win/headless.h"
 #include "platform/win/win_internal.h"
 
-namespace winsys {
-std::function<bool()>& IdleHandler();
-}
-
 namespace {
 
 struct HeadlessNative {
@@ -21,15 +17,9 @@ struct HeadlessNative {
 
 HeadlessNative* Native(Window* w) { return static_cast<HeadlessNative*>(w->native); }
 
-class HeadlessBackend;
-HeadlessBackend* g_headless = nullptr;
-
 class HeadlessBackend final : public winsys::Backend {
  public:
-  HeadlessBackend(int width, int height) : width_(width), height_(height) { g_headless = this; }
-  ~HeadlessBackend() override {
-    if (g_headless == this) g_headless = nullptr;
-  }
+  HeadlessBackend(int width, int height) : width_(width), height_(height) {}
   WindowBackend Kind() const override { return WindowBackend::Headless; }
   RECT ScreenRect() override { return RECT{0, 0, width_, height_}; }
   void CreateNative(Window* top) override {
@@ -82,18 +72,23 @@ class HeadlessBackend final : public winsys::Backend {
   }
   DWORD Now() override { return now_; }
   POINT PointerPos() override { return pointer_; }
+  bool Idle() override { return idle_ && idle_(); }
 
   int width_, height_;
   DWORD now_ = 0;
   POINT pointer_;
   Window* grab_ = nullptr;
+  std::function<bool()> idle_;
 };
 
-bool Ready() { return g_headless && WindowSystemRunning() && ActiveWindowBackend() == WindowBackend::Headless; }
+// The backend of the current window system when that one is headless, else null.
+HeadlessBackend* Ready() {
+  winsys::Backend* b = winsys::CurrentBackend();
+  return (b && b->Kind() == WindowBackend::Headless) ? static_cast<HeadlessBackend*>(b) : nullptr;
+}
 
 void Mouse(winsys::MouseEvent kind, int button, int delta) {
-  if (!Ready()) return;
-  winsys::DeliverMouse(nullptr, g_headless->pointer_, kind, button, delta);
+  if (HeadlessBackend* h = Ready()) winsys::DeliverMouse(*h->system, nullptr, h->pointer_, kind, button, delta);
 }
 
 }  // namespace
@@ -110,13 +105,13 @@ bool Enable(int screenWidth, int screenHeight) {
   WindowSystemOptions o;
   o.headlessWidth = screenWidth;
   o.headlessHeight = screenHeight;
-  winsys::IdleHandler() = nullptr;
   return InitWindowSystem(WindowBackend::Headless, o);
 }
 
 void MovePointer(int x, int y) {
-  if (!Ready()) return;
-  g_headless->pointer_ = POINT{x, y};
+  HeadlessBackend* h = Ready();
+  if (!h) return;
+  h->pointer_ = POINT{x, y};
   Mouse(winsys::MouseEvent::Move, 0, 0);
 }
 
@@ -144,21 +139,23 @@ void ClickAt(HWND hwnd, int x, int y, int button) {
 }
 
 void PointerLeavesApplication() {
-  if (!Ready()) return;
-  g_headless->pointer_ = POINT{-1, -1};
-  winsys::DeliverPointerLeft();
+  HeadlessBackend* h = Ready();
+  if (!h) return;
+  h->pointer_ = POINT{-1, -1};
+  winsys::DeliverPointerLeft(*h->system);
 }
 
 void KeyDown(UINT vk, char ch) {
-  if (!Ready()) return;
+  HeadlessBackend* h = Ready();
+  if (!h) return;
   if (!ch)
     ch = winsys::DefaultKeyChar(vk, GetAsyncKeyState(VK_SHIFT) < 0 || vk == VK_SHIFT,
                                 GetAsyncKeyState(VK_CONTROL) < 0);
-  winsys::DeliverKey(vk, true, ch);
+  winsys::DeliverKey(*h->system, vk, true, ch);
 }
 
 void KeyUp(UINT vk) {
-  if (Ready()) winsys::DeliverKey(vk, false, 0);
+  if (HeadlessBackend* h = Ready()) winsys::DeliverKey(*h->system, vk, false, 0);
 }
 
 void KeyPress(UINT vk, char ch) {
@@ -168,13 +165,18 @@ void KeyPress(UINT vk, char ch) {
 
 int PumpUntilIdle() { return PumpPendingMessages(); }
 
-DWORD Now() { return g_headless ? g_headless->now_ : 0; }
-
-void AdvanceTime(DWORD ms) {
-  if (g_headless) g_headless->now_ += ms;
+DWORD Now() {
+  HeadlessBackend* h = Ready();
+  return h ? h->now_ : 0;
 }
 
-void SetIdleHandler(std::function<bool()> handler) { winsys::IdleHandler() = std::move(handler); }
+void AdvanceTime(DWORD ms) {
+  if (HeadlessBackend* h = Ready()) h->now_ += ms;
+}
+
+void SetIdleHandler(std::function<bool()> handler) {
+  if (HeadlessBackend* h = Ready()) h->idle_ = std::move(handler);
+}
 
 namespace {
 Frame FromBitmap(HBITMAP bmp) {
@@ -191,34 +193,45 @@ Frame FromBitmap(HBITMAP bmp) {
 }  // namespace
 
 Frame PresentedFrame(HWND top) {
-  if (!Ready() || !winsys::IsLive(top) || !top->native) return {};
+  HeadlessBackend* h = Ready();
+  if (!h || !winsys::IsLive(*h->system, top) || !top->native) return {};
   return Native(top)->presented;
 }
 
 Frame BackBuffer(HWND top) {
-  if (!Ready() || !winsys::IsLive(top) || top->IsChild()) return {};
+  HeadlessBackend* h = Ready();
+  if (!h || !winsys::IsLive(*h->system, top) || top->IsChild()) return {};
   return FromBitmap(top->backBuffer);
 }
 
 HBITMAP BackBufferBitmap(HWND top) {
-  if (!Ready() || !winsys::IsLive(top) || top->IsChild()) return nullptr;
+  HeadlessBackend* h = Ready();
+  if (!h || !winsys::IsLive(*h->system, top) || top->IsChild()) return nullptr;
   return top->backBuffer;
 }
 
 int PresentCount(HWND top) {
-  if (!Ready() || !winsys::IsLive(top) || !top->native) return 0;
+  HeadlessBackend* h = Ready();
+  if (!h || !winsys::IsLive(*h->system, top) || !top->native) return 0;
   return Native(top)->presentCount;
 }
 
-std::vector<HWND> TopLevelWindows() { return Ready() ? winsys::TopLevels() : std::vector<HWND>{}; }
+std::vector<HWND> TopLevelWindows() {
+  HeadlessBackend* h = Ready();
+  return h ? winsys::TopLevels(*h->system) : std::vector<HWND>{};
+}
 
 HCURSOR CursorAt(int x, int y) {
-  if (!Ready()) return nullptr;
-  for (Window* t : winsys::TopLevels())
+  HeadlessBackend* h = Ready();
+  if (!h) return nullptr;
+  for (Window* t : winsys::TopLevels(*h->system))
     if (IsWindowVisible(t) && !IsIconic(t) && PtInRect(t->rect, POINT{x, y})) return t->shownCursor;
   return nullptr;
 }
 
-HWND GrabWindow() { return Ready() ? g_headless->grab_ : nullptr; }
+HWND GrabWindow() {
+  HeadlessBackend* h = Ready();
+  return h ? h->grab_ : nullptr;
+}
 
 }  // namespace headless

@@ -137,14 +137,15 @@ UINT KeysymToVk(KeySym ks) {
 
 class X11Backend final : public winsys::Backend {
  public:
-  X11Backend(Display* dpy, const WindowSystemOptions& options) : dpy_(dpy) {
+  X11Backend(Display* dpy, const WindowSystemOptions& options) : dpy_(dpy), resClass_(options.applicationClass) {
     screen_ = DefaultScreen(dpy_);
     root_ = RootWindow(dpy_, screen_);
     oldHandler_ = XSetErrorHandler(&IgnoreXError);
     const char* names[] = {"WM_PROTOCOLS", "WM_DELETE_WINDOW", "_NET_WM_NAME", "UTF8_STRING",
                            "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_DIALOG",
                            "_NET_WM_WINDOW_TYPE_POPUP_MENU", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE",
-                           "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WORKAREA", "_NET_WM_PID", "_MOTIF_WM_HINTS"};
+                           "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WORKAREA", "_NET_WM_PID", "_MOTIF_WM_HINTS",
+                           "_NET_WM_ICON"};
     XInternAtoms(dpy_, const_cast<char**>(names), int(std::size(names)), False, atoms_);
     int major = 0, minor = 0;
     Bool pixmaps = False;
@@ -238,8 +239,9 @@ class X11Backend final : public winsys::Backend {
                       reinterpret_cast<unsigned char*>(motif), 5);
       XClassHint cls;
       std::string resName = program_invocation_short_name ? program_invocation_short_name : "program";
-      std::string resClass = resName;
-      if (!resClass.empty()) resClass[0] = char(std::toupper(static_cast<unsigned char>(resClass[0])));
+      std::string resClass = resClass_.empty() ? resName : resClass_;
+      if (resClass_.empty() && !resClass.empty())
+        resClass[0] = char(std::toupper(static_cast<unsigned char>(resClass[0])));
       cls.res_name = resName.data();
       cls.res_class = resClass.data();
       XSetClassHint(dpy_, n->xwin, &cls);
@@ -389,6 +391,20 @@ class X11Backend final : public winsys::Backend {
     XFlush(dpy_);
   }
 
+  void SetIcon(Window* top, const std::vector<std::uint32_t>& icon) override {
+    X11Native* n = Native(top);
+    if (!n || top->IsMenuPopup()) return;
+    if (icon.empty()) {
+      XDeleteProperty(dpy_, n->xwin, atoms_[kNetWmIcon]);
+    } else {
+      // Xlib takes 32-bit property items as longs, whatever their width.
+      std::vector<long> items(icon.begin(), icon.end());
+      XChangeProperty(dpy_, n->xwin, atoms_[kNetWmIcon], XA_CARDINAL, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(items.data()), int(items.size()));
+    }
+    XFlush(dpy_);
+  }
+
   void Raise(Window* top) override {
     XRaiseWindow(dpy_, Native(top)->xwin);
     XFlush(dpy_);
@@ -513,7 +529,7 @@ class X11Backend final : public winsys::Backend {
   }
 
   void Modifiers(unsigned state) {
-    winsys::SyncModifiers(state & ShiftMask, state & ControlMask, state & Mod1Mask);
+    winsys::SyncModifiers(*system, state & ShiftMask, state & ControlMask, state & Mod1Mask);
   }
 
   // With a grab in force the event window says nothing about where the pointer is.
@@ -550,16 +566,17 @@ class X11Backend final : public winsys::Backend {
           if (cur.right - cur.left == 0) r.right = r.left;  // zero-sized windows are 1 x 1 natively
           if (cur.bottom - cur.top == 0) r.bottom = r.top;
           bool sized = r.right - r.left != cur.right - cur.left || r.bottom - r.top != cur.bottom - cur.top;
-          winsys::DeliverConfigure(w, r);
-          if (sized && winsys::IsLive(w) && shm_) MakeImage(w);
+          winsys::DeliverConfigure(*system, w, r);
+          if (sized && winsys::IsLive(*system, w) && shm_) MakeImage(w);
         }
         break;
       case ClientMessage:
         if (w && e.xclient.message_type == atoms_[kProtocols] && Atom(e.xclient.data.l[0]) == atoms_[kDeleteWindow])
-          winsys::DeliverClose(w);
+          winsys::DeliverClose(*system, w);
         break;
       case FocusIn:
-        if (w && e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyPointer) winsys::DeliverFocus(w, true);
+        if (w && e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyPointer)
+          winsys::DeliverFocus(*system, w, true);
         break;
       case FocusOut:
         if (w && e.xfocus.mode == NotifyNormal && e.xfocus.detail != NotifyInferior &&
@@ -568,7 +585,7 @@ class X11Backend final : public winsys::Backend {
           XWindow focus;
           int revert;
           XGetInputFocus(dpy_, &focus, &revert);
-          if (!Find(focus)) winsys::DeliverFocus(w, false);
+          if (!Find(focus)) winsys::DeliverFocus(*system, w, false);
         }
         break;
       case MotionNotify: {
@@ -577,18 +594,18 @@ class X11Backend final : public winsys::Backend {
         while (XCheckTypedWindowEvent(dpy_, e.xmotion.window, MotionNotify, &next)) e = next;
         pointer_ = POINT{e.xmotion.x_root, e.xmotion.y_root};
         Modifiers(e.xmotion.state);
-        winsys::DeliverMouse(HintFor(Find(e.xmotion.window)), pointer_, winsys::MouseEvent::Move, 0, 0);
+        winsys::DeliverMouse(*system, HintFor(Find(e.xmotion.window)), pointer_, winsys::MouseEvent::Move, 0, 0);
         break;
       }
       case EnterNotify:
         if (e.xcrossing.mode != NotifyNormal) break;
         pointer_ = POINT{e.xcrossing.x_root, e.xcrossing.y_root};
-        winsys::DeliverMouse(HintFor(w), pointer_, winsys::MouseEvent::Move, 0, 0);
+        winsys::DeliverMouse(*system, HintFor(w), pointer_, winsys::MouseEvent::Move, 0, 0);
         break;
       case LeaveNotify:
         if (e.xcrossing.mode != NotifyNormal || e.xcrossing.detail == NotifyInferior) break;
         pointer_ = POINT{e.xcrossing.x_root, e.xcrossing.y_root};
-        if (!grabbed_) winsys::DeliverPointerLeft();
+        if (!grabbed_) winsys::DeliverPointerLeft(*system);
         break;
       case ButtonPress:
       case ButtonRelease: {
@@ -598,11 +615,12 @@ class X11Backend final : public winsys::Backend {
         Window* hint = HintFor(w);
         if (b == Button4 || b == Button5) {
           if (e.type == ButtonPress)
-            winsys::DeliverMouse(hint, pointer_, winsys::MouseEvent::Wheel, 0, b == Button4 ? WHEEL_DELTA : -WHEEL_DELTA);
+            winsys::DeliverMouse(*system, hint, pointer_, winsys::MouseEvent::Wheel, 0,
+                                 b == Button4 ? WHEEL_DELTA : -WHEEL_DELTA);
         } else if (b >= Button1 && b <= Button3) {
           int button = b == Button1 ? 1 : b == Button2 ? 2 : 3;
-          winsys::DeliverMouse(hint, pointer_, e.type == ButtonPress ? winsys::MouseEvent::Down : winsys::MouseEvent::Up,
-                               button, 0);
+          winsys::MouseEvent kind = e.type == ButtonPress ? winsys::MouseEvent::Down : winsys::MouseEvent::Up;
+          winsys::DeliverMouse(*system, hint, pointer_, kind, button, 0);
         }
         break;
       }
@@ -623,7 +641,7 @@ class X11Backend final : public winsys::Backend {
         if (!vk) break;
         char ch = len == 1 ? buf[0] : 0;
         if (ch == 0x7F) ch = 0;  // Delete produces no character on Windows
-        winsys::DeliverKey(vk, e.type == KeyPress, ch);
+        winsys::DeliverKey(*system, vk, e.type == KeyPress, ch);
         break;
       }
       default:
@@ -670,7 +688,7 @@ class X11Backend final : public winsys::Backend {
  private:
   enum {
     kProtocols, kDeleteWindow, kNetWmName, kUtf8, kWindowType, kTypeNormal, kTypeDialog, kTypePopupMenu,
-    kState, kStateAbove, kStateSkipTaskbar, kWorkArea, kPid, kMotifHints, kAtomCount
+    kState, kStateAbove, kStateSkipTaskbar, kWorkArea, kPid, kMotifHints, kNetWmIcon, kAtomCount
   };
   Display* dpy_;
   int screen_ = 0;
@@ -679,6 +697,7 @@ class X11Backend final : public winsys::Backend {
   int depth_ = 24;
   Colormap colormap_ = 0;
   Atom atoms_[kAtomCount] = {};
+  std::string resClass_;  // WM_CLASS class of managed windows; empty: from the program name
   bool shm_ = false;
   std::map<XWindow, Window*> byWindow_;
   std::map<unsigned, Cursor> cursors_;

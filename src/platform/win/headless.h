@@ -12,7 +12,10 @@
 
 namespace headless {
 
-// Starts the headless window system with a screen of the given size (ends any other).
+// Starts the headless window system with a screen of the given size, as InitWindowSystem
+// does (ends the one started before that way). The functions below act on the current
+// window system when it is a headless one and do nothing otherwise; a test may also open
+// its own with WindowSystem::Open(WindowBackend::Headless, ...).
 bool Enable(int screenWidth = 1024, int screenHeight = 768);
 
 // Pointer input at screen coordinates. Buttons: 1 left, 2 middle, 3 right.
@@ -43,7 +46,7 @@ void AdvanceTime(DWORD ms);
 
 // Called by GetMessageA when the queue is empty and no timer is pending; it may inject
 // input or post messages and returns true, or returns false to make GetMessageA fail (-1)
-// instead of waiting forever.
+// instead of waiting forever. Belongs to the current window system and goes with it.
 void SetIdleHandler(std::function<bool()> handler);
 
 // Frames: 32-bit pixels 0x00RRGGBB, rows top-down.

@@ -11,7 +11,10 @@
 // Everything runs on one thread; none of these functions may be called from another.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "platform/gdi/gdi.h"
 #include "platform/base/wintypes.h"
@@ -34,15 +37,50 @@ enum class WindowBackend {
 
 struct WindowSystemOptions {
   bool useSharedMemory = true;  // x11: present through MIT-SHM when the server allows it
+  // x11: the class part of WM_CLASS of every top-level window, by which desktop entries
+  // (StartupWMClass) and task bars know the program's windows; empty: the program's file
+  // name with its first letter in upper case.
+  std::string applicationClass;
   int headlessWidth = 1024;     // headless screen size
   int headlessHeight = 768;
 };
 
-// Starts the window system; an earlier one is shut down first. False when the backend
-// cannot start; WindowSystemError() then tells why in one line meant for the user.
+namespace winsys {
+class System;
+}
+
+// One window system: its windows, message queue, input state, focus, capture and cursors,
+// and the backend that shows them. The program (or its application object) opens one; a
+// test may open its own. The one opened last is current: every function below acts on it.
+// Destroying it destroys its windows, closes its display and makes the one opened before
+// it current again.
+class WindowSystem {
+ public:
+  // Null when the backend cannot start; *error then tells why in one line meant for the user.
+  static std::unique_ptr<WindowSystem> Open(WindowBackend which, const WindowSystemOptions& options = {},
+                                            std::string* error = nullptr);
+  // The window system the functions act on, null when none is open.
+  static WindowSystem* Current();
+
+  WindowSystem(const WindowSystem&) = delete;
+  WindowSystem& operator=(const WindowSystem&) = delete;
+  virtual ~WindowSystem();
+
+ protected:
+  WindowSystem();
+
+ private:
+  friend class winsys::System;
+  WindowSystem* previous_;  // current before this one opened
+};
+
+// Opens a window system that lives until ShutdownWindowSystem (tests and tools that want
+// no object of their own); an earlier one opened this way is shut down first. False when
+// the backend cannot start; WindowSystemError() then tells why.
 bool InitWindowSystem(WindowBackend which, const WindowSystemOptions& options = {});
-// Destroys every window and closes the display.
+// Destroys the window system InitWindowSystem opened: every window, and the display.
 void ShutdownWindowSystem();
+// True while a window system is current.
 bool WindowSystemRunning();
 WindowBackend ActiveWindowBackend();
 const char* WindowSystemError();
@@ -146,6 +184,8 @@ constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
 constexpr UINT WM_MOUSELEAVE = 0x02A3;
+// Asks a window to paint its client area into the DC in wParam (lParam: PRF_* flags).
+constexpr UINT WM_PRINTCLIENT = 0x0318;
 constexpr UINT WM_USER = 0x0400;
 
 // WM_ACTIVATE states, WM_SIZE kinds, WM_SYSCOMMAND commands, hit-test codes.
@@ -161,6 +201,7 @@ constexpr int HTERROR = -2;
 constexpr int HTNOWHERE = 0;
 constexpr int HTCLIENT = 1;
 constexpr LRESULT MA_ACTIVATE = 1;
+constexpr LPARAM PRF_CLIENT = 0x0004;
 
 // Mouse key flags of the mouse messages' wParam.
 constexpr WPARAM MK_LBUTTON = 0x0001;
@@ -590,3 +631,27 @@ HCURSOR GetCursor();
 // hourglass); null removes it. Takes effect at once on every window. Returns the old one.
 HCURSOR SetOverrideCursor(HCURSOR cursor);
 HCURSOR GetOverrideCursor();
+
+// ---------------------------------------------------------------------------------------
+// Window icons
+//
+// The picture the desktop shows for a top-level window in its task bar, window switcher
+// and title bar. An icon holds the same picture in several sizes; each place takes the
+// size that suits it.
+
+// One size of an icon: width x height pixels, each 0xAARRGGBB with straight (not
+// premultiplied) alpha, rows top-down without padding.
+struct IconPixels {
+  int width = 0;
+  int height = 0;
+  const std::uint32_t* argb = nullptr;
+};
+constexpr int kMaxIconSide = 1024;
+constexpr std::size_t kMaxIconPixels = std::size_t(1) << 20;  // all sizes of one icon together
+// Gives the top-level window hwnd an icon of its own or, with hwnd null, sets the
+// application icon, which every top-level window of the current window system shows
+// unless it has its own: those that exist and those made later. The pixels are copied;
+// count 0 removes the icon. FALSE, changing nothing, for a child or unknown window, a size
+// without pixels or with a side outside 1..kMaxIconSide, or more than kMaxIconPixels in
+// all. Menu popups show no icon.
+BOOL SetWindowIconPixels(HWND hwnd, const IconPixels* sizes, int count);

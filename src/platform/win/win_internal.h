@@ -1,7 +1,10 @@
-// Private parts of the window system: the window record, the cursor record, the interface
-// every backend implements and the entry points backends use to deliver native input.
+// What the window system and its backends share: the window record, the cursor record,
+// the interface every backend implements and the entry points through which a backend
+// hands native input to the window system it serves. Backends include this header only;
+// the window system's own state is in system.h.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +46,8 @@ struct Window {
   Window* lastFocus = nullptr;
   bool grabbing = false;     // popup holding the pointer and keyboard grab
   HCURSOR shownCursor = nullptr;
+  // Its own icon as the backend takes it (see Backend::SetIcon); empty: the application's.
+  std::vector<std::uint32_t> icon;
   void* native = nullptr;    // backend data
 
   bool IsChild() const { return (style & WS_CHILD) != 0; }
@@ -54,6 +59,8 @@ struct Window {
 };
 
 namespace winsys {
+
+class System;
 
 // What a backend does for the core. Top-level windows (and popups) are native windows;
 // children are not.
@@ -74,6 +81,9 @@ class Backend {
   // Shows the area r (back-buffer coordinates) of the back buffer in one step.
   virtual void Present(Window* top, const RECT& r) = 0;
   virtual void DefineCursor(Window* top, HCURSOR cursor) = 0;
+  // The icon the window shows: its sizes one after another, each as width, height and
+  // width x height ARGB pixels (the layout of _NET_WM_ICON); empty: none.
+  virtual void SetIcon(Window*, const std::vector<std::uint32_t>& /*icon*/) {}
   // Pointer grab for popups (keyboard too) and for the capture; null releases.
   virtual void Grab(Window* top, bool keyboard) = 0;
   virtual void Ungrab() = 0;
@@ -88,6 +98,13 @@ class Backend {
   // Waits until the display has handled every request sent so far.
   virtual void Sync() {}
   virtual unsigned long NativeId(Window*) { return 0; }
+  // Called by GetMessageA when nothing can ever arrive; true when the backend produced
+  // something to retrieve (the headless test hook), false to make GetMessageA fail.
+  virtual bool Idle() { return false; }
+
+  // The window system this backend serves (set when the system opens); native input goes
+  // to it through the entry points below.
+  System* system = nullptr;
 };
 
 std::unique_ptr<Backend> MakeHeadlessBackend(int width, int height);
@@ -97,22 +114,23 @@ std::unique_ptr<Backend> MakeX11Backend(const WindowSystemOptions& options, std:
 // ---- entry points for backends (all coordinates are screen coordinates)
 enum class MouseEvent { Move, Down, Up, Wheel };
 // top: the top-level window the native event came to, or null to hit-test every window.
-void DeliverMouse(Window* top, POINT screen, MouseEvent kind, int button, int wheelDelta);
+void DeliverMouse(System& s, Window* top, POINT screen, MouseEvent kind, int button, int wheelDelta);
 // The pointer left our windows (to a foreign window or the root).
-void DeliverPointerLeft();
+void DeliverPointerLeft(System& s);
 // ch: the character the key produces (0 for none).
-void DeliverKey(UINT vk, bool down, char ch);
+void DeliverKey(System& s, UINT vk, bool down, char ch);
 // Modifier state as the native event reported it, to mend missed releases.
-void SyncModifiers(bool shift, bool control, bool alt);
-void DeliverClose(Window* top);
+void SyncModifiers(System& s, bool shift, bool control, bool alt);
+void DeliverClose(System& s, Window* top);
 // The native window moved or changed size (by the window manager or the user).
-void DeliverConfigure(Window* top, const RECT& screenRect);
+void DeliverConfigure(System& s, Window* top, const RECT& screenRect);
 // The native window got or lost the input focus from outside.
-void DeliverFocus(Window* top, bool in);
+void DeliverFocus(System& s, Window* top, bool in);
 
-bool IsLive(Window* w);
-std::vector<Window*> TopLevels();  // topmost first
-Window* CurrentGrab();
+// The backend of the current window system, null when none is open.
+Backend* CurrentBackend();
+bool IsLive(const System& s, Window* w);
+std::vector<Window*> TopLevels(const System& s);  // topmost first
 // Character of a key on a US layout with the given Shift state, 0 for none.
 char DefaultKeyChar(UINT vk, bool shift, bool control);
 

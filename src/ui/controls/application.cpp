@@ -66,7 +66,8 @@ TApplication::~TApplication() {
 
 void TApplication::Initialize() {
   if (!WindowSystemRunning()) {
-    if (!InitWindowSystem(WindowBackend::Auto)) InitWindowSystem(WindowBackend::Headless);
+    windowSystem_ = WindowSystem::Open(WindowBackend::Auto);
+    if (!windowSystem_) windowSystem_ = WindowSystem::Open(WindowBackend::Headless);
   }
   Handle();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -240,8 +241,8 @@ class TApplication : public TComponent {
   explicit TApplication(TComponent* owner);
   ~TApplication() override;
 
-  // Starts the window system when it is not running (x11 when a display opens, else
-  // headless) and makes the application window.
+  // Opens a window system of its own when none is open (x11 when a display opens, else
+  // headless), kept until the application goes, and makes the application window.
   void Initialize();
 
   const std::string& Title() const { return title_; }
@@ -307,6 +308,7 @@ class TApplication : public TComponent {
   void FormCreated(TCustomForm* form);
   bool ProcessMessage(MSG& msg);
 
+  std::unique_ptr<WindowSystem> windowSystem_;  // when Initialize opened it
   std::string title_;
   HWND handle_ = nullptr;
   TCustomForm* mainForm_ = nullptr;

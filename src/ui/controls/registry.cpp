@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ui/controls/controls_internal.h"
+#include "ui/forms/formwriter.h"
 
 namespace {
 
@@ -106,9 +107,105 @@ void BindEvent(const std::string& cls, const char* name, Member member) {
   RegisterEvent<Ev>(cls, name, [member](TPersistent* o, Ev e) { static_cast<Cls*>(o)->*member = std::move(e); });
 }
 
+
+// ---------------------------------------------------------------------------------------
+// Writers: a property is written when it differs from a control of the same class as its
+// factory makes it (every property when there is none to compare with).
+
+template <std::size_t N>
+TfValue Named(const NamedValue (&table)[N], int value) {
+  for (const NamedValue& nv : table)
+    if (nv.value == value) return TfValue::Ident(nv.name);
+  return TfValue::Integer(value);
+}
+
+template <class E, std::size_t N>
+TfValue NamedSet(const NamedValue (&table)[N], TSet<E> set) {
+  std::vector<std::string> names;
+  for (const NamedValue& nv : table)
+    if (set.Contains(E(nv.value))) names.push_back(nv.name);
+  return TfValue::Set(std::move(names));
+}
+
+TfValue ColorValue(TColor color) {
+  const std::string name = ColorToString(color);
+  if (name.size() > 2 && name[0] == 'c' && name[1] == 'l') return TfValue::Ident(name);
+  return TfValue::Integer(color);
+}
+
+// Writes name = value(obj) when there is no default object or its value differs.
+template <class T, class Get, class Make>
+void WriteIf(TWriterContext& ctx, T* obj, T* def, const char* name, Get get, Make make) {
+  if (!def || !(get(obj) == get(def))) ctx.Write(name, make(get(obj)));
+}
+
+TfValue Int(int v) { return TfValue::Integer(v); }
+TfValue Bool(bool v) { return TfValue::Boolean(v); }
+TfValue Str(const std::string& v) { return TfValue::String(v); }
+
+void WriteFont(TWriterContext& ctx, TFont* f, TFont* d) {
+  if (!d || f->Charset() != d->Charset()) ctx.Write("Font.Charset", Named(kCharsets, f->Charset()));
+  if (!d || f->Color() != d->Color()) ctx.Write("Font.Color", ColorValue(f->Color()));
+  if (!d || f->Height() != d->Height()) ctx.Write("Font.Height", Int(f->Height()));
+  if (!d || f->Name() != d->Name()) ctx.Write("Font.Name", Str(f->Name()));
+  if (!d || f->Pitch() != d->Pitch()) ctx.Write("Font.Pitch", Named(kPitches, f->Pitch()));
+  if (!d || !(f->Style() == d->Style())) ctx.Write("Font.Style", NamedSet(kFontStyles, f->Style()));
+}
+
+void RegisterWriters() {
+  RegisterPropertyWriter("TControl", [](TPersistent* o, TWriterContext& ctx) {
+    auto* c = As<TControl>(o);
+    auto* d = dynamic_cast<TControl*>(ctx.Defaults());
+    WriteIf(ctx, c, d, "Left", [](TControl* x) { return x->Left(); }, Int);
+    WriteIf(ctx, c, d, "Top", [](TControl* x) { return x->Top(); }, Int);
+    // Forms keep their client size, which does not depend on the frame.
+    if (dynamic_cast<TCustomForm*>(c)) {
+      WriteIf(ctx, c, d, "ClientWidth", [](TControl* x) { return x->ClientWidth(); }, Int);
+      WriteIf(ctx, c, d, "ClientHeight", [](TControl* x) { return x->ClientHeight(); }, Int);
+    } else {
+      WriteIf(ctx, c, d, "Width", [](TControl* x) { return x->Width(); }, Int);
+      WriteIf(ctx, c, d, "Height", [](TControl* x) { return x->Height(); }, Int);
+    }
+    WriteIf(ctx, c, d, "Anchors", [](TControl* x) { return x->Anchors(); }, [](TAnchors a) { return NamedSet(kAnchors, a); });
+    WriteIf(ctx, c, d, "Align", [](TControl* x) { return int(x->Align()); }, [](int a) { return Named(kAligns, a); });
+    WriteIf(ctx, c, d, "BiDiMode", [](TControl* x) { return int(x->BiDiMode()); }, [](int b) { return Named(kBiDiModes, b); });
+    WriteIf(ctx, c, d, "Caption", [](TControl* x) { return x->Caption(); }, Str);
+    if (!c->ParentColor()) WriteIf(ctx, c, d, "Color", [](TControl* x) { return x->Color(); }, ColorValue);
+    WriteIf(ctx, c, d, "ParentColor", [](TControl* x) { return x->ParentColor(); }, Bool);
+    if (!c->ParentFont()) WriteFont(ctx, c->Font(), d ? d->Font() : nullptr);
+    WriteIf(ctx, c, d, "ParentFont", [](TControl* x) { return x->ParentFont(); }, Bool);
+    WriteIf(ctx, c, d, "Enabled", [](TControl* x) { return x->Enabled(); }, Bool);
+    WriteIf(ctx, c, d, "Visible", [](TControl* x) { return x->Visible(); }, Bool);
+    WriteIf(ctx, c, d, "Cursor", [](TControl* x) { return x->Cursor(); }, [](int v) { return Named(kCursors, v); });
+    WriteIf(ctx, c, d, "Hint", [](TControl* x) { return x->Hint(); }, Str);
+    WriteIf(ctx, c, d, "ShowHint", [](TControl* x) { return x->ShowHint(); }, Bool);
+    WriteIf(ctx, c, d, "ParentShowHint", [](TControl* x) { return x->ParentShowHint(); }, Bool);
+  });
+  RegisterPropertyWriter("TWinControl", [](TPersistent* o, TWriterContext& ctx) {
+    auto* w = As<TWinControl>(o);
+    auto* d = dynamic_cast<TWinControl*>(ctx.Defaults());
+    if (w->Parent()) ctx.Write("TabOrder", Int(w->TabOrder()));
+    WriteIf(ctx, w, d, "TabStop", [](TWinControl* x) { return x->TabStop(); }, Bool);
+    WriteIf(ctx, w, d, "DoubleBuffered", [](TWinControl* x) { return x->DoubleBuffered(); }, Bool);
+  });
+  RegisterPropertyWriter("TCustomForm", [](TPersistent* o, TWriterContext& ctx) {
+    auto* f = As<TCustomForm>(o);
+    auto* d = dynamic_cast<TCustomForm*>(ctx.Defaults());
+    WriteIf(ctx, f, d, "BorderStyle", [](TCustomForm* x) { return int(x->BorderStyle()); },
+            [](int v) { return Named(kBorderStyles, v); });
+    WriteIf(ctx, f, d, "BorderIcons", [](TCustomForm* x) { return x->BorderIcons(); },
+            [](TBorderIcons v) { return NamedSet(kBorderIcons, v); });
+    WriteIf(ctx, f, d, "Position", [](TCustomForm* x) { return int(x->Position()); },
+            [](int v) { return Named(kPositions, v); });
+    WriteIf(ctx, f, d, "WindowState", [](TCustomForm* x) { return int(x->WindowState()); },
+            [](int v) { return Named(kWindowStates, v); });
+    WriteIf(ctx, f, d, "KeyPreview", [](TCustomForm* x) { return x->KeyPreview(); }, Bool);
+    if (f->ActiveControl()) ctx.Write("ActiveControl", TfValue::Ident(f->ActiveControl()->Name()));
+  });
+}
+
 void RegisterAll() {
-  RegisterPersistentClass("TComponent", "TPersistent");
-  RegisterPersistentClass("TPersistent", "");
+  RegisterComponentBaseClasses();
   RegisterComponentClass("TControl", "TComponent", nullptr);
   RegisterComponentClass("TWinControl", "TControl", nullptr);
   RegisterComponentClass("TCustomControl", "TWinControl", nullptr);
@@ -120,11 +217,6 @@ void RegisterAll() {
     auto* c = dynamic_cast<TControl*>(child);
     auto* p = dynamic_cast<TWinControl*>(parent);
     if (c && p) c->SetParent(p);
-  });
-
-  // Every component: Tag (Name is the reader's own business).
-  RegisterProperty("TComponent", "Tag", [](TPersistent* o, const TfValue& v, TReaderContext& ctx) {
-    As<TComponent>(o)->SetTag(std::intptr_t(ctx.Integer(v)));
   });
 
   const std::string c = "TControl";
@@ -235,6 +327,7 @@ void RegisterAll() {
   BindEvent<TNotifyEvent, TCustomForm>(f, "OnResize", &TCustomForm::OnResize);
   BindEvent<TCloseEvent, TCustomForm>(f, "OnClose", &TCustomForm::OnClose);
   BindEvent<TCloseQueryEvent, TCustomForm>(f, "OnCloseQuery", &TCustomForm::OnCloseQuery);
+  RegisterWriters();
 }
 
 }  // namespace

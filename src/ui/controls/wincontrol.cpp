@@ -430,6 +430,16 @@ void TWinControl::WndProc(TMessage& message) {
       if (!doubleBuffered_) EraseBackground(reinterpret_cast<HDC>(message.WParam));
       message.Result = 1;
       return;
+    case WM_PRINTCLIENT:
+      // A child that lets this control show through its corners asks for our picture. A
+      // double-buffered control erases only inside its own paint, so it erases here too.
+      // Windowless children are left out: the one asking may be one of them.
+      if (message.LParam & PRF_CLIENT) {
+        HDC dc = reinterpret_cast<HDC>(message.WParam);
+        if (doubleBuffered_) EraseBackground(dc);
+        PaintWindow(dc);
+      }
+      return;
     case WM_SETFOCUS:
       FocusChanged(true, reinterpret_cast<HWND>(message.WParam));
       return;

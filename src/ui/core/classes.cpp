@@ -107,6 +107,18 @@ TComponent::TComponent(TComponent* owner) {
   if (owner) owner->InsertComponent(this);
 }
 
+void TComponent::SetEventBinding(const std::string& event, const std::string& method) {
+  auto it = std::find_if(eventBindings_.begin(), eventBindings_.end(),
+                         [&](const TEventBinding& b) { return SameText(b.first, event); });
+  if (method.empty()) {
+    if (it != eventBindings_.end()) eventBindings_.erase(it);
+  } else if (it != eventBindings_.end()) {
+    it->second = method;
+  } else {
+    eventBindings_.emplace_back(event, method);
+  }
+}
+
 TComponent::~TComponent() {
   Destroying();
   // Each watcher forgets us; RemoveFreeNotification on their side edits our list, so
@@ -339,14 +351,8 @@ std::unique_ptr<TCollectionItem> TCollection::Extract(TCollectionItem* item) {
 
 void TCollection::Clear() {
   if (items_.empty()) return;
-  BeginUpdate();
-  try {
-    while (!items_.empty()) Delete(Count() - 1);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  while (!items_.empty()) Delete(Count() - 1);
 }
 
 TCollectionItem* TCollection::Items(int index) const {
@@ -380,15 +386,9 @@ void TCollection::Assign(TPersistent* source) {
     return;
   }
   if (other == this) return;
-  BeginUpdate();
-  try {
-    Clear();
-    for (int i = 0; i < other->Count(); ++i) Add()->Assign(other->Items(i));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  Clear();
+  for (int i = 0; i < other->Count(); ++i) Add()->Assign(other->Items(i));
 }
 
 void TCollection::Update(TCollectionItem*) {}
@@ -438,14 +438,8 @@ int TStrings::AddObject(const std::string& s, void* object) {
 }
 
 void TStrings::AddStrings(const TStrings& strings) {
-  BeginUpdate();
-  try {
-    for (int i = 0; i < strings.Count(); ++i) AddObject(strings.Strings(i), strings.Objects(i));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  for (int i = 0; i < strings.Count(); ++i) AddObject(strings.Strings(i), strings.Objects(i));
 }
 
 int TStrings::IndexOf(const std::string& s) const {
@@ -464,17 +458,11 @@ void TStrings::Exchange(int index1, int index2) {
   std::string s1 = Strings(index1), s2 = Strings(index2);
   void* o1 = Objects(index1);
   void* o2 = Objects(index2);
-  BeginUpdate();
-  try {
-    SetStrings(index1, s2);
-    SetObjects(index1, o2);
-    SetStrings(index2, s1);
-    SetObjects(index2, o1);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  SetStrings(index1, s2);
+  SetObjects(index1, o2);
+  SetStrings(index2, s1);
+  SetObjects(index2, o1);
 }
 
 void TStrings::Move(int curIndex, int newIndex) {
@@ -483,15 +471,9 @@ void TStrings::Move(int curIndex, int newIndex) {
   void* o = Objects(curIndex);
   if (newIndex < 0 || newIndex >= Count())
     throw EStringListError("List index out of bounds (" + std::to_string(newIndex) + ")");
-  BeginUpdate();
-  try {
-    Delete(curIndex);
-    InsertObject(newIndex, s, o);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  Delete(curIndex);
+  InsertObject(newIndex, s, o);
 }
 
 std::string TStrings::Text() const {
@@ -501,25 +483,19 @@ std::string TStrings::Text() const {
 }
 
 void TStrings::SetText(const std::string& text) {
-  BeginUpdate();
-  try {
-    Clear();
-    std::size_t i = 0;
-    while (i < text.size()) {
-      std::size_t j = text.find_first_of("\r\n", i);
-      if (j == std::string::npos) {
-        Add(text.substr(i));
-        break;
-      }
-      Add(text.substr(i, j - i));
-      if (text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
-      i = j + 1;
+  TUpdateScope update(this);
+  Clear();
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t j = text.find_first_of("\r\n", i);
+    if (j == std::string::npos) {
+      Add(text.substr(i));
+      break;
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
+    Add(text.substr(i, j - i));
+    if (text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
+    i = j + 1;
   }
-  EndUpdate();
 }
 
 std::string TStrings::CommaText() const {
@@ -590,15 +566,9 @@ void TStrings::Assign(TPersistent* source) {
     return;
   }
   if (other == this) return;
-  BeginUpdate();
-  try {
-    Clear();
-    AddStrings(*other);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  Clear();
+  AddStrings(*other);
 }
 
 // ---------------------------------------------------------------------------------------

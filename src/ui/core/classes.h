@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/core/sysutils.h"
@@ -88,6 +90,16 @@ class TComponent : public TPersistent {
   virtual void SetName(const std::string& name);
   std::intptr_t Tag() const { return tag_; }
   void SetTag(std::intptr_t tag) { tag_ = tag; }
+  // Where a designer placed a component that is not a control: Left in the low 16 bits,
+  // Top in the high 16 bits (both signed). Stored as "Left" and "Top"; no other meaning.
+  std::int32_t DesignInfo() const { return designInfo_; }
+  void SetDesignInfo(std::int32_t value) { designInfo_ = value; }
+  // The names of the root's methods that a window definition bound to this component's
+  // events ("OnClick" -> "ButtonOKClick"), in binding order, so the component writer can
+  // name them again. An empty method name removes the entry.
+  using TEventBinding = std::pair<std::string, std::string>;
+  const std::vector<TEventBinding>& EventBindings() const { return eventBindings_; }
+  void SetEventBinding(const std::string& event, const std::string& method);
 
   int ComponentCount() const { return int(components_.size()); }
   TComponent* Components(int index) const;  // EListError when out of range
@@ -142,6 +154,8 @@ class TComponent : public TPersistent {
   TComponent* owner_ = nullptr;
   std::string name_;
   std::intptr_t tag_ = 0;
+  std::int32_t designInfo_ = 0;
+  std::vector<TEventBinding> eventBindings_;
   TComponentState state_;
   // Owned: each is deleted by DestroyComponents; a component freed early takes itself out.
   std::vector<TComponent*> components_;
@@ -293,6 +307,34 @@ class TStrings : public TPersistent {
 
  private:
   int updateCount_ = 0;
+};
+
+// Keeps an update of a collection or a string list open for one scope: BeginUpdate when
+// made, the matching EndUpdate when the scope ends, also when it ends by an exception.
+// A failing EndUpdate raises on a normal exit; while another exception is already on its
+// way out, that first error is the one the caller gets.
+template <class T>
+class TUpdateScope {
+ public:
+  explicit TUpdateScope(T* target) : target_(target), pending_(std::uncaught_exceptions()) {
+    target_->BeginUpdate();
+  }
+  ~TUpdateScope() noexcept(false) {
+    if (std::uncaught_exceptions() == pending_) {
+      target_->EndUpdate();
+      return;
+    }
+    try {
+      target_->EndUpdate();
+    } catch (...) {
+    }
+  }
+  TUpdateScope(const TUpdateScope&) = delete;
+  TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+ private:
+  T* target_;
+  int pending_;
 };
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };

@@ -7,6 +7,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/base/ascii.h"
+
 namespace {
 
 std::string FormatList(const std::string& pattern, const TFormatArg* args, std::size_t count) {
@@ -106,12 +108,7 @@ int StrToIntDef(const std::string& text, int fallback) {
   }
 }
 
-std::string LowerCase(const std::string& s) {
-  std::string r = s;
-  for (char& c : r)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return r;
-}
+std::string LowerCase(const std::string& s) { return AsciiLowerCase(s); }
 
 std::string UpperCase(const std::string& s) {
   std::string r = s;
@@ -120,20 +117,9 @@ std::string UpperCase(const std::string& s) {
   return r;
 }
 
-int CompareText(const std::string& a, const std::string& b) {
-  std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = x - 'A' + 'a';
-    if (y >= 'A' && y <= 'Z') y = y - 'A' + 'a';
-    if (x != y) return int(x) - int(y);
-  }
-  return int(a.size()) - int(b.size());
-}
+int CompareText(const std::string& a, const std::string& b) { return AsciiCompareText(a, b); }
 
-bool SameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && CompareText(a, b) == 0;
-}
+bool SameText(const std::string& a, const std::string& b) { return AsciiSameText(a, b); }
 
 std::string Trim(const std::string& s) {
   std::size_t b = 0, e = s.size();

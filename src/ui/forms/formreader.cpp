@@ -3,13 +3,9 @@
 #include <map>
 #include <utility>
 
-namespace {
+#include "platform/base/ascii.h"
 
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return s;
-}
+namespace {
 
 struct ClassInfo {
   std::string name;
@@ -25,13 +21,13 @@ std::map<std::string, ClassInfo>& Registry() {
 }
 
 ClassInfo& Entry(const std::string& name) {
-  ClassInfo& info = Registry()[Lower(name)];
+  ClassInfo& info = Registry()[AsciiLowerCase(name)];
   if (info.name.empty()) info.name = name;
   return info;
 }
 
 const ClassInfo* Find(const std::string& name) {
-  auto it = Registry().find(Lower(name));
+  auto it = Registry().find(AsciiLowerCase(name));
   return it == Registry().end() ? nullptr : &it->second;
 }
 
@@ -49,7 +45,7 @@ bool WalkChain(const std::string& className, Fn fn) {
 
 // The setter for a property: its exact name first, then "Prefix.*" from the longest prefix.
 const TPropertySetter* FindSetter(const std::string& className, const std::string& propName, std::string& sub) {
-  const std::string key = Lower(propName);
+  const std::string key = AsciiLowerCase(propName);
   const TPropertySetter* found = nullptr;
   WalkChain(className, [&](const ClassInfo& info) {
     auto it = info.properties.find(key);
@@ -92,39 +88,59 @@ const TParentHook* FindParentHook(const std::string& className) {
 // ---------------------------------------------------------------------------------------
 
 std::any TMethodTable::FindMethod(const std::string& name) {
-  const std::string key = Lower(name);
+  const std::string key = AsciiLowerCase(name);
   for (const Entry& e : methods_)
-    if (Lower(e.name) == key) return e.handler;
+    if (AsciiLowerCase(e.name) == key) return e.handler;
   return {};
 }
 
 void RegisterComponentClass(const std::string& name, const std::string& parentClassName, TComponentFactory factory) {
   ClassInfo& info = Entry(name);
-  info.parent = Lower(parentClassName);
+  info.parent = AsciiLowerCase(parentClassName);
   info.factory = std::move(factory);
 }
 
 void RegisterPersistentClass(const std::string& name, const std::string& parentClassName) {
-  Entry(name).parent = Lower(parentClassName);
+  Entry(name).parent = AsciiLowerCase(parentClassName);
 }
 
 void RegisterProperty(const std::string& className, const std::string& propName, TPropertySetter setter) {
-  Entry(className).properties[Lower(propName)] = std::move(setter);
+  Entry(className).properties[AsciiLowerCase(propName)] = std::move(setter);
 }
 
 void RegisterParentHook(const std::string& className, TParentHook hook) { Entry(className).parentHook = std::move(hook); }
 
 bool IsClassRegistered(const std::string& name) { return Find(name) != nullptr; }
 
+std::vector<std::string> RegisteredClassChain(const std::string& className) {
+  std::vector<std::string> chain;
+  WalkChain(className, [&](const ClassInfo& info) {
+    chain.push_back(info.name);
+    return false;
+  });
+  return chain;
+}
+
+TComponent* CreateRegisteredComponent(const std::string& className, TComponent* owner) {
+  const ClassInfo* info = Find(className);
+  if (!info || !info->factory) throw EClassNotFound("Class " + className + " not found");
+  TComponent* comp = info->factory(owner);
+  if (!comp) throw EClassNotFound("Class " + className + " made no component");
+  return comp;
+}
+
 TPropertySetter EventSetter(std::function<void(TPersistent*, const std::any&, TReaderContext&)> assign) {
   return [assign](TPersistent* obj, const TfValue& v, TReaderContext& ctx) {
+    auto* component = dynamic_cast<TComponent*>(obj);
     if (v.type == vaNil) {
       assign(obj, std::any(), ctx);
+      if (component) component->SetEventBinding(ctx.PropertyName(), "");
       return;
     }
     if (v.type != vaIdent) ctx.Error("Invalid property value (an event takes a method name)");
     std::any handler = ctx.FindMethod(v.text);
     assign(obj, handler, ctx);
+    if (component) component->SetEventBinding(ctx.PropertyName(), v.text);
   };
 }
 
@@ -172,7 +188,7 @@ const std::vector<std::uint8_t>& TReaderContext::Binary(const TfValue& v) const 
 }
 
 std::any TReaderContext::FindMethod(const std::string& name) const {
-  auto* provider = dynamic_cast<IMethodProvider*>(root_);
+  auto* provider = methods_ ? methods_ : dynamic_cast<IMethodProvider*>(root_);
   if (!provider) Error(std::string("Root ") + root_->ClassName() + " has no methods; cannot bind " + name);
   std::any handler = provider->FindMethod(name);
   if (!handler.has_value()) Error("Method " + name + " not found");
@@ -184,7 +200,10 @@ std::any TReaderContext::FindMethod(const std::string& name) const {
 
 class TComponentLoader {
  public:
-  explicit TComponentLoader(TComponent* root) : root_(root) { ctx_.root_ = root; }
+  explicit TComponentLoader(TComponent* root, IMethodProvider* methods = nullptr) : root_(root) {
+    ctx_.root_ = root;
+    ctx_.methods_ = methods;
+  }
 
   void Load(const TfObject& doc) {
     root_->Loading();
@@ -293,22 +312,16 @@ void TReaderContext::ReadProperties(TPersistent* obj, const std::vector<TfProper
 void TReaderContext::ReadCollection(TCollection* collection, const TfValue& value) {
   if (value.type != vaCollection) Error("Invalid property value (a collection expected)");
   if (value.items.empty()) return;
-  collection->BeginUpdate();
-  try {
-    collection->Clear();
-    for (std::size_t i = 0; i < value.items.size(); ++i) {
-      TCollectionItem* item = collection->Add();
-      ReadProperties(item, value.items[i].properties, "[" + std::to_string(i) + "]");
-    }
-  } catch (...) {
-    collection->EndUpdate();
-    throw;
+  TUpdateScope update(collection);
+  collection->Clear();
+  for (std::size_t i = 0; i < value.items.size(); ++i) {
+    TCollectionItem* item = collection->Add();
+    ReadProperties(item, value.items[i].properties, "[" + std::to_string(i) + "]");
   }
-  collection->EndUpdate();
 }
 
-void LoadComponent(TComponent* root, const TfObject& doc) {
-  TComponentLoader loader(root);
+void LoadComponent(TComponent* root, const TfObject& doc, IMethodProvider* methods) {
+  TComponentLoader loader(root, methods);
   loader.Load(doc);
 }
 

@@ -21,6 +21,7 @@
 #include <any>
 #include <functional>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "ui/core/classes.h"
@@ -56,6 +57,19 @@ class TMethodTable : public IMethodProvider {
   std::vector<Entry> methods_;
 };
 
+// What a method provider may return instead of a handler: only the method's name. The
+// reader then records the binding (TComponent::EventBindings) and leaves the event empty;
+// tools that rebuild components to write them back use this (TNameOnlyMethods).
+struct TMethodName {
+  std::string name;
+};
+
+// Answers every method name with a TMethodName.
+class TNameOnlyMethods : public IMethodProvider {
+ public:
+  std::any FindMethod(const std::string& name) override { return TMethodName{name}; }
+};
+
 class TReaderContext;
 using TComponentFactory = std::function<TComponent*(TComponent* owner)>;
 using TPropertySetter = std::function<void(TPersistent* obj, const TfValue& value, TReaderContext& ctx)>;
@@ -83,7 +97,8 @@ class TReaderContext {
   std::string String(const TfValue& v) const;  // any string kind
   std::string Ident(const TfValue& v) const;
   const std::vector<std::uint8_t>& Binary(const TfValue& v) const;
-  // The root's method of that name; raises when the root offers none of that name.
+  // The root's method of that name (or the loader's method provider's, when it was given
+  // one); raises when there is none of that name.
   std::any FindMethod(const std::string& name) const;
 
   // Applies properties to a sub-object (a collection item, a nested persistent) through
@@ -96,6 +111,7 @@ class TReaderContext {
  private:
   friend class TComponentLoader;
   TComponent* root_ = nullptr;
+  IMethodProvider* methods_ = nullptr;
   TComponent* current_ = nullptr;
   std::string path_;
   std::string property_;
@@ -109,6 +125,12 @@ void RegisterPersistentClass(const std::string& name, const std::string& parentC
 void RegisterProperty(const std::string& className, const std::string& propName, TPropertySetter setter);
 void RegisterParentHook(const std::string& className, TParentHook hook);
 bool IsClassRegistered(const std::string& name);
+// The registered names from className up through its registered parents (className
+// first); empty when className is not registered.
+std::vector<std::string> RegisteredClassChain(const std::string& className);
+// A new component of a registered class with a factory; raises EClassNotFound
+// "Class <name> not found" for any other name.
+TComponent* CreateRegisteredComponent(const std::string& className, TComponent* owner);
 
 // A setter for an event property: an identifier names the root's method (found through
 // IMethodProvider and any_cast to Event), nil clears the event.
@@ -122,6 +144,7 @@ void RegisterEvent(const std::string& className, const std::string& propName,
                        assign(obj, Event());
                        return;
                      }
+                     if (handler.type() == typeid(TMethodName)) return;
                      const Event* e = std::any_cast<Event>(&handler);
                      if (!e) ctx.Error("Method has the wrong type for event " + ctx.PropertyName());
                      assign(obj, *e);
@@ -133,7 +156,8 @@ void RegisterEvent(const std::string& className, const std::string& propName,
 // named, put into its parent by the parent hook, its properties applied in stream order.
 // Components are csLoading meanwhile; Loaded() runs for each (root first) at the end, and
 // also when an error stops the reading, so what was built is usable. Errors propagate.
-void LoadComponent(TComponent* root, const TfObject& doc);
+// Event handlers come from methods when it is given, otherwise from the root.
+void LoadComponent(TComponent* root, const TfObject& doc, IMethodProvider* methods = nullptr);
 void ReadComponentFromStream(TComponent* root, TStream& stream);
 void ReadComponentResource(TComponent* root, const std::string& resourceName);
 

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/base/ascii.h"
+
 EFormTextError::EFormTextError(const std::string& detail, int line, int column)
     : Exception("Line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + detail),
       detail_(detail),
@@ -25,11 +27,6 @@ int HexDigit(char c) {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
-}
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return s;
 }
 
 // A dotted identifier: Name, PngImage.Data.
@@ -260,7 +257,7 @@ class TextWriter {
         break;
       }
       case vaIdent: {
-        std::string low = Lower(v.text);
+        std::string low = AsciiLowerCase(v.text);
         if (IsIdentifier(v.text) && low != "true" && low != "false" && low != "nil") {
           out += v.text;
         } else {
@@ -773,7 +770,7 @@ class TextParser {
     }
     if (IsIdentStart(c)) {
       std::string id = Ident();
-      std::string low = Lower(id);
+      std::string low = AsciiLowerCase(id);
       if (low == "true") return TfValue::Boolean(true);
       if (low == "false") return TfValue::Boolean(false);
       if (low == "nil") return TfValue::Nil();

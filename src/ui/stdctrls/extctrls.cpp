@@ -6,6 +6,7 @@
 
 #include "ui/core/streams.h"
 #include "ui/stdctrls/stdctrls.h"
+#include "ui/stdctrls/themedlook.h"
 
 // ---------------------------------------------------------------------------------------
 // TPanel
@@ -159,14 +160,13 @@ TGraphicClass GraphicClassOf(const std::string& className, const std::uint8_t* d
     const char* name;
     const char* ext;
   };
-  static constexpr Known kKnown[] = {{"TBitmap", "bmp"}, {"TIcon", "ico"}, {"TPngImage", "png"},
-                                     {"TPNGObject", "png"}, {"TPngGraphic", "png"}};
+  static constexpr Known kKnown[] = {{"TBitmap", "bmp"}, {"TIcon", "ico"}, {"TPngImage", "png"}};
   for (const Known& k : kKnown) {
     if (SameText(className, k.name)) {
       if (TGraphicClass cls = TPicture::FindGraphicClass(k.ext)) return cls;
     }
   }
-  // Unknown class names: go by the file's signature.
+  // Any other class name: go by the file's signature.
   static const std::uint8_t kPng[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   if (size >= sizeof kPng && std::memcmp(data, kPng, sizeof kPng) == 0) return TPicture::FindGraphicClass("png");
   if (size >= 2 && data[0] == 'B' && data[1] == 'M') return TPicture::FindGraphicClass("bmp");
@@ -446,8 +446,10 @@ void TPageControl::Paint() {
   const std::vector<TTabSheet*> tabs = VisibleTabs();
   const int selected = int(std::find(tabs.begin(), tabs.end(), activePage_) - tabs.begin());
   FillColor(*c, RECT{0, 0, width_, height_}, color_);
-  DrawTabStrip(*c, RECT{0, 0, width_, height_}, TabRects(), TabCaptions(), selected < int(tabs.size()) ? selected : -1,
-               Focused());
+  const RECT bounds{0, 0, width_, height_};
+  const int shown = selected < int(tabs.size()) ? selected : -1;
+  if (!DrawThemedTabStrip(*c, bounds, TabRects(), TabCaptions(), shown, Focused()))
+    DrawTabStrip(*c, bounds, TabRects(), TabCaptions(), shown, Focused());
 }
 
 void TPageControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {

@@ -5,6 +5,7 @@
 
 #include "ui/controls/forms.h"
 #include "ui/stdctrls/classiclook.h"
+#include "ui/stdctrls/themedlook.h"
 
 // ---------------------------------------------------------------------------------------
 // TMenuItem
@@ -227,7 +228,8 @@ void TPopupMenu::Paint(HDC dc) {
     if (item->IsLine()) state.Include(midSeparator);
     if (!item->Enabled()) state.Include(midDisabled);
     if (i == highlight_) state.Include(midHighlighted);
-    DrawMenuItem(canvas, ItemRect(i), item->Caption(), state);
+    if (!DrawThemedMenuItem(canvas, ItemRect(i), item->Caption(), state))
+      DrawMenuItem(canvas, ItemRect(i), item->Caption(), state);
   }
   canvas.SetHandle(nullptr);
 }

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "ui/forms/formreader.h"
+#include "ui/forms/formwriter.h"
 #include "ui/stdctrls/extctrls.h"
 #include "ui/stdctrls/menus.h"
 #include "ui/stdctrls/stdctrls.h"
@@ -46,10 +47,9 @@ void RegisterListBox() {
   RegisterProperty("TListBox", "Items.Strings", [](TPersistent* o, const TfValue& v, TReaderContext& ctx) {
     if (v.type != vaList) ctx.Error("Invalid property value (a list of strings)");
     TStrings* items = As<TListBox>(o)->Items();
-    items->BeginUpdate();
+    TUpdateScope update(items);
     items->Clear();
     for (const TfValue& s : v.list) items->Add(ctx.String(s));
-    items->EndUpdate();
   });
   RegisterProperty("TListBox", "ItemHeight", [](TPersistent* o, const TfValue& v, TReaderContext& ctx) {
     As<TListBox>(o)->SetItemHeight(ctx.Int32(v));
@@ -208,6 +208,102 @@ void RegisterCommonEvents() {
   }
 }
 
+
+// ---------------------------------------------------------------------------------------
+// Writers: a property is written when it differs from a control as its factory makes it.
+
+template <std::size_t N>
+TfValue EnumIdent(int value, const char* const (&names)[N]) {
+  return value >= 0 && std::size_t(value) < N ? TfValue::Ident(names[value]) : TfValue::Integer(value);
+}
+
+template <class T, class Get, class Make>
+void WriteIf(TWriterContext& ctx, T* obj, const char* name, Get get, Make make) {
+  auto* def = dynamic_cast<T*>(ctx.Defaults());
+  if (!def || !(get(obj) == get(def))) ctx.Write(name, make(get(obj)));
+}
+
+TfValue Int(int v) { return TfValue::Integer(v); }
+TfValue Bool(bool v) { return TfValue::Boolean(v); }
+TfValue Str(const std::string& v) { return TfValue::String(v); }
+template <std::size_t N>
+auto Ident(const char* const (&names)[N]) {
+  return [&names](int v) { return EnumIdent(v, names); };
+}
+
+void RegisterWriters() {
+  RegisterPropertyWriter("TListBox", [](TPersistent* o, TWriterContext& ctx) {
+    auto* l = As<TListBox>(o);
+    if (l->Items()->Count() > 0) {
+      TfValue list;
+      list.type = vaList;
+      for (int i = 0; i < l->Items()->Count(); ++i) list.list.push_back(TfValue::String(l->Items()->Strings(i)));
+      ctx.Write("Items.Strings", std::move(list));
+    }
+    WriteIf(ctx, l, "ItemHeight", [](TListBox* x) { return x->ItemHeight(); }, Int);
+    WriteIf(ctx, l, "Style", [](TListBox* x) { return int(x->Style()); }, Ident(kListBoxStyles));
+    WriteIf(ctx, l, "ItemIndex", [](TListBox* x) { return x->ItemIndex(); }, Int);
+  });
+  RegisterPropertyWriter("TButton", [](TPersistent* o, TWriterContext& ctx) {
+    auto* b = As<TButton>(o);
+    WriteIf(ctx, b, "Default", [](TButton* x) { return x->Default(); }, Bool);
+    WriteIf(ctx, b, "Cancel", [](TButton* x) { return x->Cancel(); }, Bool);
+    WriteIf(ctx, b, "ModalResult", [](TButton* x) { return int(x->ModalResult()); }, Int);
+  });
+  RegisterPropertyWriter("TLabel", [](TPersistent* o, TWriterContext& ctx) {
+    auto* l = As<TLabel>(o);
+    WriteIf(ctx, l, "AutoSize", [](TLabel* x) { return x->AutoSize(); }, Bool);
+    WriteIf(ctx, l, "WordWrap", [](TLabel* x) { return x->WordWrap(); }, Bool);
+    WriteIf(ctx, l, "Transparent", [](TLabel* x) { return x->Transparent(); }, Bool);
+    WriteIf(ctx, l, "ShowAccelChar", [](TLabel* x) { return x->ShowAccelChar(); }, Bool);
+    WriteIf(ctx, l, "Layout", [](TLabel* x) { return int(x->Layout()); }, Ident(kLayouts));
+    WriteIf(ctx, l, "Alignment", [](TLabel* x) { return int(x->Alignment()); }, Ident(kAlignments));
+    if (l->FocusControl()) ctx.Write("FocusControl", TfValue::Ident(l->FocusControl()->Name()));
+  });
+  RegisterPropertyWriter("TPanel", [](TPersistent* o, TWriterContext& ctx) {
+    auto* p = As<TPanel>(o);
+    WriteIf(ctx, p, "BevelInner", [](TPanel* x) { return int(x->BevelInner()); }, Ident(kBevels));
+    WriteIf(ctx, p, "BevelOuter", [](TPanel* x) { return int(x->BevelOuter()); }, Ident(kBevels));
+    WriteIf(ctx, p, "BevelWidth", [](TPanel* x) { return x->BevelWidth(); }, Int);
+    WriteIf(ctx, p, "BorderWidth", [](TPanel* x) { return x->BorderWidth(); }, Int);
+    WriteIf(ctx, p, "Alignment", [](TPanel* x) { return int(x->Alignment()); }, Ident(kAlignments));
+  });
+  RegisterPropertyWriter("TBevel", [](TPersistent* o, TWriterContext& ctx) {
+    auto* b = As<TBevel>(o);
+    WriteIf(ctx, b, "Shape", [](TBevel* x) { return int(x->Shape()); }, Ident(kShapes));
+    WriteIf(ctx, b, "Style", [](TBevel* x) { return int(x->Style()); }, Ident(kBevelStyles));
+  });
+  RegisterPropertyWriter("TImage", [](TPersistent* o, TWriterContext& ctx) {
+    auto* i = As<TImage>(o);
+    WriteIf(ctx, i, "Center", [](TImage* x) { return x->Center(); }, Bool);
+    WriteIf(ctx, i, "Stretch", [](TImage* x) { return x->Stretch(); }, Bool);
+    WriteIf(ctx, i, "Transparent", [](TImage* x) { return x->Transparent(); }, Bool);
+  });
+  RegisterPropertyWriter(
+      "TImage",
+      [](TPersistent* o, TWriterContext& ctx) {
+        if (!As<TImage>(o)->PictureData().empty()) ctx.Write("Picture.Data", TfValue::Binary(As<TImage>(o)->PictureData()));
+      },
+      TWriterPhase::Defined);
+  RegisterPropertyWriter("TPageControl", [](TPersistent* o, TWriterContext& ctx) {
+    if (TTabSheet* page = As<TPageControl>(o)->ActivePage()) ctx.Write("ActivePage", TfValue::Ident(page->Name()));
+  });
+  RegisterPropertyWriter("TTabSheet", [](TPersistent* o, TWriterContext& ctx) {
+    auto* t = As<TTabSheet>(o);
+    if (t->PageControl()) ctx.Write("PageControl", TfValue::Ident(t->PageControl()->Name()));
+    WriteIf(ctx, t, "TabVisible", [](TTabSheet* x) { return x->TabVisible(); }, Bool);
+  });
+  RegisterPropertyWriter("TMenuItem", [](TPersistent* o, TWriterContext& ctx) {
+    auto* m = As<TMenuItem>(o);
+    WriteIf(ctx, m, "Caption", [](TMenuItem* x) { return x->Caption(); }, Str);
+    WriteIf(ctx, m, "Enabled", [](TMenuItem* x) { return x->Enabled(); }, Bool);
+    WriteIf(ctx, m, "Visible", [](TMenuItem* x) { return x->Visible(); }, Bool);
+  });
+  RegisterPropertyWriter("TControl", [](TPersistent* o, TWriterContext& ctx) {
+    if (TPopupMenu* menu = ControlPopupMenu(As<TControl>(o))) ctx.Write("PopupMenu", TfValue::Ident(menu->Name()));
+  });
+}
+
 }  // namespace
 
 void RegisterStdControlClasses() {
@@ -220,4 +316,5 @@ void RegisterStdControlClasses() {
   RegisterExtControls();
   RegisterMenus();
   RegisterCommonEvents();
+  RegisterWriters();
 }

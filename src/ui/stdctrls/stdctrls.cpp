@@ -2,10 +2,12 @@
 #include "ui/stdctrls/stdctrls.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 
 #include "platform/font/font.h"
 #include "ui/stdctrls/menus.h"
+#include "ui/stdctrls/themedlook.h"
 
 namespace {
 
@@ -138,7 +140,7 @@ void TListBox::SelectByUser(int index) {
 void TListBox::Paint() {
   TCanvas* c = Canvas();
   const RECT outer{0, 0, width_, height_};
-  DrawListBoxFrame(*c, outer, color_);
+  if (!DrawThemedListBoxFrame(*c, outer, color_, enabled_, nullptr)) DrawListBoxFrame(*c, outer, color_);
   const RECT client = ItemArea();
   ClientDrawScope scope(c->Handle(), kListBorder, kListBorder, client);
   const bool focused = Focused();
@@ -217,6 +219,23 @@ void TListBox::KeyDown(WORD& key, TShiftState shift) {
   if (next != cur) SelectByUser(next);
 }
 
+void TListBox::KeyPress(char& key) {
+  TCustomControl::KeyPress(key);
+  const unsigned char ch = static_cast<unsigned char>(key);
+  if (ch < 0x20 || ch == 0x7F) return;  // Enter, Esc, Tab, Backspace and the Ctrl keys go on
+  key = 0;
+  const int n = Count();
+  auto lower = [](unsigned char c) { return std::tolower(c); };
+  for (int step = 1; step <= n; ++step) {
+    // From the item after the current one (the first when there is none), wrapping.
+    const int i = ((itemIndex_ < 0 ? -1 : itemIndex_) + step) % n;
+    const std::string text = items_->Strings(i);
+    if (text.empty() || lower(static_cast<unsigned char>(text[0])) != lower(ch)) continue;
+    if (i != itemIndex_) SelectByUser(i);
+    return;
+  }
+}
+
 void TListBox::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_SETFOCUS:
@@ -288,7 +307,8 @@ void TButton::Paint() {
   if (!enabled_) state.Include(bdfDisabled);
   TCanvas* c = Canvas();
   c->Font()->Assign(font_.get());
-  DrawPushButton(*c, RECT{0, 0, width_, height_}, text_, state);
+  const RECT bounds{0, 0, width_, height_};
+  if (!DrawThemedPushButton(*c, handle_, bounds, text_, state)) DrawPushButton(*c, bounds, text_, state);
 }
 
 void TButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -542,7 +562,8 @@ TGroupBox::~TGroupBox() = default;
 void TGroupBox::Paint() {
   TCanvas* c = Canvas();
   c->Font()->Assign(font_.get());
-  DrawGroupBoxFrame(*c, RECT{0, 0, width_, height_}, text_, color_, enabled_);
+  const RECT bounds{0, 0, width_, height_};
+  if (!DrawThemedGroupBoxFrame(*c, bounds, text_, color_, enabled_)) DrawGroupBoxFrame(*c, bounds, text_, color_, enabled_);
 }
 
 void TGroupBox::WndProc(TMessage& message) {

@@ -56,7 +56,9 @@ class TListBox : public TCustomControl {
   // border's inner corner: (0, 0, Width - 4, Height - 4). The window itself (and so the
   // control's ClientRect) still covers the border, which the list paints.
   RECT ItemArea() const;
-  unsigned GetDialogCode() override { return dcWantArrows; }
+  // A list keeps its character keys (a letter selects by initial, KeyPress); Alt+letter,
+  // Enter and Esc still go to the form.
+  unsigned GetDialogCode() override { return dcWantArrows | dcWantChars; }
 
   TDrawItemEvent OnDrawItem;
 
@@ -66,6 +68,9 @@ class TListBox : public TCustomControl {
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void KeyDown(WORD& key, TShiftState shift) override;
+  // A printable character selects the next item whose text starts with it (ignoring case,
+  // from the item after the current one, wrapping around), as an arrow key landing there.
+  void KeyPress(char& key) override;
   void WndProc(TMessage& message) override;
   // Draws one item (OnDrawItem or the classic text) at its rectangle.
   virtual void DrawItem(int index, const RECT& rect, TOwnerDrawState state);

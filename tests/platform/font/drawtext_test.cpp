@@ -157,6 +157,24 @@ TEST_P(DrawTextWordWrap, BreaksBetweenWordsWithinTheWidth) {
 
 INSTANTIATE_TEST_SUITE_P(Weights, DrawTextWordWrap, ::testing::Values(FW_NORMAL, FW_BOLD));
 
+// A line exactly as wide as the rectangle fits; one pixel less and its last word moves down.
+class DrawTextExactFit : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(DrawTextExactFit, LineOfTheRectanglesWidthStaysOneLine) {
+  TextCanvas c(20, 20);
+  const std::string text = GetParam();
+  const int width = Extent(c.dc(), text).cx;
+  RECT r{5, 0, 5 + width, 0};
+  EXPECT_EQ(DrawTextA(c.dc(), text.c_str(), -1, &r, DT_WORDBREAK | DT_CALCRECT), 13);
+  EXPECT_EQ(r.right, 5 + width);
+  r = RECT{5, 0, 5 + width - 1, 0};
+  EXPECT_EQ(DrawTextA(c.dc(), text.c_str(), -1, &r, DT_WORDBREAK | DT_CALCRECT), 26);
+  const std::size_t blank = text.rfind(' ');
+  EXPECT_EQ(r.right, 5 + std::max(Extent(c.dc(), text.substr(0, blank)).cx, Extent(c.dc(), text.substr(blank + 1)).cx));
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, DrawTextExactFit, ::testing::Values("Data CD", "ISO Burner", "Audio CD from files"));
+
 TEST(DrawText, LongWordStaysWholeOnItsOwnLine) {
   TextCanvas c(20, 20);
   RECT r{0, 0, 30, 0};

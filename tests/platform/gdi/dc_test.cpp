@@ -8,25 +8,49 @@ namespace {
 // ---------------------------------------------------------------------------------------
 // System colours
 
+// Every entry of the table by its number, as the Windows 7 default scheme gives it (the
+// constant's value checked too); 25 and anything outside 0..30 have no colour.
 struct SysCase {
   int index;
+  int constant;
+  const char* name;
   COLORREF want;
 };
+#define SYS(n, name, r, g, b) SysCase{n, name, #name, RGB(r, g, b)}
 const SysCase kSysColours[] = {
-    {COLOR_SCROLLBAR, RGB(200, 200, 200)}, {COLOR_WINDOW, RGB(255, 255, 255)},
-    {COLOR_WINDOWFRAME, RGB(100, 100, 100)}, {COLOR_HIGHLIGHT, RGB(51, 153, 255)},
-    {COLOR_BTNFACE, RGB(240, 240, 240)},   {COLOR_BTNSHADOW, RGB(160, 160, 160)},
-    {COLOR_GRAYTEXT, RGB(109, 109, 109)},  {COLOR_INACTIVECAPTIONTEXT, RGB(67, 78, 84)},
-    {COLOR_3DDKSHADOW, RGB(105, 105, 105)}, {COLOR_INFOBK, RGB(255, 255, 225)},
-    {COLOR_HOTLIGHT, RGB(0, 102, 204)},    {COLOR_MENUBAR, RGB(240, 240, 240)},
-    {25, 0},                               {31, 0}, {-1, 0},
+    SYS(0, COLOR_SCROLLBAR, 200, 200, 200),     SYS(1, COLOR_BACKGROUND, 0, 0, 0),
+    SYS(2, COLOR_ACTIVECAPTION, 153, 180, 209), SYS(3, COLOR_INACTIVECAPTION, 191, 205, 219),
+    SYS(4, COLOR_MENU, 240, 240, 240),          SYS(5, COLOR_WINDOW, 255, 255, 255),
+    SYS(6, COLOR_WINDOWFRAME, 100, 100, 100),   SYS(7, COLOR_MENUTEXT, 0, 0, 0),
+    SYS(8, COLOR_WINDOWTEXT, 0, 0, 0),          SYS(9, COLOR_CAPTIONTEXT, 0, 0, 0),
+    SYS(10, COLOR_ACTIVEBORDER, 180, 180, 180), SYS(11, COLOR_INACTIVEBORDER, 244, 247, 252),
+    SYS(12, COLOR_APPWORKSPACE, 171, 171, 171), SYS(13, COLOR_HIGHLIGHT, 51, 153, 255),
+    SYS(14, COLOR_HIGHLIGHTTEXT, 255, 255, 255), SYS(15, COLOR_BTNFACE, 240, 240, 240),
+    SYS(16, COLOR_BTNSHADOW, 160, 160, 160),    SYS(17, COLOR_GRAYTEXT, 109, 109, 109),
+    SYS(18, COLOR_BTNTEXT, 0, 0, 0),            SYS(19, COLOR_INACTIVECAPTIONTEXT, 67, 78, 84),
+    SYS(20, COLOR_BTNHIGHLIGHT, 255, 255, 255), SYS(21, COLOR_3DDKSHADOW, 105, 105, 105),
+    SYS(22, COLOR_3DLIGHT, 227, 227, 227),      SYS(23, COLOR_INFOTEXT, 0, 0, 0),
+    SYS(24, COLOR_INFOBK, 255, 255, 225),       SYS(26, COLOR_HOTLIGHT, 0, 102, 204),
+    SYS(27, COLOR_GRADIENTACTIVECAPTION, 185, 209, 234), SYS(28, COLOR_GRADIENTINACTIVECAPTION, 215, 228, 242),
+    SYS(29, COLOR_MENUHILIGHT, 51, 153, 255),   SYS(30, COLOR_MENUBAR, 240, 240, 240),
+    SYS(25, 25, 0, 0, 0),                       SYS(31, 31, 0, 0, 0),
+    SYS(-1, -1, 0, 0, 0),
 };
+#undef SYS
+void PrintTo(const SysCase& c, std::ostream* os) { *os << c.index << " " << c.name; }
 class SysColour : public ::testing::TestWithParam<SysCase> {};
 TEST_P(SysColour, TableAndResolution) {
   const SysCase& c = GetParam();
+  EXPECT_EQ(c.constant, c.index) << c.name;
   EXPECT_EQ(GetSysColor(c.index), c.want);
   if (c.index >= 0) {
     EXPECT_EQ(ColorToRGB(0xFF000000u | COLORREF(c.index)), c.want);
+  }
+  if (c.index >= 0 && c.index <= 30) {
+    Surface32 s(1, 1, RGB(1, 2, 3));
+    RECT r{0, 0, 1, 1};
+    FillRect(s.dc, &r, GetSysColorBrush(c.index));
+    EXPECT_EQ(s.At(0, 0), c.want) << "the system colour brush";
   }
 }
 INSTANTIATE_TEST_SUITE_P(Table, SysColour, ::testing::ValuesIn(kSysColours));

@@ -265,3 +265,65 @@ TEST(CreateDIBSection, PaletteColoursResolveThroughTheDcPalette) {
 }
 
 }  // namespace
+
+namespace {
+
+BITMAPV4HEADER V4(int w, int h, DWORD compression, DWORD red, DWORD green, DWORD blue, DWORD alpha) {
+  BITMAPV4HEADER v4;
+  v4.bV4Width = w;
+  v4.bV4Height = h;
+  v4.bV4BitCount = 32;
+  v4.bV4V4Compression = compression;
+  v4.bV4RedMask = red;
+  v4.bV4GreenMask = green;
+  v4.bV4BlueMask = blue;
+  v4.bV4AlphaMask = alpha;
+  return v4;
+}
+
+struct V4Case {
+  const char* what;
+  BITMAPV4HEADER header;
+  bool accepted;
+};
+
+class DibV4 : public ::testing::TestWithParam<V4Case> {};
+
+TEST_P(DibV4, SectionsTakeOnlyTheStandardLayout) {
+  void* bits = reinterpret_cast<void*>(1);
+  HBITMAP bmp = CreateDIBSection(nullptr, &GetParam().header, DIB_RGB_COLORS, &bits, nullptr, 0);
+  EXPECT_EQ(bmp != nullptr, GetParam().accepted) << GetParam().what;
+  EXPECT_EQ(bits != nullptr, GetParam().accepted) << GetParam().what;
+  if (bmp) DeleteObject(bmp);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, DibV4,
+    ::testing::Values(V4Case{"bitfields with alpha", V4(3, 2, BI_BITFIELDS, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u), true},
+                      V4Case{"bitfields without alpha", V4(3, -2, BI_BITFIELDS, 0xFF0000, 0xFF00, 0xFF, 0), true},
+                      V4Case{"masks left 0", V4(3, 2, BI_BITFIELDS, 0, 0, 0, 0), true},
+                      V4Case{"plain 32 bits", V4(3, 2, BI_RGB, 0, 0, 0, 0), true},
+                      V4Case{"red and blue swapped", V4(3, 2, BI_BITFIELDS, 0xFF, 0xFF00, 0xFF0000, 0), false},
+                      V4Case{"565 masks", V4(3, 2, BI_BITFIELDS, 0xF800, 0x7E0, 0x1F, 0), false},
+                      V4Case{"zero width", V4(0, 2, BI_BITFIELDS, 0xFF0000, 0xFF00, 0xFF, 0), false}));
+
+TEST(DibV4Transfer, GetDIBitsKeepsTheFourthByteOfA32BitBitmap) {
+  // A bottom-up section written through its bits, read top-down through a V4 header.
+  BITMAPV4HEADER up = V4(2, 2, BI_BITFIELDS, 0xFF0000, 0xFF00, 0xFF, 0xFF000000u);
+  void* p = nullptr;
+  GdiPtr<GdiBitmap> bmp(CreateDIBSection(nullptr, &up, DIB_RGB_COLORS, &p, nullptr, 0));
+  ASSERT_TRUE(bmp);
+  auto* px = static_cast<std::uint32_t*>(p);
+  px[0] = 0x80112233;  // bottom-left
+  px[3] = 0x01AABBCC;  // top-right
+  BITMAPV4HEADER down = V4(2, -2, BI_BITFIELDS, 0, 0, 0, 0);
+  std::uint32_t out[4] = {};
+  DcPtr dc(CreateCompatibleDC(nullptr));
+  ASSERT_EQ(GetDIBits(dc.get(), bmp.get(), 0, 2, out, &down, DIB_RGB_COLORS), 2);
+  EXPECT_EQ(out[2], 0x80112233u);
+  EXPECT_EQ(out[1], 0x01AABBCCu);
+  EXPECT_EQ(down.bV4RedMask, 0xFF0000u);  // filled in
+  EXPECT_EQ(down.bV4SizeImage, 16u);
+}
+
+}  // namespace

@@ -293,6 +293,39 @@ TEST(PatternBrush, TilesFromBrushOrigin) {
   DeleteObject(brush);
 }
 
+// An 8 x 8 tile with one marked pixel at (3, 5): the brush origin (device units) is where
+// the tile's top-left corner lands, so the mark appears at origin + (3, 5), every 8 pixels.
+// The viewport origin moves the fill, never the pattern.
+struct BrushOrgCase {
+  int orgX, orgY, viewX, viewY;
+};
+void PrintTo(const BrushOrgCase& c, std::ostream* os) {
+  *os << "origin (" << c.orgX << ", " << c.orgY << ") viewport (" << c.viewX << ", " << c.viewY << ")";
+}
+class PatternBrushOrigin : public ::testing::TestWithParam<BrushOrgCase> {};
+
+TEST_P(PatternBrushOrigin, MarkedPixelLandsAtOriginPlusItsTilePosition) {
+  const BrushOrgCase& c = GetParam();
+  Surface32 pat(8, 8, RGB(0, 0, 255));
+  SetPixel(pat.dc, 3, 5, RGB(255, 0, 0));
+  HBRUSH brush = CreatePatternBrush(pat.bmp);
+  Surface32 s(19, 21);
+  SetBrushOrgEx(s.dc, c.orgX, c.orgY, nullptr);
+  SetViewportOrgEx(s.dc, c.viewX, c.viewY, nullptr);
+  RECT r{-c.viewX, -c.viewY, 19 - c.viewX, 21 - c.viewY};
+  FillRect(s.dc, &r, brush);
+  const auto mod8 = [](int v) { return ((v % 8) + 8) % 8; };
+  EXPECT_TRUE(PixelsMatch(s, [&](int x, int y) {
+    return mod8(x - c.orgX) == 3 && mod8(y - c.orgY) == 5 ? RGB(255, 0, 0) : RGB(0, 0, 255);
+  }));
+  DeleteObject(brush);
+}
+
+INSTANTIATE_TEST_SUITE_P(Origins, PatternBrushOrigin,
+                         ::testing::Values(BrushOrgCase{0, 0, 0, 0}, BrushOrgCase{1, 0, 0, 0}, BrushOrgCase{0, 2, 0, 0},
+                                           BrushOrgCase{5, 3, 0, 0}, BrushOrgCase{-3, -6, 0, 0},
+                                           BrushOrgCase{13, 9, 0, 0}, BrushOrgCase{2, 1, 4, 7}));
+
 TEST(PatternBrush, MonochromePatternTakesTextAndBackground) {
   BYTE rows[16] = {};
   for (int y = 0; y < 8; ++y) rows[y * 2] = y % 2 ? 0x55 : 0xAA;  // 8x8 checker

@@ -76,7 +76,11 @@ TEST(Os, LocalDateIsToday) {
   FAIL() << "the date kept changing";
 }
 
-TEST(Os, CommonControlsAreVersionSix) { EXPECT_EQ(CommonControlsVersion(), 0x00060000u); }
+TEST(Os, CommonControlsAreVersionSixAndFixedOnceRead) {
+  EXPECT_EQ(CommonControlsVersion(), 0x00060000u);
+  EXPECT_FALSE(SetCommonControlsVersion(0x00050052));
+  EXPECT_EQ(CommonControlsVersion(), 0x00060000u);
+}
 
 TEST(Os, VersionRecordIsWin32Sized) {
   EXPECT_EQ(sizeof(OSVERSIONINFOA), 148u);

@@ -704,3 +704,35 @@ INSTANTIATE_TEST_SUITE_P(Cases, ClampTest,
                                            ClampCase{{100, 100, 1000, 200}, {0, 100, 800, 200}}));
 
 }  // namespace
+
+// Icons are checked whole before anything is taken: sizes bounded on each side and in
+// sum, pixels present, top-level windows only.
+TEST_F(Headless, WindowIconTakesOnlySoundSizesOfTopLevelWindows) {
+  HWND main = Main();
+  HWND child = Make(WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, main, kRed);
+  std::vector<std::uint32_t> pixels(std::size_t(kMaxIconSide) * kMaxIconSide, 0xFF000000);
+  const std::uint32_t* p = pixels.data();
+  struct Case {
+    const char* what;
+    HWND hwnd;
+    std::vector<IconPixels> sizes;
+    BOOL taken;
+  } cases[] = {
+      {"application icon", nullptr, {{16, 16, p}, {32, 32, p}}, TRUE},
+      {"own icon, largest side", main, {{kMaxIconSide, 1, p}}, TRUE},
+      {"all pixels allowed in one size", main, {{kMaxIconSide, kMaxIconSide, p}}, TRUE},
+      {"one pixel too many in all", main, {{kMaxIconSide, kMaxIconSide, p}, {1, 1, p}}, FALSE},
+      {"removal", main, {}, TRUE},
+      {"child window", child, {{16, 16, p}}, FALSE},
+      {"zero width", main, {{16, 16, p}, {0, 16, p}}, FALSE},
+      {"side too long", nullptr, {{16, kMaxIconSide + 1, p}}, FALSE},
+      {"no pixels", main, {{16, 16, nullptr}}, FALSE},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(SetWindowIconPixels(c.hwnd, c.sizes.data(), int(c.sizes.size())), c.taken) << c.what;
+  const IconPixels one{1, 1, p};
+  EXPECT_FALSE(SetWindowIconPixels(main, &one, -1));
+  EXPECT_FALSE(SetWindowIconPixels(main, nullptr, 1));
+  DestroyWindow(child);
+  EXPECT_FALSE(SetWindowIconPixels(child, nullptr, 0));
+}

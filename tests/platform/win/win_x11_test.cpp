@@ -201,6 +201,68 @@ TEST_F(X11, TitleHintsAndClassAreSet) {
   EXPECT_EQ(transientFor, xw);
 }
 
+// The 32-bit items of a window's _NET_WM_ICON, empty when it has none.
+std::vector<std::uint32_t> NetWmIcon(Display* dpy, XWindow w) {
+  Atom type;
+  int format;
+  unsigned long n = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<std::uint32_t> items;
+  if (XGetWindowProperty(dpy, w, XInternAtom(dpy, "_NET_WM_ICON", False), 0, 1 << 20, False, XA_CARDINAL, &type,
+                         &format, &n, &after, &data) == Success &&
+      data && format == 32) {
+    for (unsigned long i = 0; i < n; ++i) items.push_back(std::uint32_t(reinterpret_cast<long*>(data)[i]));
+  }
+  if (data) XFree(data);
+  return items;
+}
+
+TEST_F(X11, ClassAndIconsReachTheWindowManager) {
+  WindowSystemOptions o;
+  o.applicationClass = "Brimlow";
+  ASSERT_TRUE(InitWindowSystem(WindowBackend::X11, o)) << WindowSystemError();
+  const std::uint32_t two[4] = {0xFF102030, 0x80FFFFFF, 0x00000000, 0xFFABCDEF}, one[1] = {0x7F00FF00};
+  const IconPixels app[] = {{1, 1, one}, {2, 2, two}}, own[] = {{1, 1, two}};
+  const std::vector<std::uint32_t> appItems = {1, 1, 0x7F00FF00, 2, 2, 0xFF102030, 0x80FFFFFF, 0, 0xFFABCDEF};
+  const std::vector<std::uint32_t> ownItems = {1, 1, 0xFF102030};
+
+  HWND before = Shown(WS_POPUP | WS_CAPTION, 10, 10, 60, 40, nullptr, kGrey, "Before");
+  ASSERT_TRUE(SetWindowIconPixels(nullptr, app, 2));
+  HWND after = Shown(WS_POPUP | WS_CAPTION, 90, 10, 60, 40, nullptr, kGrey, "After");
+  HWND menu = Shown(WS_POPUP, 10, 90, 60, 40, after, kRed);
+  auto icon = [&](HWND w) {
+    XSync(dpy_, False);
+    return NetWmIcon(dpy_, XWindow(GetNativeWindowId(w)));
+  };
+  // The library writes through a connection of its own; the server may read ours first.
+  auto iconBecomes = [&](HWND w, const std::vector<std::uint32_t>& expected) {
+    WaitFor([&] { return icon(w) == expected; });
+    return icon(w);
+  };
+  EXPECT_EQ(iconBecomes(before, appItems), appItems);
+  EXPECT_EQ(iconBecomes(after, appItems), appItems);
+  EXPECT_TRUE(icon(menu).empty());
+  XClassHint cls;
+  ASSERT_TRUE(XGetClassHint(dpy_, XWindow(GetNativeWindowId(after)), &cls));
+  EXPECT_STREQ(cls.res_class, "Brimlow");
+  XFree(cls.res_name);
+  XFree(cls.res_class);
+
+  // A window's own icon wins over the application's and outlives its removal; a rejected
+  // icon changes nothing; removing the own icon brings the application's back.
+  ASSERT_TRUE(SetWindowIconPixels(after, own, 1));
+  ASSERT_TRUE(SetWindowIconPixels(nullptr, nullptr, 0));
+  EXPECT_EQ(iconBecomes(after, ownItems), ownItems);
+  EXPECT_TRUE(iconBecomes(before, {}).empty());
+  const IconPixels bad[] = {{1, 1, one}, {0, 1, one}};
+  EXPECT_FALSE(SetWindowIconPixels(after, bad, 2));
+  EXPECT_EQ(iconBecomes(after, ownItems), ownItems);
+  ASSERT_TRUE(SetWindowIconPixels(nullptr, app, 2));
+  ASSERT_TRUE(SetWindowIconPixels(after, nullptr, 0));
+  EXPECT_EQ(iconBecomes(after, appItems), appItems);
+  EXPECT_EQ(iconBecomes(before, appItems), appItems);
+}
+
 TEST_F(X11, CloseRequestOfTheWindowManagerArrivesAsClose) {
   HWND main = Shown(WS_POPUP | WS_CAPTION, 10, 10, 60, 60, nullptr, kGrey, "Closable");
   XEvent e{};

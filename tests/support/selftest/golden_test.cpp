@@ -227,4 +227,33 @@ TEST(Golden, MismatchReportsFirstPixelAndCountAndWritesImages) {
   EXPECT_NE(std::string(sized.message()).find("9 x 6"), std::string::npos) << sized.message();
 }
 
+// ---------------------------------------------------------------------------------------
+// Named pixels and text ink
+
+TEST(NamedPixels, NameEveryPixelThatDiffersAndThoseOutsideTheImage) {
+  Image img(4, 3, Bgrx(1, 2, 3));
+  img.At(2, 1) = Bgrx(9, 9, 9);
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, {{0, 0, RGB(1, 2, 3), "corner"}, {2, 1, RGB(9, 9, 9), "mark"}}));
+  const ::testing::AssertionResult r =
+      testsupport::HasNamedPixels(img, {{2, 1, RGB(1, 2, 3), "mark"}, {3, 2, RGB(1, 2, 3), "fine"}, {4, 0, 0, "off"}});
+  ASSERT_FALSE(r);
+  EXPECT_NE(std::string(r.message()).find("(2, 1): got 0x090909, want 0x030201: mark"), std::string::npos) << r.message();
+  EXPECT_NE(std::string(r.message()).find(": off"), std::string::npos);
+  EXPECT_EQ(std::string(r.message()).find("fine"), std::string::npos);
+}
+
+TEST(NamedPixels, InkEndsAreTheFirstAndLastChangedPixelsInReadingOrder) {
+  const auto ends = testsupport::InkEnds(6, 5, RGB(0, 0, 0), [](HDC dc) {
+    FillSolidRect(dc, RECT{2, 1, 4, 2}, RGB(7, 7, 7));
+    FillSolidRect(dc, RECT{1, 3, 2, 4}, RGB(8, 8, 8));
+  }, "two marks");
+  ASSERT_EQ(ends.size(), 2u);
+  EXPECT_EQ((std::vector<int>{ends[0].x, ends[0].y, int(ends[0].want), ends[1].x, ends[1].y, int(ends[1].want)}),
+            (std::vector<int>{2, 1, int(RGB(7, 7, 7)), 1, 3, int(RGB(8, 8, 8))}));
+  EXPECT_TRUE(testsupport::InkEnds(3, 3, 0, [](HDC) {}, "nothing").empty());
+  const Image blank(40, 20, Bgrx(255, 255, 255));
+  EXPECT_FALSE(testsupport::HasNamedPixels(blank, testsupport::TextInk(blank, RGB(255, 255, 255), 0,
+                                                                       testsupport::UiFont::kRegular, 2, 2, "Data", "text")));
+}
+
 }  // namespace

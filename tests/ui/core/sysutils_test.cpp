@@ -14,7 +14,7 @@ class FormatOne : public ::testing::TestWithParam<FormatCase> {};
 TEST_P(FormatOne, Text) { EXPECT_EQ(Format(GetParam().pattern, std::string(GetParam().arg)), GetParam().expect); }
 
 INSTANTIATE_TEST_SUITE_P(Table, FormatOne,
-                         ::testing::Values(FormatCase{"%s On the Web...", "Nero", "Nero On the Web..."},
+                         ::testing::Values(FormatCase{"%s On the Web...", "Velmora", "Velmora On the Web..."},
                                            FormatCase{"100%% %s", "x", "100% x"},
                                            FormatCase{"About %s", "", "About "},
                                            FormatCase{"no args", "z", "no args"}));

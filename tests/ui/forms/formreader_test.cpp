@@ -226,6 +226,19 @@ TEST_F(FormReader, EmptyCollectionKeepsItemsAndAFullOneReplacesThem) {
   EXPECT_EQ(FindField<TTestImageList>(&again, "IL")->images.Count(), 0);
 }
 
+TEST_F(FormReader, EmptyCollectionReadIntoAFilledListLeavesItsItems) {
+  TTestImageList il(nullptr);
+  const auto read = [&il](const char* images) {
+    LoadComponent(&il, ParseFormText(std::string("object IL: TTestImageList\n  PngImages = ") + images + "\nend\n", ""));
+    std::string names;
+    for (int i = 0; i < il.images.Count(); ++i) names += static_cast<TTestPngItem*>(il.images.Items(i))->name + ";";
+    return names;
+  };
+  EXPECT_EQ(read("<item Name = 'a' end item Name = 'b' end>"), "a;b;");
+  EXPECT_EQ(read("<>"), "a;b;");
+  EXPECT_EQ(read("<item Name = 'c' end>"), "c;");
+}
+
 struct LoadErrorCase {
   const char* name;
   const char* body;

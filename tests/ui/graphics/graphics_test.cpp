@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "ui/graphics/graphics.h"
-#include "ui/graphics/icon.h"
+#include "platform/icon/icon.h"
 
 namespace {
 
@@ -465,7 +465,11 @@ TEST(Icon, ReadWriteDraw) {
   px = static_cast<BYTE*>(color.ScanLine(1));
   px[3] = px[7] = 255;
   TIcon icon;
-  icon.SetHandle(CreateIconFromBitmaps(color.Handle(), nullptr, true));
+  GdiPtr<GdiBitmap> mask(CreateBitmap(2, 2, 1, 1, nullptr));
+  ICONINFO ii;
+  ii.hbmColor = color.Handle();
+  ii.hbmMask = mask.get();
+  icon.SetHandle(CreateIconIndirect(&ii));
   ASSERT_EQ(icon.Width(), 2);
   TMemoryStream m;
   icon.WriteToStream(m);

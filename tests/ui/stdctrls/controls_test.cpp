@@ -1,5 +1,6 @@
 // Standard controls driven by injected input on the headless window system: list box
 // selection and hover, button click rules, labels, page control, image data.
+#include <cctype>
 #include <vector>
 
 #include "stdctrls_fixture.h"
@@ -98,6 +99,45 @@ INSTANTIATE_TEST_SUITE_P(Keys, ListBoxKeyTest,
                                            KeyCase{"Home", 5, VK_HOME, 0, true}, KeyCase{"End", 1, VK_END, 7, true},
                                            KeyCase{"PageDown", 0, VK_NEXT, 4, true},
                                            KeyCase{"PageUp", 6, VK_PRIOR, 2, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A typed character selects the next item whose text starts with it, case-insensitive,
+// searching from the item after the current one and wrapping around.
+struct CharCase {
+  const char* name;
+  int start;
+  char ch;
+  int expected;
+};
+
+class ListBoxCharTest : public ListBoxTest, public ::testing::WithParamInterface<CharCase> {};
+
+TEST_P(ListBoxCharTest, LetterSelectsLikeAnArrowKey) {
+  const CharCase& c = GetParam();
+  list->Items()->Clear();
+  for (const char* s : {"Apple", "banana", "Avocado", "cherry", "apricot", "Blueberry", "date", "fig"})
+    list->Items()->Add(s);
+  list->SetItemIndex(c.start);
+  list->SetFocus();
+  Pump();
+  headless::KeyPress(UINT(std::toupper(static_cast<unsigned char>(c.ch))), c.ch);
+  Pump();
+  EXPECT_EQ(list->ItemIndex(), c.expected);
+  if (c.expected != c.start)
+    EXPECT_EQ(clicks, (std::vector<int>{c.expected}));
+  else
+    EXPECT_TRUE(clicks.empty()) << "no move, no OnClick";
+  if (c.expected < 0) return;
+  EXPECT_LE(list->TopIndex(), list->ItemIndex());
+  EXPECT_GT(list->TopIndex() + list->VisibleItemCount(), list->ItemIndex()) << "selection stays visible";
+}
+
+INSTANTIATE_TEST_SUITE_P(Chars, ListBoxCharTest,
+                         ::testing::Values(CharCase{"FromNone", -1, 'a', 0}, CharCase{"NextAfterCurrent", 0, 'a', 2},
+                                           CharCase{"UpperCaseMatchesLower", 2, 'A', 4},
+                                           CharCase{"WrapsToTheFirst", 4, 'a', 0}, CharCase{"WrapsPastTheEnd", 6, 'b', 1},
+                                           CharCase{"ScrollsIntoView", 0, 'f', 7}, CharCase{"OnlyTheCurrent", 7, 'f', 7},
+                                           CharCase{"NoMatch", 3, 'z', 3}, CharCase{"NoMatchFromNone", -1, 'q', -1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ListBoxTest, HoverBelowLastItemGivesMinusOne) {
@@ -214,6 +254,26 @@ TEST_F(ButtonTest, SpaceAndEnterWhenFocused) {
   EXPECT_EQ(clicks, 2);
 }
 
+TEST_F(ButtonTest, FocusLostWhileSpaceIsHeldReleasesTheButtonWithoutAClick) {
+  int otherClicks = 0;
+  other->OnClick = [&](TObject*) { ++otherClicks; };
+  button->SetFocus();
+  Pump();
+  headless::KeyDown(VK_SPACE, ' ');
+  Pump();
+  ASSERT_TRUE(button->Down());
+  other->SetFocus();
+  Pump();
+  EXPECT_FALSE(button->Down()) << "drawn up as soon as the focus goes";
+  headless::KeyUp(VK_SPACE);
+  Pump();
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(otherClicks, 0) << "the release alone clicks nothing";
+  button->SetFocus();
+  Pump();
+  EXPECT_FALSE(button->Down()) << "and stays up when the focus comes back";
+}
+
 TEST_F(ButtonTest, DefaultTakesEnterAndCancelTakesEscUnlessAnotherButtonIsFocused) {
   button->SetDefault(true);
   other->SetCancel(false);
@@ -259,15 +319,27 @@ TEST_F(ButtonTest, DisabledButtonIgnoresClicks) {
   EXPECT_EQ(clicks, 0);
 }
 
-TEST_F(ButtonTest, AccessKeyClicks) {
+TEST_F(ButtonTest, AccessKeyClicksWithAltWhileAListKeepsItsLetters) {
   auto* list = new TListBox(form);
   list->SetParent(form);
   list->SetBounds(20, 60, 100, 100);
+  list->Items()->Add("green");
   list->SetFocus();
   Pump();
   headless::KeyPress('G', 'g');
   Pump();
+  EXPECT_EQ(clicks, 0) << "a plain letter belongs to the focused list";
+  EXPECT_EQ(list->ItemIndex(), 0);
+  headless::KeyDown(VK_MENU);
+  headless::KeyPress('G', 'g');
+  headless::KeyUp(VK_MENU);
+  Pump();
   EXPECT_EQ(clicks, 1);
+  other->SetFocus();
+  Pump();
+  headless::KeyPress('G', 'g');
+  Pump();
+  EXPECT_EQ(clicks, 2) << "a control without text takes plain letters as access keys";
 }
 
 // ---------------------------------------------------------------------------------------

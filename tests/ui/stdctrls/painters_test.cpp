@@ -1,5 +1,5 @@
 // The classic painters drawn offscreen: edge and line colours at named pixels, the button
-// states, caption helpers, and one golden sheet with every look.
+// states, caption helpers, and one golden sheet with every look and its named pixels.
 #include <gtest/gtest.h>
 
 #include "support/golden.h"
@@ -152,7 +152,135 @@ INSTANTIATE_TEST_SUITE_P(Captions, AccelTest,
                                            AccelCase{"", "", 0}, AccelCase{"%s On the Web...", "%s On the Web...", 0}));
 
 // ---------------------------------------------------------------------------------------
-// Every look on one sheet
+// Every look on one sheet, with named pixels from the sheet's rectangles and the classic
+// look's numbers beside the golden
+
+using testsupport::NamedPixel;
+using testsupport::TextInk;
+using testsupport::UiFont;
+using testsupport::UiTextWidth;
+
+constexpr COLORREF kFace = RGB(240, 240, 240), kShadow = RGB(160, 160, 160), kDark = RGB(105, 105, 105),
+                   kLight = RGB(227, 227, 227), kHigh = RGB(255, 255, 255), kBlue = RGB(51, 153, 255),
+                   kWhite = RGB(255, 255, 255), kBlack = 0, kDotOnFace = RGB(15, 15, 15), kNavy = RGB(0, 0, 128);
+
+void Add(std::vector<NamedPixel>& to, const std::vector<NamedPixel>& more) { to.insert(to.end(), more.begin(), more.end()); }
+
+// A caption drawn disabled: its first ink is the shadow copy's, its last the highlight copy's
+// one pixel down and right.
+std::vector<NamedPixel> DisabledInk(const testsupport::Image& img, int x, int y, const std::string& text) {
+  return {TextInk(img, kFace, kShadow, UiFont::kRegular, x, y, text, "disabled, shadow copy").front(),
+          TextInk(img, kFace, kHigh, UiFont::kRegular, x + 1, y + 1, text, "disabled, highlight copy").back()};
+}
+
+std::vector<NamedPixel> SheetPixels(const testsupport::Image& img) {
+  const auto w = [](const char* t) { return UiTextWidth(UiFont::kRegular, t); };
+  const int aboutW = w("About") + 12, updateW = w("Update") + 12;
+  std::vector<NamedPixel> p = {
+      {8, 8, kHigh, "normal button: bright outer edge"},
+      {9, 9, kLight, "normal button: inner edge"},
+      {82, 32, kDark, "normal button: dark outer bottom-right"},
+      {81, 31, kShadow, "normal button: shadow inside it"},
+      {83, 20, kFace, "right of the normal button"},
+      {88, 8, kBlack, "default button: black frame"},
+      {162, 32, kBlack, "default button: black frame's bottom-right"},
+      {89, 9, kHigh, "default button: raised edge inside the frame"},
+      {161, 31, kDark, "default button: dark edge inside the frame"},
+      {168, 8, kBlack, "focused button: black frame"},
+      {172, 12, kDotOnFace, "focused button: focus outline 4 pixels in"},
+      {173, 12, kFace, "focused button: the outline is dotted"},
+      {238, 28, kDotOnFace, "focused button: outline's bottom-right, 4 pixels in"},
+      {248, 8, kHigh, "disabled button: no frame"},
+      {8, 40, kHigh, "raised panel: bright top-left"},
+      {87, 40, kShadow, "raised panel: top-right corner is the shadow's"},
+      {87, 79, kShadow, "raised panel: shadow bottom-right"},
+      {96, 40, kShadow, "lowered panel: outer bevel"},
+      {175, 79, kHigh, "lowered panel: outer bevel's bottom-right"},
+      {174, 60, kWhite, "lowered panel: 2-pixel border in the panel colour"},
+      {172, 60, kShadow, "lowered panel: raised inner bevel inside the border"},
+      {171, 60, kWhite, "lowered panel: face"},
+      {184, 44, kShadow, "bevel line: shadow row"},
+      {311, 44, kShadow, "bevel line: right end"},
+      {312, 44, kFace, "bevel line: right end exclusive"},
+      {184, 45, kHigh, "bevel line: highlight row"},
+      {200, 46, kFace, "below the bevel line"},
+      {184, 70, kShadow, "bevel frame: outer shadow outline"},
+      {185, 70, kHigh, "bevel frame: highlight outline one pixel in"},
+      {186, 70, kFace, "bevel frame: inside"},
+      {310, 70, kShadow, "bevel frame: right shadow"},
+      {311, 70, kHigh, "bevel frame: right highlight"},
+      {250, 58, kShadow, "bevel frame: top shadow"},
+      {250, 79, kHigh, "bevel frame: bottom highlight"},
+      {8, 120, kShadow, "group: left shadow"},
+      {9, 120, kHigh, "group: left highlight"},
+      {127, 120, kHigh, "group: right highlight"},
+      {60, 139, kHigh, "group: bottom highlight"},
+      {100, 94, kShadow, "group: top line through the caption's middle (88 + 13 / 2)"},
+      {15, 94, kShadow, "group: top line up to the caption's gap"},
+      {16, 94, kFace, "group: caption gap from x = 8"},
+      {136, 88, kShadow, "list: outer sunken edge"},
+      {137, 89, kDark, "list: inner sunken edge"},
+      {235, 139, kHigh, "list: outer edge's bottom-right"},
+      {234, 138, kLight, "list: inner edge's bottom-right"},
+      {200, 130, kWhite, "list: window colour"},
+      {138, 103, kBlue, "selected item: highlight from row 103"},
+      {139, 103, RGB(204, 102, 0), "selected item: focus outline dot on the highlight"},
+      {200, 116, kWhite, "selected item: 13 rows"},
+      {259, 89, RGB(128, 0, 0), "error icon: dark rim at the top"},
+      {259, 90, RGB(224, 0, 0), "error icon: red disc inside the rim"},
+      {254, 98, kWhite, "error icon: the cross from (10, 10)"},
+      {244, 88, kFace, "error icon: corner outside the disc"},
+      {295, 89, kBlack, "warning icon: apex"},
+      {294, 89, kFace, "warning icon: left of the apex"},
+      {285, 108, kBlack, "warning icon: outline, row 20"},
+      {286, 108, RGB(255, 255, 0), "warning icon: yellow inside"},
+      {306, 108, kBlack, "warning icon: right outline, row 20"},
+      {307, 108, kFace, "warning icon: right of the outline"},
+      {245, 139, kNavy, "information icon: rim"},
+      {246, 139, kWhite, "information icon: white disc"},
+      {281, 139, kNavy, "question icon: rim"},
+      {8, 200, kHigh, "page: bright left edge"},
+      {157, 200, kDark, "page: dark right edge"},
+      {100, 231, kDark, "page: dark bottom edge"},
+      {20 + aboutW + updateW, 170, kHigh, "page: top edge at the tab row's bottom (150 + 20)"},
+      {8, 160, kHigh, "selected tab: two pixels wider, from x = 8"},
+      {20, 150, kHigh, "selected tab: two pixels taller, from y = 150"},
+      {20, 149, kFace, "above the selected tab"},
+      {11 + aboutW, 160, kDark, "selected tab: dark right side"},
+      {13, 153, kDotOnFace, "selected tab: focus outline 3 pixels left of the caption"},
+      {12, 153, kFace, "selected tab: nothing left of the outline"},
+      {18 + aboutW, 152, kHigh, "second tab: top line at 152"},
+      {9 + aboutW + updateW, 160, kDark, "second tab: dark right side"},
+      {10 + aboutW + updateW, 160, kFace, "right of the second tab"},
+      {170, 150, kHigh, "menu: bright outer edge"},
+      {171, 151, kLight, "menu: inner raised edge"},
+      {172, 152, kFace, "menu: one pixel of menu colour"},
+      {299, 215, kDark, "menu: dark outer bottom-right"},
+      {298, 214, kShadow, "menu: shadow inside it"},
+      {173, 169, kFace, "menu: first item's last row"},
+      {173, 170, kBlue, "menu: highlighted item from 170"},
+      {296, 186, kBlue, "menu: highlighted item's last pixel"},
+      {173, 190, kFace, "separator: the line starts one pixel in"},
+      {174, 190, kShadow, "separator: shadow row at 187 + 9 / 2 - 1"},
+      {174, 191, kHigh, "separator: highlight row"},
+      {295, 190, kShadow, "separator: line to one pixel before the item's end"},
+      {296, 190, kFace, "separator: right end"},
+  };
+  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 8 + (75 - w("&Normal")) / 2, 8 + 6, "&Normal", "centred on the button"));
+  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 88 + (75 - w("&Default")) / 2, 8 + 6, "&Default", "centred on the button"));
+  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 168 + (75 - w("&Focused")) / 2, 8 + 6, "&Focused", "centred on the button"));
+  Add(p, DisabledInk(img, 248 + (64 - w("&Off")) / 2, 8 + 6, "&Off"));
+  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 9 + (78 - w("Raised")) / 2, 41 + (38 - 13) / 2, "Raised", "centred in the bevel"));
+  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 17, 88, "&Group", "group caption at x = 8 + 1"));
+  Add(p, TextInk(img, kWhite, kBlack, UiFont::kRegular, 140, 90, "First", "list item, 2 pixels in"));
+  Add(p, TextInk(img, kBlue, kWhite, UiFont::kRegular, 140, 103, "Second", "selected list item"));
+  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 16, 153, "About", "centred on the selected tab"));
+  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 16 + aboutW, 155, "&Update", "centred on its tab"));
+  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 173 + 17, 153 + 2, "Web &site...", "menu item, 17 pixels in"));
+  Add(p, TextInk(img, kBlue, kWhite, UiFont::kRegular, 173 + 17, 170 + 2, "A&bout...", "highlighted menu item"));
+  Add(p, DisabledInk(img, 173 + 17, 196 + 2, "&Disabled"));
+  return p;
+}
 
 TEST(Painters, GoldenSheet) {
   Surface s(320, 240);
@@ -187,7 +315,9 @@ TEST(Painters, GoldenSheet) {
   DrawMenuItem(c, RECT{menu.left + 3, y, menu.right - 3, y + 9}, "-", {midSeparator});
   y += 9;
   DrawMenuItem(c, RECT{menu.left + 3, y, menu.right - 3, y + 17}, "&Disabled", {midDisabled});
-  testsupport::ExpectMatchesGolden(testsupport::ImageFromBitmap(s.bmp.Handle()), "stdctrls_painters");
+  const testsupport::Image img = testsupport::ImageFromBitmap(s.bmp.Handle());
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, SheetPixels(img)));
+  testsupport::ExpectMatchesGolden(img, "stdctrls_painters");
 }
 
 }  // namespace

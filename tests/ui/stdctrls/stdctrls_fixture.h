@@ -1,8 +1,10 @@
-// A headless window system with a fresh application and one shown form for each test.
+// A headless window system with a fresh application and one shown form for each test, in
+// the classic look.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include "platform/theme/theme.h"
 #include "platform/win/headless.h"
 #include "ui/controls/forms.h"
 #include "ui/stdctrls/extctrls.h"
@@ -13,6 +15,8 @@ class HeadlessForm : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(headless::Enable(1024, 768));
+    // The controls' tests and pictures are of the classic look; themed ones turn it on.
+    SetThemeAppProperties(STAP_ALLOW_NONCLIENT);
     DoneApplicationObjects();
     InitApplicationObjects();
     Application->Initialize();
