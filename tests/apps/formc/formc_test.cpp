@@ -4,9 +4,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#include <unistd.h>
 
 #include "pngimagelist/pngimagelist.h"
 #include "pngil_util.h"
@@ -16,7 +19,14 @@ namespace {
 
 const std::string kFormc = std::string(LB_BINARY_DIR) + "/bin/formc";
 const std::string kData = std::string(LB_SOURCE_DIR) + "/tests/apps/formc/data/";
-const std::string kOut = std::string(LB_BINARY_DIR) + "/formc-test/";
+// CTest runs the cases as processes of their own, side by side: a folder for each.
+const std::string kOut = std::string(LB_BINARY_DIR) + "/formc-reload-test/" + std::to_string(getpid()) + "/";
+
+class RemoveOutputFolder : public ::testing::Environment {
+ public:
+  void TearDown() override { std::filesystem::remove_all(kOut); }
+};
+[[maybe_unused]] const auto* const kRemoveOutputFolder = ::testing::AddGlobalTestEnvironment(new RemoveOutputFolder);
 
 std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
