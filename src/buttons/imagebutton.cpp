@@ -171,7 +171,12 @@ void TImageButton::SetDisabledIndex(TImageIndex value) {
 
 void TImageButton::Notification(TComponent* component, TOperation operation) {
   TPaintedButton::Notification(component, operation);
-  if (operation == opRemove && component == images_) SetImages(nullptr);
+  // The list is being destroyed and is no longer an image list (it has already let go of
+  // its change links): forget it without calling into it.
+  if (operation == opRemove && component == images_) {
+    images_ = nullptr;
+    Invalidate();
+  }
 }
 
 void TImageButton::Loaded() {
