@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "buttons/buttonshared.h"
 #include "buttons/drawcommon.h"
 #include "platform/font/font.h"
 #include "buttons/drawgraphics.h"
@@ -29,16 +30,11 @@ std::array<std::unique_ptr<TBitmap>, std::size(kKinds)>& StockCache() {
   return cache;
 }
 
-int ScaleRound(int value, int m, int d) {
-  if (d == 0) return value;
-  const long long p = static_cast<long long>(value) * m;
-  const long long half = (d > 0 ? d : -d) / 2;
-  return int(p >= 0 ? (p + half) / d : (p - half) / d);
-}
-
-constexpr UINT kMeasureFlags = DT_CALCRECT | DT_EXPANDTABS | DT_WORDBREAK | DT_VCENTER | DT_CENTER;
-
 }  // namespace
+
+using buttons_internal::kMeasureFlags;
+using buttons_internal::ScaleRound;
+using buttons_internal::Store;
 
 const TBitBtnKindInfo& BitBtnKindInfo(TBitBtnKind kind) {
   const auto i = std::size_t(kind);
@@ -130,21 +126,15 @@ void TImageButton::SetKind(TBitBtnKind value) {
 }
 
 void TImageButton::SetLayout(TButtonLayout value) {
-  if (value == layout_) return;
-  layout_ = value;
-  Invalidate();
+  if (Store(layout_, value)) Invalidate();
 }
 
 void TImageButton::SetMargin(int value) {
-  if (value < -1 || value == margin_) return;
-  margin_ = value;
-  Invalidate();
+  if (value >= -1 && Store(margin_, value)) Invalidate();
 }
 
 void TImageButton::SetSpacing(int value) {
-  if (value == spacing_) return;
-  spacing_ = value;
-  Invalidate();
+  if (Store(spacing_, value)) Invalidate();
 }
 
 void TImageButton::SetImages(TCustomImageList* value) {
@@ -158,15 +148,11 @@ void TImageButton::SetImages(TCustomImageList* value) {
 }
 
 void TImageButton::SetImageIndex(TImageIndex value) {
-  if (value == imageIndex_) return;
-  imageIndex_ = value;
-  Invalidate();
+  if (Store(imageIndex_, value)) Invalidate();
 }
 
 void TImageButton::SetDisabledIndex(TImageIndex value) {
-  if (value == disabledIndex_) return;
-  disabledIndex_ = value;
-  Invalidate();
+  if (Store(disabledIndex_, value)) Invalidate();
 }
 
 void TImageButton::Notification(TComponent* component, TOperation operation) {

@@ -2,31 +2,16 @@
 // groups, painting, messages).
 #include "buttons/paintedbuttons.h"
 
+#include "buttons/buttonshared.h"
 #include "buttons/drawcommon.h"
 #include "platform/font/font.h"
 #include "buttons/drawgraphics.h"
 #include "buttons/lookthemed.h"
 #include "ui/stdctrls/stdctrls.h"
 
-namespace {
-
-template <class T>
-bool Store(T& field, T value) {
-  if (field == value) return false;
-  field = value;
-  return true;
-}
-
-int ScaleRound(int value, int m, int d) {
-  if (d == 0) return value;
-  const long long p = static_cast<long long>(value) * m;
-  const long long half = (d > 0 ? d : -d) / 2;
-  return int(p >= 0 ? (p + half) / d : (p - half) / d);
-}
-
-constexpr UINT kMeasureFlags = DT_CALCRECT | DT_EXPANDTABS | DT_WORDBREAK | DT_VCENTER | DT_CENTER;
-
-}  // namespace
+using buttons_internal::kMeasureFlags;
+using buttons_internal::ScaleRound;
+using buttons_internal::Store;
 
 // ---------------------------------------------------------------------------------------
 // TCustomPaintedButton

@@ -280,24 +280,27 @@ HRESULT DrawThemeBackground(HTHEME theme, HDC hdc, int partId, int stateId, cons
   return S_OK;
 }
 
-HRESULT GetThemeBackgroundContentRect(HTHEME theme, HDC hdc, int partId, int stateId, const RECT* bounds,
-                                      RECT* content) {
-  (void)hdc;
+namespace {
+
+// The content rectangle lies the part's margin inside the background; `sign` -1 goes in,
+// +1 goes out.
+HRESULT MoveByContentMargin(HTHEME theme, int partId, int stateId, const RECT* from, RECT* to, int sign) {
   const PartEntry* part = FindPart(theme, partId, stateId);
-  if (!bounds || !content || !part) return E_INVALIDARG;
-  *content = *bounds;
-  InflateRect(content, -part->contentMargin, -part->contentMargin);
+  if (!from || !to || !part) return E_INVALIDARG;
+  *to = *from;
+  InflateRect(to, sign * part->contentMargin, sign * part->contentMargin);
   return S_OK;
 }
 
-HRESULT GetThemeBackgroundExtent(HTHEME theme, HDC hdc, int partId, int stateId, const RECT* content,
-                                 RECT* extent) {
-  (void)hdc;
-  const PartEntry* part = FindPart(theme, partId, stateId);
-  if (!content || !extent || !part) return E_INVALIDARG;
-  *extent = *content;
-  InflateRect(extent, part->contentMargin, part->contentMargin);
-  return S_OK;
+}  // namespace
+
+HRESULT GetThemeBackgroundContentRect(HTHEME theme, HDC, int partId, int stateId, const RECT* bounds,
+                                      RECT* content) {
+  return MoveByContentMargin(theme, partId, stateId, bounds, content, -1);
+}
+
+HRESULT GetThemeBackgroundExtent(HTHEME theme, HDC, int partId, int stateId, const RECT* content, RECT* extent) {
+  return MoveByContentMargin(theme, partId, stateId, content, extent, +1);
 }
 
 BOOL IsThemeBackgroundPartiallyTransparent(HTHEME theme, int partId, int stateId) {
