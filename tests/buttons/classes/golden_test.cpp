@@ -32,6 +32,13 @@ class LooksGolden : public ButtonForm {
   void Capture(testsupport::Image& strip, int index, Look lookKind,
                const std::type_identity_t<std::function<void(B*, TPaintedButton*)>>& state, int w = kW,
                int h = kH, const std::type_identity_t<std::function<void(B*)>>& setup = nullptr) {
+    CaptureAt<B>(strip, index * w, 0, lookKind, state, w, h, setup);
+  }
+  // The same into the strip's area whose top-left corner is (x0, y0).
+  template <class B = TPaintedButton>
+  void CaptureAt(testsupport::Image& strip, int x0, int y0, Look lookKind,
+                 const std::type_identity_t<std::function<void(B*, TPaintedButton*)>>& state, int w, int h,
+                 const std::type_identity_t<std::function<void(B*)>>& setup) {
     auto* b = Add<B>(20, 20, w, h, "Button");
     auto* other = Add<TPaintedButton>(20, 100, kW, kH, "Other");
     if (setup) setup(b);
@@ -44,7 +51,7 @@ class LooksGolden : public ButtonForm {
     Pump();
     const headless::Frame f = headless::BackBuffer(form->Handle());
     for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) strip.At(index * w + x, y) = f.At(20 + x, 20 + y);
+      for (int x = 0; x < w; ++x) strip.At(x0 + x, y0 + y) = f.At(20 + x, 20 + y);
     headless::ReleaseButton(1);
     headless::MovePointerTo(form->Handle(), 300, 250);
     Pump();
@@ -245,5 +252,199 @@ TEST_F(LooksGolden, ImageButtonStockKinds) {
   EXPECT_TRUE(testsupport::HasNamedPixels(strip, px));
   testsupport::ExpectMatchesGolden(strip, "imagebutton_stock_classic");
 }
+
+}  // namespace
+
+namespace {
+
+// One sheet per look of the image button with a 32 x 32 list glyph. Top row, 81 x 42 as the
+// main window's OK button with "&OK": normal, hot, pressed, focused, default, disabled, down
+// in a group, and the stock OK kind. Bottom row, 81 x 60 with "OK": glyph left, right, top,
+// bottom at Margin 2, then the same four at Margin -1.
+constexpr int kCellW = 81, kTopH = 42, kLayoutH = 60;
+
+enum Cell { kNormal, kHot, kPressed, kFocused, kDefault, kDisabled, kDown, kStock };
+
+struct SheetCase {
+  const char* name;
+  Look look;
+  POINT pressedGlyph;                // where the pressed glyph sits (the glyph at rest: (7, 5))
+  bool captionFollowsPress;          // the caption rectangle (and a down glyph) moves by (1, 1) when drawn pressed
+  std::vector<std::pair<Cell, std::pair<POINT, COLORREF>>> frame;  // a pixel that names the state
+};
+
+// Glyph and caption rectangles of the bottom row: 81 x 60, 32 x 32 glyph, "OK" 13 high,
+// spacing 4; Margin -1 puts free = (60 - 32 - 13 - 4) / 2 = 5 above the pair.
+struct LayoutCell {
+  TButtonLayout layout;
+  int margin;
+  POINT glyph;
+  RECT caption;
+};
+constexpr LayoutCell kLayouts[] = {
+    {blGlyphLeft, 2, {5 + 2, 5 + 9}, {5 + 2 + 32 + 4, 5, 76, 55}},
+    {blGlyphRight, 2, {76 - 2 - 32, 14}, {5, 5, 76 - 38, 55}},
+    {blGlyphTop, 2, {5 + 20, 5 + 2}, {5, 5 + 38, 76, 55}},
+    {blGlyphBottom, 2, {25, 55 - 2 - 32}, {5, 5, 76, 55 - 38}},
+    {blGlyphLeft, -1, {5, 14}, {5 - 1 + 32 + 4, 5, 76, 55}},
+    {blGlyphRight, -1, {76 - 32, 14}, {5, 5, 76 + 1 - 36, 55}},
+    {blGlyphTop, -1, {25, 5}, {5, 5 + 5 + 32, 76, 5 + 5 + 32 + 13}},
+    {blGlyphBottom, -1, {25, 5 + 13 + 5}, {5, 5 + 5, 76, 5 + 5 + 13}},
+};
+
+class ImageButtonSheet : public LooksGolden, public ::testing::WithParamInterface<SheetCase> {
+ protected:
+  void SetUp() override {
+    LooksGolden::SetUp();
+    images = new SolidImageList(form);
+  }
+  // The glyph's corners in the list's green, its disabled band in grey, and the pixels just
+  // outside two corners not green.
+  void ExpectGlyph(const testsupport::Image& sheet, int x, int y, bool disabled, const std::string& why,
+                   std::vector<testsupport::NamedPixel>& px) {
+    const COLORREF green = COLORREF(SolidImageList::kColors[1]);
+    px.push_back({x, y, green, why + ": glyph's top-left"});
+    // Not the bottom row: a focused button's dotted frame crosses a pressed glyph there.
+    px.push_back({x + 31, y + 30, green, why + ": glyph's right edge"});
+    if (disabled) px.push_back({x + 10, y + 15, COLORREF(ColorToRGB(clGray)), why + ": list's disabled look"});
+    EXPECT_NE(sheet.Color(x - 1, y), green) << why << ": glyph starts at x " << x;
+    EXPECT_NE(sheet.Color(x + 32, y + 31), green) << why << ": glyph ends before x " << x + 32;
+    EXPECT_NE(sheet.Color(x, y - 1), green) << why << ": glyph starts at y " << y;
+    EXPECT_NE(sheet.Color(x + 31, y + 32), green) << why << ": glyph ends before y " << y + 32;
+  }
+  void Caption(const testsupport::Image& sheet, int x0, int y0, const RECT& r, const char* text, COLORREF ink,
+               const std::string& why, std::vector<testsupport::NamedPixel>& px) {
+    const int w = testsupport::UiTextWidth(testsupport::UiFont::kRegular, text);
+    const int left = x0 + r.left + (r.right - r.left - w) / 2, top = y0 + (r.top + r.bottom - 13) / 2;
+    for (auto& p : testsupport::TextInk(sheet, ink ^ 0xFFFFFF, ink, testsupport::UiFont::kRegular, left, top, text, why))
+      px.push_back(p);
+  }
+  SolidImageList* images = nullptr;
+};
+
+TEST_P(ImageButtonSheet, EveryStateAndLayout) {
+  const SheetCase& c = GetParam();
+  ShowForm();
+  testsupport::Image sheet(8 * kCellW, kTopH + kLayoutH);
+  auto ok = [this](TImageButton* b) {
+    b->SetCaption("&OK");
+    b->SetImages(images);
+    b->SetImageIndex(1);
+  };
+  using Fn = std::function<void(TImageButton*, TPaintedButton*)>;
+  auto press = [](TImageButton* b, TPaintedButton*) {
+    headless::MovePointerTo(b->Handle(), 60, 30);
+    headless::PressButton(1);
+  };
+  const Fn states[] = {
+      [](TImageButton*, TPaintedButton*) {},
+      [](TImageButton* b, TPaintedButton*) { headless::MovePointerTo(b->Handle(), 60, 30); },
+      press,
+      [](TImageButton* b, TPaintedButton*) { b->SetFocus(); },
+      [](TImageButton* b, TPaintedButton*) {
+        b->SetDefault(true);
+        auto* list = new TListBox(b->Owner());
+        list->SetParent(b->Parent());
+        list->SetBounds(200, 200, 50, 50);
+        list->SetFocus();
+      },
+      [](TImageButton* b, TPaintedButton*) { b->SetEnabled(false); },
+      [](TImageButton* b, TPaintedButton*) {
+        b->SetGroupIndex(1);
+        b->SetDown(true);
+      }};
+  for (int i = kNormal; i <= kDown; ++i) CaptureAt<TImageButton>(sheet, i * kCellW, 0, c.look, states[i], kCellW, kTopH, ok);
+  CaptureAt<TImageButton>(sheet, kStock * kCellW, 0, c.look, states[kNormal], kCellW, kTopH,
+                          [](TImageButton* b) { b->SetKind(bkOK); });
+  int i = 0;
+  for (const LayoutCell& l : kLayouts)
+    CaptureAt<TImageButton>(sheet, kCellW * i++, kTopH, c.look, states[kNormal], kCellW, kLayoutH,
+                            [&](TImageButton* b) {
+                              ok(b);
+                              b->SetCaption("OK");
+                              b->SetLayout(l.layout);
+                              b->SetMargin(l.margin);
+                            });
+
+  std::vector<testsupport::NamedPixel> px;
+  const COLORREF text = Rgb(clBtnText);
+  for (int s = kNormal; s <= kDown; ++s) {
+    const std::string why = std::string(c.name) + " cell " + std::to_string(s);
+    // The glyph starts from the caption rectangle, so a down button's glyph goes with it.
+    const bool down = c.captionFollowsPress && s == kDown;
+    const POINT g = s == kPressed ? c.pressedGlyph : POINT{7 + down, 5 + down};
+    ExpectGlyph(sheet, s * kCellW + g.x, g.y, s == kDisabled, why, px);
+    RECT r{43, 5, 76, 37};
+    if (c.captionFollowsPress && (s == kPressed || s == kDown)) OffsetRect(&r, 1, 1);
+    Caption(sheet, s * kCellW, 0, r, "&OK", s == kDisabled ? Rgb(clGrayText) : text, why + ": caption", px);
+  }
+  // Stock kind: the 16 x 16 glyph centred on the caption rectangle's height, (7, 13).
+  TBitmap* stock = StockGlyph(bkOK);
+  const TColor key = stock->Canvas()->Pixels(0, 15);
+  for (int y = 0, found = 0; y < 16 && !found; ++y)
+    for (int x = 0; x < 16 && !found; ++x)
+      if (TColor p = stock->Canvas()->Pixels(x, y); p != key) {
+        px.push_back({kStock * kCellW + 7 + x, 13 + y, COLORREF(ColorToRGB(p)), "stock OK glyph at (7, 13)"});
+        found = 1;
+      }
+  Caption(sheet, kStock * kCellW, 0, RECT{5 + 2 + 16 + 4, 5, 76, 37}, "OK", text, "stock caption", px);
+  i = 0;
+  for (const LayoutCell& l : kLayouts) {
+    const std::string why = std::string(c.name) + " layout " + std::to_string(l.layout) + " margin " +
+                            std::to_string(l.margin);
+    ExpectGlyph(sheet, i * kCellW + l.glyph.x, kTopH + l.glyph.y, false, why, px);
+    Caption(sheet, i * kCellW, kTopH, l.caption, "OK", text, why + ": caption", px);
+    ++i;
+  }
+  for (const auto& [cell, at] : c.frame)
+    px.push_back({cell * kCellW + at.first.x, at.first.y, at.second, std::string(c.name) + " state pixel"});
+  EXPECT_TRUE(testsupport::HasNamedPixels(sheet, px));
+  testsupport::ExpectMatchesGolden(sheet, std::string("imagebutton_") + c.name);
+}
+
+const COLORREF kFaceColor = COLORREF(ColorToRGB(clBtnFace));
+
+INSTANTIATE_TEST_SUITE_P(
+    Looks, ImageButtonSheet,
+    ::testing::Values(
+        // Classic: pressed or down, glyph and caption move by (1, 1).
+        SheetCase{"classic",
+                  Look::kClassic,
+                  {7 + 1, 5 + 1},
+                  true,
+                  {{kNormal, {{0, 0}, COLORREF(ColorToRGB(clBtnHighlight))}},
+                   {kHot, {{0, 0}, COLORREF(ColorToRGB(clBtnHighlight))}},
+                   {kPressed, {{0, 0}, COLORREF(ColorToRGB(clBtnText))}},
+                   {kFocused, {{0, 0}, COLORREF(ColorToRGB(clWindowFrame))}},
+                   {kDefault, {{0, 0}, COLORREF(ColorToRGB(clWindowFrame))}},
+                   {kDown, {{0, 0}, COLORREF(ColorToRGB(clBtnShadow))}},
+                   {kDown, {{3, 3}, COLORREF(ColorToRGB(clSilver))}},
+                   {kDisabled, {{2, 2}, kFaceColor}}}},
+        // Hot-tracking: nothing moves when pressed; the face darkens instead.
+        SheetCase{"hottrack",
+                  Look::kHotTrack,
+                  {7, 5},
+                  false,
+                  {{kNormal, {{0, 0}, kFaceColor}},
+                   {kNormal, {{0, 2}, COLORREF(ColorToRGB(ShadeDarker(clBtnFace, 20)))}},
+                   {kHot, {{2, kTopH - 3}, COLORREF(0x149BF0)}},
+                   {kPressed, {{60, 4}, COLORREF(ColorToRGB(ShadeDarker(clBtnFace, 10)))}},
+                   {kDisabled, {{0, 2}, kFaceColor}}}},
+        // Visual styles: the pressed glyph moves one pixel right, the caption stays; the down
+        // pattern covers the whole element, which keeps the client as its face.
+        SheetCase{"themed",
+                  Look::kThemed,
+                  {7 + 1, 5},
+                  false,
+                  {{kNormal, {{0, 0}, kFaceColor}},
+                   {kNormal, {{40, 0}, kThemedBorder[0]}},
+                   {kHot, {{40, 0}, kThemedBorder[1]}},
+                   {kPressed, {{40, 0}, kThemedBorder[2]}},
+                   {kFocused, {{40, 1}, kDefaultRing}},
+                   {kDefault, {{40, 1}, kDefaultRing}},
+                   {kDisabled, {{40, 0}, kThemedBorder[3]}},
+                   {kDown, {{40, 0}, COLORREF(ColorToRGB(clSilver))}},
+                   {kDown, {{41, 0}, kFaceColor}}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
