@@ -292,6 +292,8 @@ constexpr LayoutCell kLayouts[] = {
     {blGlyphBottom, -1, {25, 5 + 13 + 5}, {5, 5 + 5, 76, 5 + 5 + 13}},
 };
 
+void PrintTo(const SheetCase& c, std::ostream* os) { *os << c.name; }
+
 class ImageButtonSheet : public LooksGolden, public ::testing::WithParamInterface<SheetCase> {
  protected:
   void SetUp() override {
