@@ -1,6 +1,27 @@
 # Helpers shared by the end-to-end tests: a private Xvfb per test, waiting for windows,
 # and screenshots.
 
+# A private copy of the demo suite: sets tmp ($E2E_TMP) and suite ($tmp/suite), with no
+# start log yet.
+e2e_suite() {
+  tmp=$E2E_TMP
+  suite=$tmp/suite
+  cp -r "$BUILD/suite" "$suite"
+  rm -f "$suite/started.log"
+}
+
+# A stand-in for the desktop's opener, first on PATH, that notes what it is handed in
+# $tmp/xdg-open.log.
+e2e_fake_opener() {
+  mkdir -p "$tmp/bin"
+  cat >"$tmp/bin/xdg-open" <<EOS
+#!/bin/sh
+echo "\$1" >> "$tmp/xdg-open.log"
+EOS
+  chmod +x "$tmp/bin/xdg-open"
+  export PATH="$tmp/bin:$PATH"
+}
+
 # Starts Xvfb on a free display number (1024x768, 24 bits) and exports DISPLAY.
 e2e_start_xvfb() {
   local tmp=$1 n

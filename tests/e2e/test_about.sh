@@ -6,18 +6,8 @@
 # Updates button hand their targets to xdg-open; OK closes it and the program goes on.
 set -euo pipefail
 source "$E2E_DIR/lib.sh"
-tmp=$E2E_TMP
-suite=$tmp/suite
-cp -r "$BUILD/suite" "$suite"
-rm -f "$suite/started.log"
-
-mkdir -p "$tmp/bin"
-cat >"$tmp/bin/xdg-open" <<EOS
-#!/bin/sh
-echo "\$1" >> "$tmp/xdg-open.log"
-EOS
-chmod +x "$tmp/bin/xdg-open"
-export PATH="$tmp/bin:$PATH"
+e2e_suite
+e2e_fake_opener
 
 xdotool mousemove 0 0
 "$suite/launcher" >"$tmp/out.log" 2>"$tmp/err.log" &

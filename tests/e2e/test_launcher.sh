@@ -4,19 +4,8 @@
 # xdg-open, and OK ending the process with exit code 0.
 set -euo pipefail
 source "$E2E_DIR/lib.sh"
-tmp=$E2E_TMP
-suite=$tmp/suite
-cp -r "$BUILD/suite" "$suite"
-rm -f "$suite/started.log"
-
-# A stand-in for the desktop's opener, first on PATH, notes what it is handed.
-mkdir -p "$tmp/bin"
-cat >"$tmp/bin/xdg-open" <<EOS
-#!/bin/sh
-echo "\$1" >> "$tmp/xdg-open.log"
-EOS
-chmod +x "$tmp/bin/xdg-open"
-export PATH="$tmp/bin:$PATH"
+e2e_suite
+e2e_fake_opener
 
 xdotool mousemove 0 0
 unset LB_CLASSIC_LOOK

@@ -4,10 +4,7 @@
 # standard error.
 set -euo pipefail
 source "$E2E_DIR/lib.sh"
-tmp=$E2E_TMP
-suite=$tmp/suite
-cp -r "$BUILD/suite" "$suite"
-rm -f "$suite/started.log"
+e2e_suite
 printf '[SYSTEM]\nName=Nobody\nVersion=1.0\n' >"$suite/lame.dll"
 
 start=$(date +%s%N)
