@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include "platform/font/font.h"
+#include "support/surface.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -140,21 +141,9 @@ Image ImageFromDC(HDC hdc, const RECT& rect) {
 
 std::vector<NamedPixel> InkEnds(int width, int height, COLORREF background, const std::function<void(HDC)>& draw,
                                 const std::string& why) {
-  BITMAPINFO info{};
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bmp);
-  FillSolidRect(dc, RECT{0, 0, width, height}, background);
-  draw(dc);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  const Image img = ImageFromBitmap(bmp);
-  DeleteObject(bmp);
+  const Surface32 surface(width, height, background);
+  draw(surface.dc);
+  const Image img = ImageFromBitmap(surface.bmp);
   std::vector<NamedPixel> ends;
   for (std::size_t i = 0; i < img.pixels.size(); ++i) {
     const int x = int(i % std::size_t(width)), y = int(i / std::size_t(width));

@@ -76,6 +76,10 @@ struct NamedPixel {
   COLORREF want;
   std::string why;
 };
+// Adds `more` to the end of `to`.
+inline void Append(std::vector<NamedPixel>& to, const std::vector<NamedPixel>& more) {
+  to.insert(to.end(), more.begin(), more.end());
+}
 // Succeeds when the image holds every named pixel; otherwise names each one it does not.
 ::testing::AssertionResult HasNamedPixels(const Image& image, const std::vector<NamedPixel>& pixels);
 // Where a text drawn at its designed place must show ink: `draw` paints it on a

@@ -9,7 +9,7 @@
 #include "embedded_resources.h"
 #include "platform/theme/theme.h"
 #include "platform/win/headless.h"
-#include "support/golden.h"
+#include "support/headless_form.h"
 
 namespace {
 
@@ -40,10 +40,7 @@ class UidemoGolden : public ::testing::TestWithParam<bool> {
   static testsupport::Image Shot(TForm* form) {
     form->Show();
     headless::PumpUntilIdle();
-    const headless::Frame f = headless::PresentedFrame(form->Handle());
-    testsupport::Image img(f.width, f.height);
-    for (std::size_t i = 0; i < f.pixels.size(); ++i) img.pixels[i] = f.pixels[i] & 0xFFFFFFu;
-    return img;
+    return testsupport::FrameImage(headless::PresentedFrame(form->Handle()));
   }
 };
 

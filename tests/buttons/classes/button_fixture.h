@@ -1,51 +1,14 @@
-// A headless window system with a fresh application and one shown form for the button
-// tests, and a 32 x 32 image list that paints each picture in a colour of its own.
+// The form fixture of the button tests, and a 32 x 32 image list that paints each picture
+// in a colour of its own.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include "buttons/imagebutton.h"
-#include "platform/win/headless.h"
-#include "ui/controls/forms.h"
-#include "ui/stdctrls/stdctrls.h"
+#include "support/headless_form.h"
 
-class ButtonForm : public ::testing::Test {
+// The shared form fixture with the button classes registered.
+class ButtonForm : public HeadlessForm {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(headless::Enable(1024, 768));
-    DoneApplicationObjects();
-    InitApplicationObjects();
-    Application->Initialize();
-    RegisterButtonClasses();
-    form = new TForm(Application);
-    form->SetBorderStyle(bsSingle);
-    form->SetPosition(poDesigned);
-    form->SetBounds(100, 100, 400, 300);
-    form->SetClientWidth(400);
-    form->SetClientHeight(300);
-    form->SetColor(clBtnFace);
-  }
-  void TearDown() override {
-    delete form;
-    form = nullptr;
-    DoneApplicationObjects();
-    ShutdownWindowSystem();
-  }
-  void ShowForm() {
-    form->Show();
-    headless::PumpUntilIdle();
-  }
-  static void Pump() { headless::PumpUntilIdle(); }
-  template <class T>
-  T* Add(int x, int y, int w, int h, const char* caption) {
-    T* b = new T(form);
-    b->SetParent(form);
-    b->SetBounds(x, y, w, h);
-    b->SetCaption(caption);
-    return b;
-  }
-
-  TForm* form = nullptr;
+  void RegisterClasses() override { RegisterButtonClasses(); }
 };
 
 // Pictures of one solid colour each (index i: colour kColors[i]), drawn with a grey

@@ -73,10 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Looks, OkButtonLooks,
 TEST_F(ImageButtonGeometry, OkButtonDrawsGlyphAndCaptionWhereTheLayoutSays) {
   TImageButton* ok = OkButton();
   ShowForm();
-  const headless::Frame f = headless::BackBuffer(form->Handle());
-  testsupport::Image img(81, 42);
-  for (int y = 0; y < 42; ++y)
-    for (int x = 0; x < 81; ++x) img.At(x, y) = f.At(20 + x, 20 + y);
+  const testsupport::Image img = testsupport::FrameImage(headless::BackBuffer(form->Handle()), 20, 20, 81, 42);
   const COLORREF green = COLORREF(SolidImageList::kColors[1]);
   const COLORREF face = COLORREF(ColorToRGB(clBtnFace));
   std::vector<testsupport::NamedPixel> px = {
@@ -84,57 +81,52 @@ TEST_F(ImageButtonGeometry, OkButtonDrawsGlyphAndCaptionWhereTheLayoutSays) {
       {6, 5, face, "left of the glyph: face"},       {8, 4, face, "above the glyph: face (between the dots of the focus frame)"},
       {39, 20, face, "right of the glyph: face"}};
   const int textLeft = 43 + (33 - testsupport::UiTextWidth(testsupport::UiFont::kRegular, "OK")) / 2;
-  for (auto& p : testsupport::TextInk(img, face, COLORREF(ColorToRGB(clBtnText)), testsupport::UiFont::kRegular,
-                                      textLeft, 14, "&OK", "caption text top 14, centred in (43, 76)"))
-    px.push_back(p);
+  testsupport::Append(px, testsupport::TextInk(img, face, COLORREF(ColorToRGB(clBtnText)), testsupport::UiFont::kRegular,
+                                      textLeft, 14, "&OK", "caption text top 14, centred in (43, 76)"));
   EXPECT_TRUE(testsupport::HasNamedPixels(img, px));
   (void)ok;
 }
 
-TEST_F(ImageButtonGeometry, HelpButtonWithoutCaptionCentresItsGlyph) {
-  auto* help = Add<TImageButton>(20, 20, 46, 42, "");
-  help->SetImages(images);
-  help->SetImageIndex(0);
-  EXPECT_EQ(help->GetGlyphRect(), (RECT{7, 5, 39, 37}));
-}
-
-struct MarginCase {
+struct PlacementCase {
   const char* name;
+  int width, height;
+  const char* text;
   TButtonLayout layout;
+  int margin;
+  bool rightToLeft;
   RECT glyph;
   RECT caption;
 };
 
-class MarginMinusOne : public ImageButtonGeometry, public ::testing::WithParamInterface<MarginCase> {};
+class Placement : public ImageButtonGeometry, public ::testing::WithParamInterface<PlacementCase> {};
 
-// 81 x 60 with a 32 x 32 glyph and the 13-pixel caption "OK": free = (60 - 32 - 13 - 4) / 2 = 5.
-TEST_P(MarginMinusOne, AlternativePlacement) {
-  const MarginCase& m = GetParam();
-  TImageButton* b = Add<TImageButton>(20, 20, 81, 60, "OK");
+TEST_P(Placement, GlyphAndCaptionRectangles) {
+  const PlacementCase& m = GetParam();
+  TImageButton* b = Add<TImageButton>(20, 20, m.width, m.height, m.text);
   b->SetThemeAware(false);
   b->SetImages(images);
   b->SetImageIndex(0);
   b->SetLayout(m.layout);
-  b->SetMargin(-1);
+  b->SetMargin(m.margin);
+  if (m.rightToLeft) b->SetBiDiMode(bdRightToLeft);
   EXPECT_EQ(b->GetGlyphRect(), m.glyph);
   EXPECT_EQ(b->GetCaptionRect(), m.caption);
 }
 
+// Margin -1 on 81 x 60 with a 32 x 32 glyph and the 13-pixel caption "OK":
+// free = (60 - 32 - 13 - 4) / 2 = 5.
 INSTANTIATE_TEST_SUITE_P(
-    Layouts, MarginMinusOne,
-    ::testing::Values(MarginCase{"Left", blGlyphLeft, RECT{5, 14, 37, 46}, RECT{40, 5, 76, 55}},
-                      MarginCase{"Right", blGlyphRight, RECT{44, 14, 76, 46}, RECT{5, 5, 41, 55}},
-                      MarginCase{"Top", blGlyphTop, RECT{25, 5, 57, 37}, RECT{5, 42, 76, 55}},
-                      MarginCase{"Bottom", blGlyphBottom, RECT{25, 23, 57, 55}, RECT{5, 10, 76, 23}}),
+    Layouts, Placement,
+    ::testing::Values(
+        PlacementCase{"HelpWithoutCaption", 46, 42, "", blGlyphLeft, 2, false, RECT{7, 5, 39, 37}, RECT{43, 5, 41, 37}},
+        PlacementCase{"RightToLeftPutsALeftGlyphRight", 81, 42, "&OK", blGlyphLeft, 2, true, RECT{42, 5, 74, 37},
+                      RECT{5, 5, 38, 37}},
+        PlacementCase{"MinusOneLeft", 81, 60, "OK", blGlyphLeft, -1, false, RECT{5, 14, 37, 46}, RECT{40, 5, 76, 55}},
+        PlacementCase{"MinusOneRight", 81, 60, "OK", blGlyphRight, -1, false, RECT{44, 14, 76, 46}, RECT{5, 5, 41, 55}},
+        PlacementCase{"MinusOneTop", 81, 60, "OK", blGlyphTop, -1, false, RECT{25, 5, 57, 37}, RECT{5, 42, 76, 55}},
+        PlacementCase{"MinusOneBottom", 81, 60, "OK", blGlyphBottom, -1, false, RECT{25, 23, 57, 55},
+                      RECT{5, 10, 76, 23}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(ImageButtonGeometry, RightToLeftPutsALeftGlyphOnTheRight) {
-  TImageButton* ok = OkButton();
-  ok->SetBiDiMode(bdRightToLeft);
-  EXPECT_EQ(ok->EffectiveLayout(), blGlyphRight);
-  EXPECT_EQ(ok->GetGlyphRect(), (RECT{42, 5, 74, 37}));
-  EXPECT_EQ(ok->GetCaptionRect(), (RECT{5, 5, 38, 37}));
-}
 
 TEST_F(ImageButtonGeometry, MarginBelowMinusOneIsRefused) {
   TImageButton* b = OkButton();

@@ -49,9 +49,7 @@ class LooksGolden : public ButtonForm {
     state(b, other);
     b->Repaint();
     Pump();
-    const headless::Frame f = headless::BackBuffer(form->Handle());
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) strip.At(x0 + x, y0 + y) = f.At(20 + x, 20 + y);
+    testsupport::Paste(strip, x0, y0, testsupport::FrameImage(headless::BackBuffer(form->Handle()), 20, 20, w, h));
     headless::ReleaseButton(1);
     headless::MovePointerTo(form->Handle(), 300, 250);
     Pump();
@@ -237,9 +235,7 @@ TEST_F(LooksGolden, ImageButtonStockKinds) {
   list->SetFocus();
   Pump();
   const headless::Frame f = headless::BackBuffer(form->Handle());
-  for (int k = 0; k < 4; ++k)
-    for (int y = 0; y < 42; ++y)
-      for (int x = 0; x < 81; ++x) strip.At(k * 81 + x, y) = f.At(20 + 90 * k + x, 20 + y);
+  for (int k = 0; k < 4; ++k) testsupport::Paste(strip, k * 81, 0, testsupport::FrameImage(f, 20 + 90 * k, 20, 81, 42));
   // 81 x 42, 16 x 16 glyph, margin 2: glyph at (5 + 2, 5 + (32 - 16 + 1) / 2) = (7, 13).
   TBitmap* ok = StockGlyph(bkOK);
   const COLORREF key = COLORREF(ColorToRGB(ok->Canvas()->Pixels(0, 15)));
@@ -318,8 +314,7 @@ class ImageButtonSheet : public LooksGolden, public ::testing::WithParamInterfac
                const std::string& why, std::vector<testsupport::NamedPixel>& px) {
     const int w = testsupport::UiTextWidth(testsupport::UiFont::kRegular, text);
     const int left = x0 + r.left + (r.right - r.left - w) / 2, top = y0 + (r.top + r.bottom - 13) / 2;
-    for (auto& p : testsupport::TextInk(sheet, ink ^ 0xFFFFFF, ink, testsupport::UiFont::kRegular, left, top, text, why))
-      px.push_back(p);
+    testsupport::Append(px, testsupport::TextInk(sheet, ink ^ 0xFFFFFF, ink, testsupport::UiFont::kRegular, left, top, text, why));
   }
   SolidImageList* images = nullptr;
 };

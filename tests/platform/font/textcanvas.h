@@ -8,6 +8,7 @@
 #include "platform/font/font.h"
 #include "platform/gdi/gdi.h"
 #include "support/golden.h"
+#include "support/surface.h"
 
 namespace fonttest {
 
@@ -16,40 +17,29 @@ constexpr COLORREF kInk = RGB(0, 0, 0);
 
 class TextCanvas {
  public:
-  TextCanvas(int width, int height, COLORREF background = kFace) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    dc_ = CreateCompatibleDC(nullptr);
-    old_ = SelectObject(dc_, bitmap_);
-    FillSolidRect(dc_, RECT{0, 0, width, height}, background);
-    SetTextColor(dc_, kInk);
-    SetBkColor(dc_, background);
-    SetBkMode(dc_, TRANSPARENT);
+  TextCanvas(int width, int height, COLORREF background = kFace) : surface_(width, height, background) {
+    SetTextColor(dc(), kInk);
+    SetBkColor(dc(), background);
+    SetBkMode(dc(), TRANSPARENT);
   }
   ~TextCanvas() {
-    if (font_) SelectObject(dc_, oldFont_);
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-    DeleteObject(bitmap_);
-    if (font_) DeleteObject(font_);
+    if (font_) {
+      SelectObject(dc(), oldFont_);
+      DeleteObject(font_);
+    }
   }
   TextCanvas(const TextCanvas&) = delete;
   TextCanvas& operator=(const TextCanvas&) = delete;
 
-  HDC dc() const { return dc_; }
-  HBITMAP bitmap() const { return bitmap_; }
-  int width() const { return width_; }
-  int height() const { return height_; }
+  HDC dc() const { return surface_.dc; }
+  HBITMAP bitmap() const { return surface_.bmp; }
+  int width() const { return surface_.w; }
+  int height() const { return surface_.h; }
 
   // Selects a font of this canvas (the previous one made here is freed).
   void UseFont(const LOGFONTA& lf) {
     HFONT f = CreateFontIndirectA(&lf);
-    HGDIOBJ prev = SelectObject(dc_, f);
+    HGDIOBJ prev = SelectObject(dc(), f);
     if (font_) DeleteObject(font_);
     else oldFont_ = prev;
     font_ = f;
@@ -62,13 +52,10 @@ class TextCanvas {
     UseFont(lf);
   }
 
-  testsupport::Image Image() const { return testsupport::ImageFromBitmap(bitmap_); }
+  testsupport::Image Image() const { return testsupport::ImageFromBitmap(bitmap()); }
 
  private:
-  int width_, height_;
-  HBITMAP bitmap_ = nullptr;
-  HDC dc_ = nullptr;
-  HGDIOBJ old_ = nullptr;
+  testsupport::Surface32 surface_;
   HFONT font_ = nullptr;
   HGDIOBJ oldFont_ = nullptr;
 };

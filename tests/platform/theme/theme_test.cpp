@@ -8,6 +8,7 @@
 #include "platform/theme/theme.h"
 #include "platform/win/headless.h"
 #include "support/golden.h"
+#include "support/surface.h"
 
 namespace {
 
@@ -57,23 +58,10 @@ TEST(ThemeData, ClassListsAndGeometry) {
 constexpr int kW = 75, kH = 25, kGap = 8;
 constexpr COLORREF kFace = RGB(240, 240, 240);
 
-struct Sheet {
-  Sheet() : dc(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info;
-    info.bmiHeader.biWidth = kGap + 5 * (kW + kGap);
-    info.bmiHeader.biHeight = -(kH + 2 * kGap);
-    info.bmiHeader.biBitCount = 32;
-    void* bits;
-    bmp.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    SelectObject(dc.get(), bmp.get());
-    const RECT all{0, 0, info.bmiHeader.biWidth, -info.bmiHeader.biHeight};
-    FillSolidRect(dc.get(), all, kFace);
-  }
-  ~Sheet() { SelectObject(dc.get(), GetStockObject(DEFAULT_BITMAP)); }
+struct Sheet : testsupport::Surface32 {
+  Sheet() : Surface32(kGap + 5 * (kW + kGap), kH + 2 * kGap, kFace) {}
   static int Left(int state) { return kGap + (state - 1) * (kW + kGap); }
-  COLORREF At(int state, int x, int y) { return GetPixel(dc.get(), Left(state) + x, kGap + y); }
-  DcPtr dc;
-  GdiPtr<GdiBitmap> bmp;
+  COLORREF At(int state, int x, int y) { return GetPixel(dc, Left(state) + x, kGap + y); }
 };
 
 struct NamedPixel {
@@ -90,12 +78,12 @@ TEST_P(PushButtonLookTest, Pixel) {
   Sheet sheet;
   for (int state = PBS_NORMAL; state <= PBS_DEFAULTED; ++state) {
     const RECT r{Sheet::Left(state), kGap, Sheet::Left(state) + kW, kGap + kH};
-    ASSERT_EQ(DrawThemeBackground(theme, sheet.dc.get(), BP_PUSHBUTTON, state, &r, nullptr), S_OK);
+    ASSERT_EQ(DrawThemeBackground(theme, sheet.dc, BP_PUSHBUTTON, state, &r, nullptr), S_OK);
   }
   const NamedPixel& p = GetParam();
   EXPECT_EQ(sheet.At(p.state, p.x, p.y), p.color) << p.what;
   if (p.state == PBS_NORMAL && p.x == 0 && p.y == 0)
-    testsupport::ExpectMatchesGolden(testsupport::ImageFromBitmap(sheet.bmp.get()), "theme_pushbutton_states");
+    testsupport::ExpectMatchesGolden(testsupport::ImageFromBitmap(sheet.bmp), "theme_pushbutton_states");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -115,7 +103,7 @@ TEST(PushButtonLook, ClipLimitsTheDrawing) {
   Sheet sheet;
   HTHEME theme = OpenThemeData(nullptr, "BUTTON");
   const RECT r{kGap, kGap, kGap + kW, kGap + kH}, clip{kGap, kGap, kGap + 10, kGap + kH};
-  DrawThemeBackground(theme, sheet.dc.get(), BP_PUSHBUTTON, PBS_NORMAL, &r, &clip);
+  DrawThemeBackground(theme, sheet.dc, BP_PUSHBUTTON, PBS_NORMAL, &r, &clip);
   EXPECT_EQ(sheet.At(PBS_NORMAL, 9, 0), RGB(173, 173, 173));
   EXPECT_EQ(sheet.At(PBS_NORMAL, 10, 0), kFace);
 }
@@ -143,7 +131,7 @@ TEST(DrawThemeParentBackground, ShowsTheParentUnderTheChild) {
   HWND parent = CreateWindowExA(0, "ThemeTestParent", "", WS_POPUP, 0, 0, 20, 12, nullptr, nullptr, nullptr, nullptr);
   HWND child = CreateWindowExA(0, "ThemeTestParent", "", WS_CHILD, 10, 5, 8, 6, parent, nullptr, nullptr, nullptr);
   Sheet sheet;
-  HDC dc = sheet.dc.get();
+  HDC dc = sheet.dc;
   EXPECT_EQ(DrawThemeParentBackground(parent, dc, nullptr), E_FAIL) << "a top-level window has no parent";
   const RECT left{0, 0, 4, 6};
   EXPECT_EQ(DrawThemeParentBackground(child, dc, &left), S_OK);

@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include "support/golden.h"
+#include "support/surface.h"
 
 namespace {
 
@@ -151,16 +152,9 @@ INSTANTIATE_TEST_SUITE_P(Formats, Capture,
 TEST(Capture, NullBitmapGivesEmptyImage) { EXPECT_EQ(testsupport::ImageFromBitmap(nullptr).width, 0); }
 
 TEST(Capture, DcRegionUsesLogicalCoordinates) {
-  BITMAPINFO info{};
-  info.bmiHeader.biWidth = 20;
-  info.bmiHeader.biHeight = -10;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bmp);
-  static_cast<std::uint32_t*>(bits)[4 * 20 + 6] = Bgrx(1, 2, 3);
+  const testsupport::Surface32 surface(20, 10, 0);
+  HDC dc = surface.dc;
+  surface.bits[4 * 20 + 6] = Bgrx(1, 2, 3);
   SetViewportOrgEx(dc, 2, 3, nullptr);
   // Logical (4, 1) is device (6, 4); the rectangle is cut at the bitmap's right edge.
   const Image part = testsupport::ImageFromDC(dc, RECT{4, 1, 30, 3});
@@ -168,9 +162,6 @@ TEST(Capture, DcRegionUsesLogicalCoordinates) {
   EXPECT_EQ(part.height, 2);
   EXPECT_EQ(part.Color(0, 0), RGB(1, 2, 3));
   EXPECT_EQ(part.Color(1, 0), RGB(0, 0, 0));
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(bmp);
 }
 
 TEST(Golden, MissingFileSaysHowToCreateIt) {

@@ -3,7 +3,9 @@
 #include <cctype>
 #include <vector>
 
-#include "stdctrls_fixture.h"
+#include "support/headless_form.h"
+#include "ui/stdctrls/extctrls.h"
+#include "ui/stdctrls/menus.h"
 #include "ui/core/streams.h"
 
 namespace {

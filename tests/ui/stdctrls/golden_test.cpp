@@ -2,7 +2,9 @@
 // pixel: owner-drawn list, labels, panels, bevel line, group box, page control, a focused
 // button, and the same form with its pop-up menu open; named pixels from the controls'
 // bounds and the classic look's numbers beside each golden.
-#include "stdctrls_fixture.h"
+#include "support/headless_form.h"
+#include "ui/stdctrls/extctrls.h"
+#include "ui/stdctrls/menus.h"
 #include "support/golden.h"
 
 namespace {
@@ -135,7 +137,7 @@ constexpr COLORREF kFace = RGB(240, 240, 240), kShadow = RGB(160, 160, 160), kDa
                    kLight = RGB(227, 227, 227), kHigh = RGB(255, 255, 255), kWhite = RGB(255, 255, 255),
                    kGrey = RGB(128, 128, 128), kBlack = 0, kBlue = RGB(51, 153, 255);
 
-void Add(Pixels& to, const Pixels& more) { to.insert(to.end(), more.begin(), more.end()); }
+using testsupport::Append;
 
 Pixels SampleForm(const testsupport::Image& img) {
   const int aboutW = UiTextWidth(UiFont::kRegular, "About") + 12, updateW = UiTextWidth(UiFont::kRegular, "Update") + 12;
@@ -209,39 +211,33 @@ Pixels SampleForm(const testsupport::Image& img) {
   };
   const char* const names[] = {"Data", "Music", "Video", "Tools"};
   for (int i = 0; i < 4; ++i)
-    Add(p, TextInk(img, i == 1 ? kGrey : kWhite, i == 1 ? kWhite : kBlack, UiFont::kRegular,
+    Append(p, TextInk(img, i == 1 ? kGrey : kWhite, i == 1 ? kWhite : kBlack, UiFont::kRegular,
                    10 + (130 - UiTextWidth(UiFont::kRegular, names[i])) / 2, 10 + 30 * i + 9, names[i], "list item"));
-  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 150, 8, "A longer label that wraps", "label line 1"));
-  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 150, 21, "onto a second line.", "label line 2, wrapped at 120"));
-  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 150, 52, "&Name:", "label with its N underlined"));
-  Add(p, TextInk(img, kFace, RGB(0, 0, 255), UiFont::kUnderline, 150, 70, "www.example.invalid", "blue underlined label"));
-  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 281 + (128 - UiTextWidth(UiFont::kRegular, "Raised")) / 2, 9 + (38 - 13) / 2,
+  Append(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 150, 8, "A longer label that wraps", "label line 1"));
+  Append(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 150, 21, "onto a second line.", "label line 2, wrapped at 120"));
+  Append(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 150, 52, "&Name:", "label with its N underlined"));
+  Append(p, TextInk(img, kFace, RGB(0, 0, 255), UiFont::kUnderline, 150, 70, "www.example.invalid", "blue underlined label"));
+  Append(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 281 + (128 - UiTextWidth(UiFont::kRegular, "Raised")) / 2, 9 + (38 - 13) / 2,
                  "Raised", "centred in the panel's bevel"));
-  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 17, 150, "Group", "group caption at x = 8 + 1"));
-  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 8 + 12, 150 + 20, "Version 2.0", "label inside the group at (12, 20)"));
-  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 150 + (aboutW + 4 - UiTextWidth(UiFont::kRegular, "About")) / 2, 96 + (20 - 13) / 2,
+  Append(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 17, 150, "Group", "group caption at x = 8 + 1"));
+  Append(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 8 + 12, 150 + 20, "Version 2.0", "label inside the group at (12, 20)"));
+  Append(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 150 + (aboutW + 4 - UiTextWidth(UiFont::kRegular, "About")) / 2, 96 + (20 - 13) / 2,
                  "About", "centred on the selected tab"));
-  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, updateLeft + 6, 98 + 2 + (16 - 13) / 2, "Update", "centred on its tab"));
-  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 150 + 4 + 8, 96 + 20 + 4 + 8, "On the first page",
+  Append(p, TextInk(img, kFace, kBlack, UiFont::kRegular, updateLeft + 6, 98 + 2 + (16 - 13) / 2, "Update", "centred on its tab"));
+  Append(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 150 + 4 + 8, 96 + 20 + 4 + 8, "On the first page",
                  "label at (8, 8) of the page, 2-pixel edge and margin"));
-  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 8 + (75 - UiTextWidth(UiFont::kRegular, "&Help")) / 2, 224 + (25 - 13) / 2, "&Help",
+  Append(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 8 + (75 - UiTextWidth(UiFont::kRegular, "&Help")) / 2, 224 + (25 - 13) / 2, "&Help",
                  "centred on the button"));
-  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 335 + (75 - UiTextWidth(UiFont::kRegular, "&OK")) / 2, 224 + (25 - 13) / 2, "&OK",
+  Append(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 335 + (75 - UiTextWidth(UiFont::kRegular, "&OK")) / 2, 224 + (25 - 13) / 2, "&OK",
                  "centred on the button"));
   return p;
-}
-
-testsupport::Image ToImage(const headless::Frame& f) {
-  testsupport::Image img(f.width, f.height);
-  for (std::size_t i = 0; i < f.pixels.size(); ++i) img.pixels[i] = f.pixels[i] & 0x00FFFFFFu;
-  return img;
 }
 
 TEST_F(SampleFormGolden, Form) {
   const headless::Frame f = headless::PresentedFrame(form->Handle());
   ASSERT_EQ(f.width, 420);
   ASSERT_EQ(f.height, 260);
-  const testsupport::Image img = ToImage(f);
+  const testsupport::Image img = testsupport::FrameImage(f);
   EXPECT_TRUE(testsupport::HasNamedPixels(img, SampleForm(img)));
   testsupport::ExpectMatchesGolden(img, "stdctrls_sample_form");
 }
@@ -256,22 +252,14 @@ TEST_F(SampleFormGolden, FormWithOpenPopupMenu) {
   GetWindowRect(form->Handle(), &fr);
   GetWindowRect(menu->WindowHandle(), &mr);
   EXPECT_GT(mr.bottom, fr.bottom);
-  // Compose what the screen shows: the form, then the menu on top of it.
-  const RECT all{fr.left, fr.top, std::max(fr.right, mr.right), std::max(fr.bottom, mr.bottom)};
-  testsupport::Image img(all.right - all.left, all.bottom - all.top, 0);
-  for (HWND w : {form->Handle(), menu->WindowHandle()}) {
-    RECT r;
-    GetWindowRect(w, &r);
-    const headless::Frame f = headless::PresentedFrame(w);
-    for (int y = 0; y < f.height; ++y)
-      for (int x = 0; x < f.width; ++x) img.At(r.left - all.left + x, r.top - all.top + y) = f.At(x, y) & 0xFFFFFFu;
-  }
+  // What the screen shows: the form, then the menu on top of it.
+  const testsupport::Image img = testsupport::ScreenImage({form->Handle(), menu->WindowHandle()});
   // The menu at (8, 249): raised edge plus one pixel of menu colour, 17-pixel items and a
   // 9-pixel separator with an etched line, captions 17 pixels in, the last item highlighted.
   ASSERT_EQ(img.height, 249 + 3 + 17 + 9 + 17 + 3);
   const int right = 8 + 6 + UiTextWidth(UiFont::kRegular, "Brimlow On the Web...") + 17 + 21;
   Pixels p = SampleForm(img);
-  Add(p, {
+  Append(p, {
              {8, 249, kHigh, "menu: bright outer edge at the button's bottom-left"},
              {9, 250, kLight, "menu: inner raised edge"},
              {10, 251, kFace, "menu: one pixel of menu colour"},
@@ -288,8 +276,8 @@ TEST_F(SampleFormGolden, FormWithOpenPopupMenu) {
              {20, 297, kDark, "menu: dark outer bottom edge"},
              {20, 296, kShadow, "menu: shadow inside it"},
          });
-  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 11 + 17, 252 + 2, "Brimlow On the Web...", "first item"));
-  Add(p, TextInk(img, kBlue, kWhite, UiFont::kRegular, 11 + 17, 278 + 2, "A&bout Brimlow...", "highlighted item"));
+  Append(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 11 + 17, 252 + 2, "Brimlow On the Web...", "first item"));
+  Append(p, TextInk(img, kBlue, kWhite, UiFont::kRegular, 11 + 17, 278 + 2, "A&bout Brimlow...", "highlighted item"));
   EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
   testsupport::ExpectMatchesGolden(img, "stdctrls_sample_popup");
 }
@@ -305,7 +293,7 @@ TEST_F(SampleFormThemed, Form) {
   const headless::Frame f = headless::PresentedFrame(form->Handle());
   ASSERT_EQ(f.width, 420);
   ASSERT_EQ(f.height, 260);
-  const testsupport::Image img = ToImage(f);
+  const testsupport::Image img = testsupport::FrameImage(f);
   const int aboutW = UiTextWidth(UiFont::kRegular, "About") + 12;
   const int updateLeft = 152 + aboutW;
   constexpr COLORREF kListBorder = RGB(130, 135, 144), kGroupFrame = RGB(213, 213, 213), kPane = RGB(188, 188, 188);
@@ -329,8 +317,8 @@ TEST_F(SampleFormThemed, Form) {
       {30, 224, RGB(0, 103, 192), "focused button: default ring's border"},
       {370, 224, RGB(173, 173, 173), "default button while another has the focus: plain border"},
   };
-  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 17, 150, "Group", "group caption at x = 8 + 1"));
-  Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 150 + 4 + 8, 96 + 20 + 4 + 8, "On the first page",
+  Append(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 17, 150, "Group", "group caption at x = 8 + 1"));
+  Append(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 150 + 4 + 8, 96 + 20 + 4 + 8, "On the first page",
                  "label at (8, 8) of the page"));
   EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
   testsupport::ExpectMatchesGolden(img, "stdctrls_sample_form_themed");

@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "stdctrls_fixture.h"
+#include "support/headless_form.h"
+#include "ui/stdctrls/extctrls.h"
+#include "ui/stdctrls/menus.h"
 #include "ui/forms/formtext.h"
 
 namespace {
