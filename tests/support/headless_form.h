@@ -83,13 +83,13 @@ class HeadlessForm : public ::testing::Test {
     headless::PumpUntilIdle();
   }
   static void Pump() { headless::PumpUntilIdle(); }
-  // A control of class T on the form.
+  // A control of class T on the form, with its caption when one is given.
   template <class T>
-  T* Add(int x, int y, int w, int h, const char* caption) {
+  T* Add(int x, int y, int w, int h, const char* caption = nullptr) {
     T* c = new T(form);
     c->SetParent(form);
     c->SetBounds(x, y, w, h);
-    c->SetCaption(caption);
+    if (caption) c->SetCaption(caption);
     return c;
   }
 

@@ -19,6 +19,14 @@ COLORREF Rgb(TColor c) { return COLORREF(ColorToRGB(c)); }
 
 enum class Look { kClassic, kHotTrack, kThemed };
 
+// Gives the focus to a list beside the button, so no button has it.
+void FocusAList(TControl* b) {
+  auto* list = new TListBox(b->Owner());
+  list->SetParent(b->Parent());
+  list->SetBounds(200, 200, 50, 50);
+  list->SetFocus();
+}
+
 class LooksGolden : public ButtonForm {
  protected:
   void SetUp() override {
@@ -69,10 +77,7 @@ class LooksGolden : public ButtonForm {
     Capture(strip, i++, lookKind, [](TPaintedButton* b, TPaintedButton* other) {
       b->SetDefault(true);
       other->SetDefault(false);
-      auto* list = new TListBox(b->Owner());
-      list->SetParent(b->Parent());
-      list->SetBounds(200, 200, 50, 50);
-      list->SetFocus();
+      FocusAList(b);
     });
     Capture(strip, i++, lookKind, [](TPaintedButton* b, TPaintedButton*) { b->SetEnabled(false); });
     Capture(strip, i++, lookKind, [](TPaintedButton* b, TPaintedButton*) {
@@ -182,10 +187,7 @@ TEST_F(LooksGolden, ImageButtonThemed) {
         headless::PressButton(1);
       },
       [](TImageButton* b, TPaintedButton*) {
-        auto* list = new TListBox(b->Owner());
-        list->SetParent(b->Parent());
-        list->SetBounds(200, 200, 50, 50);
-        list->SetFocus();
+        FocusAList(b);
       },
       [](TImageButton* b, TPaintedButton*) { b->SetFocus(); },
       [](TImageButton* b, TPaintedButton*) { b->SetEnabled(false); }};
@@ -228,9 +230,7 @@ TEST_F(LooksGolden, ImageButtonStockKinds) {
     b->SetEnabled(kind != bkAll);
     ++i;
   }
-  auto* list = new TListBox(form);
-  list->SetParent(form);
-  list->SetBounds(20, 200, 50, 50);
+  auto* list = Add<TListBox>(20, 200, 50, 50);
   ShowForm();
   list->SetFocus();
   Pump();
@@ -340,10 +340,7 @@ TEST_P(ImageButtonSheet, EveryStateAndLayout) {
       [](TImageButton* b, TPaintedButton*) { b->SetFocus(); },
       [](TImageButton* b, TPaintedButton*) {
         b->SetDefault(true);
-        auto* list = new TListBox(b->Owner());
-        list->SetParent(b->Parent());
-        list->SetBounds(200, 200, 50, 50);
-        list->SetFocus();
+        FocusAList(b);
       },
       [](TImageButton* b, TPaintedButton*) { b->SetEnabled(false); },
       [](TImageButton* b, TPaintedButton*) {

@@ -131,9 +131,7 @@ TEST_F(PaintedButtonInput, EscClicksTheCancelButtonOnly) {
 
 TEST_F(PaintedButtonInput, EnterGoesToTheDefaultButtonUnlessAnotherButtonHasTheFocus) {
   button->SetDefault(true);
-  auto* list = new TListBox(form);
-  list->SetParent(form);
-  list->SetBounds(20, 60, 100, 100);
+  auto* list = Add<TListBox>(20, 60, 100, 100);
   list->SetFocus();
   Pump();
   EXPECT_TRUE(button->ActsAsDefault());

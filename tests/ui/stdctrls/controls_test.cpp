@@ -195,15 +195,9 @@ class ButtonTest : public HeadlessForm {
  protected:
   void SetUp() override {
     HeadlessForm::SetUp();
-    button = new TButton(form);
-    button->SetParent(form);
-    button->SetBounds(20, 20, 75, 25);
-    button->SetCaption("&Go");
+    button = Add<TButton>(20, 20, 75, 25, "&Go");
     button->OnClick = [this](TObject*) { ++clicks; };
-    other = new TButton(form);
-    other->SetParent(form);
-    other->SetBounds(120, 20, 75, 25);
-    other->SetCaption("&Other");
+    other = Add<TButton>(120, 20, 75, 25, "&Other");
     ShowForm();
   }
   TButton* button = nullptr;
@@ -281,9 +275,7 @@ TEST_F(ButtonTest, DefaultTakesEnterAndCancelTakesEscUnlessAnotherButtonIsFocuse
   other->SetCancel(false);
   int otherClicks = 0;
   other->OnClick = [&](TObject*) { ++otherClicks; };
-  auto* list = new TListBox(form);
-  list->SetParent(form);
-  list->SetBounds(20, 60, 100, 100);
+  auto* list = Add<TListBox>(20, 60, 100, 100);
   list->SetFocus();
   Pump();
   EXPECT_TRUE(button->IsActive());
@@ -322,9 +314,7 @@ TEST_F(ButtonTest, DisabledButtonIgnoresClicks) {
 }
 
 TEST_F(ButtonTest, AccessKeyClicksWithAltWhileAListKeepsItsLetters) {
-  auto* list = new TListBox(form);
-  list->SetParent(form);
-  list->SetBounds(20, 60, 100, 100);
+  auto* list = Add<TListBox>(20, 60, 100, 100);
   list->Items()->Add("green");
   list->SetFocus();
   Pump();
@@ -377,10 +367,7 @@ TEST_F(LabelTest, WordWrapKeepsTheWidthAndGrowsDown) {
 }
 
 TEST_F(LabelTest, LinkLabelClicks) {
-  auto* label = new TLabel(form);
-  label->SetParent(form);
-  label->SetBounds(30, 40, 0, 0);
-  label->SetCaption("http://example.invalid/");
+  auto* label = Add<TLabel>(30, 40, 0, 0, "http://example.invalid/");
   label->Font()->SetColor(clBlue);
   label->Font()->SetStyle(TFontStyles{fsUnderline});
   label->SetCursor(crHandPoint);
@@ -405,9 +392,7 @@ class PageControlTest : public HeadlessForm {
  protected:
   void SetUp() override {
     HeadlessForm::SetUp();
-    pages = new TPageControl(form);
-    pages->SetParent(form);
-    pages->SetBounds(10, 10, 300, 200);
+    pages = Add<TPageControl>(10, 10, 300, 200);
     for (const char* c : {"About", "Update"}) {
       auto* sheet = new TTabSheet(form);
       sheet->SetPageControl(pages);
@@ -496,9 +481,7 @@ std::vector<std::uint8_t> PictureData(const std::string& cls, const std::vector<
 }
 
 TEST_F(ImageTest, PictureDataOfABitmapIsReadAndDrawnCentred) {
-  auto* image = new TImage(form);
-  image->SetParent(form);
-  image->SetBounds(20, 20, 41, 31);
+  auto* image = Add<TImage>(20, 20, 41, 31);
   image->SetCenter(true);
   image->LoadPictureData(PictureData("TBitmap", BmpBytes(10, 8, clRed), true));
   ASSERT_NE(image->Picture()->Graphic(), nullptr);

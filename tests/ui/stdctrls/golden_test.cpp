@@ -17,9 +17,7 @@ class SampleFormGolden : public HeadlessForm {
     form->SetClientWidth(420);
     form->SetClientHeight(260);
 
-    auto* list = new TListBox(form);
-    list->SetParent(form);
-    list->SetBounds(8, 8, 130, 124);
+    auto* list = Add<TListBox>(8, 8, 130, 124);
     list->SetStyle(lbOwnerDrawFixed);
     list->SetItemHeight(30);
     for (const char* s : {"Data", "Music", "Video", "Tools", "Hidden row"}) list->Items()->Add(s);
@@ -45,46 +43,27 @@ class SampleFormGolden : public HeadlessForm {
     wrapped->SetWordWrap(true);
     wrapped->SetBounds(150, 8, 120, 40);
     wrapped->SetCaption("A longer label that wraps onto a second line.");
-    auto* accel = new TLabel(form);
-    accel->SetParent(form);
-    accel->SetBounds(150, 52, 0, 0);
-    accel->SetCaption("&Name:");
-    auto* link = new TLabel(form);
-    link->SetParent(form);
-    link->SetBounds(150, 70, 0, 0);
-    link->SetCaption("www.example.invalid");
+    Add<TLabel>(150, 52, 0, 0, "&Name:");
+    auto* link = Add<TLabel>(150, 70, 0, 0, "www.example.invalid");
     link->Font()->SetColor(clBlue);
     link->Font()->SetStyle(TFontStyles{fsUnderline});
 
-    auto* raised = new TPanel(form);
-    raised->SetParent(form);
-    raised->SetBounds(280, 8, 130, 40);
-    raised->SetCaption("Raised");
-    auto* white = new TPanel(form);
-    white->SetParent(form);
-    white->SetBounds(280, 54, 60, 40);
-    white->SetCaption("");
+    Add<TPanel>(280, 8, 130, 40, "Raised");
+    auto* white = Add<TPanel>(280, 54, 60, 40, "");
     white->SetColor(clWhite);
     white->SetBevelInner(bvRaised);
     white->SetBevelOuter(bvLowered);
 
-    auto* bevel = new TBevel(form);
-    bevel->SetParent(form);
-    bevel->SetBounds(8, 140, 404, 9);
+    auto* bevel = Add<TBevel>(8, 140, 404, 9);
     bevel->SetShape(bsTopLine);
 
-    auto* group = new TGroupBox(form);
-    group->SetParent(form);
-    group->SetBounds(8, 150, 130, 60);
-    group->SetCaption("Group");
+    auto* group = Add<TGroupBox>(8, 150, 130, 60, "Group");
     auto* inGroup = new TLabel(group);
     inGroup->SetParent(group);
     inGroup->SetBounds(12, 20, 0, 0);
     inGroup->SetCaption("Version 2.0");
 
-    auto* pages = new TPageControl(form);
-    pages->SetParent(form);
-    pages->SetBounds(150, 96, 260, 120);
+    auto* pages = Add<TPageControl>(150, 96, 260, 120);
     auto* about = new TTabSheet(form);
     about->SetPageControl(pages);
     about->SetCaption("About");
@@ -96,14 +75,8 @@ class SampleFormGolden : public HeadlessForm {
     onPage->SetBounds(8, 8, 0, 0);
     onPage->SetCaption("On the first page");
 
-    button = new TButton(form);
-    button->SetParent(form);
-    button->SetBounds(8, 224, 75, 25);
-    button->SetCaption("&Help");
-    ok = new TButton(form);
-    ok->SetParent(form);
-    ok->SetBounds(335, 224, 75, 25);
-    ok->SetCaption("&OK");
+    button = Add<TButton>(8, 224, 75, 25, "&Help");
+    ok = Add<TButton>(335, 224, 75, 25, "&OK");
     ok->SetDefault(true);
 
     menu = new TPopupMenu(form);

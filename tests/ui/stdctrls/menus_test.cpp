@@ -150,9 +150,7 @@ TEST_F(PopupMenuTest, ReopeningShowsTheSameWindowWithoutHighlight) {
 }
 
 TEST_F(PopupMenuTest, ButtonRightClickPopsUpTheControlsMenu) {
-  auto* button = new TButton(form);
-  button->SetParent(form);
-  button->SetBounds(10, 10, 75, 25);
+  auto* button = Add<TButton>(10, 10, 75, 25);
   SetControlPopupMenu(button, menu);
   Pump();
   headless::ClickAt(button->Handle(), 5, 5, 3);
