@@ -13,6 +13,9 @@ jobs=$(nproc)
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
   export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
+  # Builds with debug information would otherwise hash the checkout's folder and miss
+  # the cache in every fresh clone.
+  export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-true}"
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 
