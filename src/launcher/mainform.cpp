@@ -105,6 +105,10 @@ void TMainForm::SelectEdition(const std::string& title) {
 bool TMainForm::StartupMessage(TMessage&) {
   Show();
   BringToFront();
+  // The window's first picture goes out before the companion is started: starting a
+  // program copies the process for a moment, and every page touched while painting
+  // afterwards would cost a fault, which delayed the first frame noticeably.
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   const std::string folder = LauncherFolder();
   // Without its own folder the launcher would start whatever lies in some other one.
   if (!folder.empty()) {

@@ -33,6 +33,7 @@ HINSTANCE RecordingShell(HWND parent, const char* verb, const char* file, const 
   c.directoryNull = directory == nullptr;
   c.showCommand = showCommand;
   c.parentVisible = parent && IsWindowVisible(parent);
+  if (c.parentVisible) c.parentFrame = headless::PresentedFrame(parent).pixels;
   c.screenCursor = Screen->Cursor();
   c.busyCount = BusyCount();
   g_calls.push_back(c);

@@ -26,6 +26,8 @@ struct ShellCall {
   bool directoryNull = false;
   int showCommand = -1;
   bool parentVisible = false;
+  // What the screen showed of the parent window then (0x00RRGGBB, rows top-down).
+  std::vector<std::uint32_t> parentFrame;
   TCursor screenCursor = crDefault;
   int busyCount = 0;
 };
