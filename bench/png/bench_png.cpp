@@ -1,6 +1,7 @@
 // Decoding speed of the codec against libpng and libspng, and against zlib's inflate of
 // the same data alone, on images made at start-up: a photograph-like 2048 x 2048 RGBA
-// picture, the same as 8-bit palette, 16-bit RGB and Adam7. Each peer decodes every image
+// picture, the same as 8-bit palette, 16-bit RGB and Adam7, and a 48 x 48 RGBA one, the
+// size of the launcher's icons, whose short rows are what its start-up decodes. Each peer decodes every image
 // three ways: as such libraries are usually called (zlib's Adler-32 checked, expanded to
 // 8-bit RGBA), and with the Adler-32 check skipped as our decoder skips it (the chunk CRCs
 // already cover the data) once to its native layout (palette indices, 16-bit samples as
@@ -72,7 +73,10 @@ void WriteFn(png_structp p, png_bytep data, png_size_t n) {
 }
 void FlushFn(png_structp) {}
 
-enum Kind { kRgba, kPalette, kRgb16, kAdam7 };
+enum Kind { kRgba, kPalette, kRgb16, kAdam7, kIcon };
+constexpr Kind kKinds[] = {kRgba, kPalette, kRgb16, kAdam7, kIcon};
+
+int SizeOf(Kind kind) { return kind == kIcon ? 48 : kSize; }
 
 Bytes Encode(Kind kind, int size) {
   const Picture& pic = Photo(size);
@@ -126,7 +130,7 @@ Bytes Encode(Kind kind, int size) {
 const Bytes& File(Kind kind) {
   static std::map<Kind, Bytes> cache;
   auto it = cache.find(kind);
-  if (it == cache.end()) it = cache.emplace(kind, Encode(kind, kSize)).first;
+  if (it == cache.end()) it = cache.emplace(kind, Encode(kind, SizeOf(kind))).first;
   return it->second;
 }
 
@@ -135,6 +139,7 @@ const char* KindName(Kind k) {
     case kRgba: return "rgba";
     case kPalette: return "palette8";
     case kRgb16: return "rgb16";
+    case kIcon: return "icon48";
     default: return "adam7";
   }
 }
@@ -224,7 +229,7 @@ void DecodeSpng(const Bytes& file, Mode mode, std::vector<std::uint8_t>& out) {
 void BM_Ours(benchmark::State& state, Kind kind) {
   const Bytes& f = File(kind);
   for (auto _ : state) DecodeOurs(f);
-  state.SetItemsProcessed(state.iterations() * kSize * kSize);
+  state.SetItemsProcessed(state.iterations() * SizeOf(kind) * SizeOf(kind));
 }
 void BM_Libpng(benchmark::State& state, Kind kind, Mode mode) {
   const Bytes& f = File(kind);
@@ -232,7 +237,7 @@ void BM_Libpng(benchmark::State& state, Kind kind, Mode mode) {
     std::vector<std::uint8_t> out;  // a new image each time, as the codec makes one
     DecodeLibpng(f, mode, out);
   }
-  state.SetItemsProcessed(state.iterations() * kSize * kSize);
+  state.SetItemsProcessed(state.iterations() * SizeOf(kind) * SizeOf(kind));
 }
 void BM_Spng(benchmark::State& state, Kind kind, Mode mode) {
   const Bytes& f = File(kind);
@@ -240,7 +245,7 @@ void BM_Spng(benchmark::State& state, Kind kind, Mode mode) {
     std::vector<std::uint8_t> out;
     DecodeSpng(f, mode, out);
   }
-  state.SetItemsProcessed(state.iterations() * kSize * kSize);
+  state.SetItemsProcessed(state.iterations() * SizeOf(kind) * SizeOf(kind));
 }
 
 // The floor: inflating the RGBA image's data alone, into one buffer, without the Adler-32
@@ -349,14 +354,14 @@ void PrintRatios(const std::map<std::string, double>& t) {
   std::printf("\n");
   double logs[2][3] = {};
   int n = 0;
-  for (Kind k : {kRgba, kPalette, kRgb16, kAdam7}) {
+  for (Kind k : kKinds) {
     std::string name = KindName(k);
     double o = get("Ours/" + name);
     bool all = o > 0;
     for (const char* peer : {"Libpng/", "Spng/"})
       for (Mode m : modes) all = all && get(peer + name + "/" + ModeName(m)) > 0;
     if (!all) continue;
-    std::printf("%-10s %9.2f", name.c_str(), o);
+    std::printf("%-10s %9.3f", name.c_str(), o);
     int pi = 0;
     for (const char* peer : {"Libpng/", "Spng/"}) {
       for (int mi = 0; mi < 3; ++mi) {
@@ -395,7 +400,7 @@ void PrintRatios(const std::map<std::string, double>& t) {
 int main(int argc, char** argv) {
   // --dump=DIR writes the test images as files (for pngtool time and profiling).
   if (argc == 2 && std::strncmp(argv[1], "--dump=", 7) == 0) {
-    for (Kind k : {kRgba, kPalette, kRgb16, kAdam7}) {
+    for (Kind k : kKinds) {
       std::string name = std::string(argv[1] + 7) + "/" + KindName(k) + ".png";
       if (FILE* f = std::fopen(name.c_str(), "wb")) {
         std::fwrite(File(k).data(), 1, File(k).size(), f);
@@ -404,7 +409,7 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  for (Kind k : {kRgba, kPalette, kRgb16, kAdam7}) {
+  for (Kind k : kKinds) {
     std::string n = KindName(k);
     benchmark::RegisterBenchmark(("Ours/" + n).c_str(), BM_Ours, k)->Unit(benchmark::kMillisecond);
     for (Mode m : {kChecked, kNative, kToRgba}) {
@@ -419,7 +424,7 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("DrawAlphaOn24", BM_DrawAlpha, false, pf24bit)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("CopyBitBlt", BM_CopyBitBlt)->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
-  for (Kind k : {kRgba, kPalette, kRgb16, kAdam7}) File(k);  // encode before timing starts
+  for (Kind k : kKinds) File(k);  // encode before timing starts
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   PrintRatios(reporter.Medians());

@@ -70,8 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   host.shellExecute = &RecordingShell;
   host.report = &CheckedReport;
   TMainForm* form = StartLauncher(host);
-  // The run step without its paints, which would make up most of every execution and
-  // never draw the title at start: the window is shown and the start-up message handled.
+  // The run step's beginning: the window is shown and the start-up message handled, which
+  // paints the first frame before the companion starts. The message loop's later paints
+  // are left out: they would make up most of every execution and never draw the title.
   form->Show();
   MSG msg;
   while (PeekMessageA(&msg, nullptr, WM_LAUNCHER_STARTUP, WM_LAUNCHER_STARTUP, PM_REMOVE)) DispatchMessageA(&msg);

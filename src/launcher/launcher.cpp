@@ -5,10 +5,12 @@
 #include <cstdio>
 
 #include "embedded_resources.h"
+#include "buttons/paintedbuttons.h"
 #include "launcher/mainform.h"
 #include "platform/os/os.h"
 #include "platform/profile/profile.h"
 #include "png/pngimage.h"
+#include "pngimagelist/pngimagelist.h"
 #include "ui/stdctrls/stdctrls.h"
 
 // The platform's ShellExecuteA and its failure texts, bound in a unit of their own (see
@@ -88,6 +90,9 @@ std::string ReadProductTitle(const std::string& folder) { return ReadProductInfo
 void InitLauncherModule() {
   RegisterEmbeddedResources_launcher();
   RegisterStdControlClasses();
+  // The main window's picture lists and its two image buttons.
+  RegisterPngImageListClasses();
+  RegisterButtonClasses();
   // The About dialog's logo is loaded by file name, which finds the codec by extension.
   RegisterPngFormat();
   // Every hand-point control then shows the system's own hand.

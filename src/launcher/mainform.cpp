@@ -19,6 +19,9 @@ constexpr int kTaskItemHeight = 75;
 // Offsets of a task item's content from its top-left corner.
 constexpr int kTaskTextLeft = 100;
 constexpr int kTaskLineTop[4] = {5, 25, 40, 55};
+constexpr POINT kTaskIcon = {25, 15};
+// The category icon sits this far above the item's middle, leaving room for the name.
+constexpr int kCategoryIconRaise = 10;
 
 }  // namespace
 
@@ -48,12 +51,15 @@ TMainForm::~TMainForm() = default;
 void TMainForm::BindFields() {
   ListBoxMain = FindField<TListBox>(this, "ListBoxMain");
   ListBoxData = FindField<TListBox>(this, "ListBoxData");
-  ButtonHelp = FindField<TButton>(this, "ButtonHelp");
-  ButtonOK = FindField<TButton>(this, "ButtonOK");
+  ButtonHelp = FindField<TImageButton>(this, "ButtonHelp");
+  ButtonOK = FindField<TImageButton>(this, "ButtonOK");
   Bevel1 = FindField<TBevel>(this, "Bevel1");
   PopupMenu = FindField<TPopupMenu>(this, "PopupMenu");
   MediaOntheWeb1 = FindField<TMenuItem>(this, "MediaOntheWeb1");
   AboutMedia1 = FindField<TMenuItem>(this, "AboutMedia1");
+  PngImageListMain = FindField<TPngImageList>(this, "PngImageListMain");
+  PngImageListData = FindField<TPngImageList>(this, "PngImageListData");
+  PngImageListButton = FindField<TPngImageList>(this, "PngImageListButton");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -99,6 +105,10 @@ void TMainForm::SelectEdition(const std::string& title) {
 bool TMainForm::StartupMessage(TMessage&) {
   Show();
   BringToFront();
+  // The window's first picture goes out before the companion is started: starting a
+  // program copies the process for a moment, and every page touched while painting
+  // afterwards would cost a fault, which delayed the first frame noticeably.
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   const std::string folder = LauncherFolder();
   // Without its own folder the launcher would start whatever lies in some other one.
   if (!folder.empty()) {
@@ -153,11 +163,14 @@ void TMainForm::FillItem(TCanvas* canvas, const RECT& rect, TOwnerDrawState stat
 void TMainForm::ListBoxMainDrawItem(TWinControl*, int index, const RECT& rect, TOwnerDrawState state) {
   TCanvas* c = ListBoxMain->Canvas();
   FillItem(c, rect, state);
-  // The category icon belongs here, over the background and under the name.
-  const std::string text = ListBoxMain->Items()->Strings(index);
-  // Centred on the list's outer width (border included), as the window was designed.
+  // Icon and name are centred on the list's outer width (border included), as the window
+  // was designed. The icon goes over the background, so its soft edges take the item's
+  // colour, and under the name.
   const int outerWidth = ListBoxMain->Width();
   const int itemHeight = ListBoxMain->ItemHeight();
+  PngImageListMain->Draw(c, rect.left + (outerWidth - PngImageListMain->Width()) / 2,
+                         rect.top + (itemHeight - PngImageListMain->Height()) / 2 - kCategoryIconRaise, index, true);
+  const std::string text = ListBoxMain->Items()->Strings(index);
   c->TextOut(rect.left + (outerWidth - c->TextWidth(text)) / 2, rect.top + (itemHeight - c->TextHeight(text)) / 2 + 25,
              text);
   if (state.Contains(odFocused)) c->DrawFocusRect(rect);
@@ -166,7 +179,9 @@ void TMainForm::ListBoxMainDrawItem(TWinControl*, int index, const RECT& rect, T
 void TMainForm::ListBoxDataDrawItem(TWinControl*, int index, const RECT& rect, TOwnerDrawState state) {
   TCanvas* c = ListBoxData->Canvas();
   FillItem(c, rect, state);
-  // The task icon belongs here, over the background and under the text.
+  // Over the background, so a selected task's icon blends into the grey.
+  PngImageListData->Draw(c, rect.left + kTaskIcon.x, rect.top + kTaskIcon.y,
+                         index + TaskImageIndexBase(ListBoxMain->ItemIndex()), true);
   std::string rest = ListBoxData->Items()->Strings(index);
   const TFontStyles regular = c->Font()->Style();
   for (int line = 0; line < 4; ++line) {

@@ -1,10 +1,13 @@
 // TMainForm: the launcher's main window, built from its window definition. The category
 // list on the left, the owner-drawn task list on the right (pointing selects, clicking
-// starts the task's tool), the Help button with the help menu and the OK button.
+// starts the task's tool), the Help button with the help menu and the OK button, and the
+// picture lists their icons and glyphs come from.
 #pragma once
 
 #include <string>
 
+#include "buttons/imagebutton.h"
+#include "pngimagelist/pngimagelist.h"
 #include "ui/controls/forms.h"
 #include "ui/stdctrls/extctrls.h"
 #include "ui/stdctrls/menus.h"
@@ -25,12 +28,17 @@ class TMainForm : public TForm {
   // Controls of the window definition (set when FormCreate runs).
   TListBox* ListBoxMain = nullptr;
   TListBox* ListBoxData = nullptr;
-  TButton* ButtonHelp = nullptr;
-  TButton* ButtonOK = nullptr;
+  TImageButton* ButtonHelp = nullptr;
+  TImageButton* ButtonOK = nullptr;
   TBevel* Bevel1 = nullptr;
   TPopupMenu* PopupMenu = nullptr;
   TMenuItem* MediaOntheWeb1 = nullptr;
   TMenuItem* AboutMedia1 = nullptr;
+  // Category icon i; task icon (the category's first index + the task's place); the Help
+  // and OK glyphs.
+  TPngImageList* PngImageListMain = nullptr;
+  TPngImageList* PngImageListData = nullptr;
+  TPngImageList* PngImageListButton = nullptr;
 
   // The selected edition's addresses; written once by FormCreate, empty for no edition.
   std::string WebAddress;

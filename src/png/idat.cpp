@@ -1,7 +1,9 @@
 // Image data decoding and encoding. Reading: the IDAT run is pulled through inflate in
 // pieces of at most 65535 bytes, each chunk's CRC is checked as the reader crosses into
 // the next, and rows are unfiltered in one of two row buffers and converted straight into
-// the pixel storage. Writing: each storage row is packed into PNG samples, filtered, and
+// the pixel storage. Rows shorter than a kilobyte are inflated a stage at a time and
+// handed out from there: zlib's fast path needs room for its longest match, which a short
+// row never offers. Writing: each storage row is packed into PNG samples, filtered, and
 // deflated into a chunk-sized buffer that goes out as an IDAT chunk whenever it fills.
 //
 // Sections: the IDAT reader / sequential and Adam7 passes / the read operation / the IDAT
@@ -24,6 +26,11 @@ using pngbytes::GetBE32;
 namespace {
 
 constexpr std::uint32_t kPieceSize = 65535;
+// Inflated bytes held ahead of short rows: enough for whole small images, and far above
+// the 258 bytes of output room zlib's fast path asks for. Rows of kDirectRow bytes and more
+// give the fast path room enough themselves and are inflated straight into the row.
+constexpr std::size_t kStageSize = 8192;
+constexpr std::size_t kDirectRow = 1024;
 
 // Adam7 passes: first row, first column, row step, column step.
 const std::uint32_t kFirstRow[7] = {0, 0, 4, 0, 2, 0, 1};
@@ -36,8 +43,10 @@ const std::uint32_t kColStep[7] = {8, 8, 4, 4, 2, 2, 1};
 
 class IdatReader {
  public:
-  IdatReader(TPngImage* image, TStream& stream, const char* type, std::uint32_t length)
-      : image_(image), stream_(stream), input_(new std::uint8_t[kPieceSize]) {
+  // `budget` is the number of filtered bytes the image's rows take in all: no more is ever
+  // inflated, so the input is read exactly as far as the rows need it.
+  IdatReader(TPngImage* image, TStream& stream, const char* type, std::uint32_t length, std::uint64_t budget)
+      : image_(image), stream_(stream), input_(new std::uint8_t[kPieceSize]), budget_(budget) {
     crc_ = AccumulateCrc(0xFFFFFFFFu, type, 4);
     int rc = inflateInit(&zs_);
     if (rc != Z_OK) RaiseZlib(rc);
@@ -57,7 +66,30 @@ class IdatReader {
   // Fills target with count bytes of image data; returns how many were produced (fewer
   // when the data ends early).
   std::size_t Read(std::uint8_t* target, std::size_t count) {
-    if (finished_) return 0;
+    std::size_t done = std::min(count, stageEnd_ - stagePos_);
+    if (done) std::memcpy(target, stage_.get() + stagePos_, done);
+    stagePos_ += done;
+    if (done == count) return done;
+    if (count - done >= kDirectRow) return done + Inflate(target + done, count - done);
+    if (!stage_) stage_.reset(new std::uint8_t[kStageSize]);
+    stagePos_ = 0;
+    stageEnd_ = Inflate(stage_.get(), std::size_t(std::min<std::uint64_t>(kStageSize, budget_)));
+    const std::size_t more = std::min(count - done, stageEnd_);
+    std::memcpy(target + done, stage_.get(), more);
+    stagePos_ = more;
+    return done + more;
+  }
+
+ private:
+  std::size_t Inflate(std::uint8_t* target, std::size_t count) {
+    count = std::size_t(std::min<std::uint64_t>(count, budget_));
+    const std::size_t produced = InflateSome(target, count);
+    budget_ -= produced;
+    return produced;
+  }
+
+  std::size_t InflateSome(std::uint8_t* target, std::size_t count) {
+    if (finished_ || count == 0) return 0;
     zs_.next_out = target;
     zs_.avail_out = uInt(count);
     while (zs_.avail_out > 0) {
@@ -85,6 +117,7 @@ class IdatReader {
     return count;
   }
 
+ public:
   // After the last row: takes in the rest of the current body so that its CRC covers
   // every byte, then compares the stored CRC.
   void Finish() {
@@ -131,6 +164,10 @@ class IdatReader {
   std::int64_t position_ = 0;
   std::int64_t end_ = 0;
   std::uint32_t crc_ = 0;
+  std::uint64_t budget_;
+  std::unique_ptr<std::uint8_t[]> stage_;
+  std::size_t stagePos_ = 0;
+  std::size_t stageEnd_ = 0;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -187,6 +224,20 @@ void DecodeAdam7(IdatReader& reader, const Geometry& g, std::uint8_t* rows[2]) {
   }
 }
 
+// What the rows of the sequential or the interlaced layout take, filter bytes included.
+std::uint64_t FilteredBytes(const Geometry& g, int interlacing) {
+  if (interlacing == 0) return std::uint64_t(g.height) * (pngrow::RowBytes(g.colorType, g.bitDepth, g.width) + 1);
+  std::uint64_t total = 0;
+  for (int pass = 0; pass < 7; ++pass) {
+    if (g.width <= kFirstCol[pass] || g.height <= kFirstRow[pass]) continue;
+    const std::uint32_t cols = (g.width - kFirstCol[pass] + kColStep[pass] - 1) / kColStep[pass];
+    const std::uint64_t rows = (g.height - kFirstRow[pass] + kRowStep[pass] - 1) / kRowStep[pass];
+    const std::size_t len = pngrow::RowBytes(g.colorType, g.bitDepth, cols);
+    if (len) total += rows * (len + 1);
+  }
+  return total;
+}
+
 void BuildGreyLevels(TChunkIHDR& header, const std::uint8_t* gamma) {
   unsigned n = 1u << header.StorageBits();
   if (n < 2 || n > 256) return;
@@ -225,8 +276,8 @@ bool TChunkIDAT::ReadFromStream(TStream& stream, const char* type, std::uint32_t
   if (!g.pixels) g.height = 0;  // an empty storage takes no rows
   if ((g.colorType == 4 || g.colorType == 6) && !g.alpha) g.height = 0;
 
-  IdatReader reader(image, stream, type, length);
   std::size_t full = pngrow::RowBytes(g.colorType, g.bitDepth, g.width);
+  IdatReader reader(image, stream, type, length, FilteredBytes(g, image->Interlacing()));
   std::unique_ptr<std::uint8_t[]> buffers(new (std::nothrow) std::uint8_t[2 * (full + 1)]);
   if (!buffers) RaisePngError<EPngOutMemory>(image, png_messages::kOutMemory);
   std::uint8_t* rows[2] = {buffers.get(), buffers.get() + full + 1};

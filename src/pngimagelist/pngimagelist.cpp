@@ -158,14 +158,19 @@ HICON IconFromPngWithAlpha(TPngImage& image) {
   const bool hasAlpha = type == 4 || type == 6;
   const bool keyed = image.TransparencyKind() == tkKeyColor;
   const COLORREF key = image.KeyColor();
+  // Colour types 2 and 6 keep blue, green, red per pixel as PixelColor answers them; those
+  // rows are read in place, which spares a header look-up per pixel (start-up makes an icon
+  // of every picture of the main window).
+  const bool bgrStorage = type == 2 || type == 6;
   auto* out = static_cast<std::uint8_t*>(bits);
   // Memory rows run bottom-up: memory row r holds image row h - 1 - r.
   for (int r = 0; r < h; ++r) {
     const int y = h - 1 - r;
     const std::uint8_t* alpha = hasAlpha ? image.AlphaRow(y) : nullptr;
+    const std::uint8_t* bgr = bgrStorage ? image.PixelRow(y) : nullptr;
     std::uint8_t* p = out + std::size_t(r) * std::size_t(w) * 4;
     for (int x = 0; x < w; ++x, p += 4) {
-      const COLORREF c = image.PixelColor(x, y);
+      const COLORREF c = bgr ? RGB(bgr[3 * x + 2], bgr[3 * x + 1], bgr[3 * x]) : image.PixelColor(x, y);
       p[0] = GetBValue(c);
       p[1] = GetGValue(c);
       p[2] = GetRValue(c);

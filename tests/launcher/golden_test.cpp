@@ -1,6 +1,7 @@
 // The main window for the title "Brimlow", rendered headless and compared pixel for pixel:
-// at start, after choosing Tools with the pointer on ISO Burner, and with the help menu open.
-// Each picture also holds named pixels from the window's design numbers.
+// at start, after choosing Music, after choosing Tools with the pointer on ISO Burner, with
+// the help menu open, and its two image buttons hot and pressed. Each picture also holds
+// named pixels from the window's design numbers and the artwork files.
 #include <algorithm>
 
 #include "launcher/catalogue.h"
@@ -23,6 +24,13 @@ class Golden : public LauncherTest {
   }
 
   virtual bool Themed() const { return false; }
+
+  // The two image buttons, each first with the pointer on it and then pressed (the mouse
+  // button held, released off the button afterwards, so nothing is clicked), side by side:
+  // Help hot, Help pressed, OK hot, OK pressed. Adds the glyphs' and the caption's named
+  // pixels, the glyph at (7, 5), pressed at (8, 6) in the classic look and at (8, 5) with
+  // visual styles; the caption moves with it in the classic look only.
+  testsupport::Image ButtonStrip(std::vector<testsupport::NamedPixel>& p);
 };
 
 // ---------------------------------------------------------------------------------------
@@ -35,9 +43,18 @@ using Pixels = std::vector<NamedPixel>;
 
 constexpr COLORREF kFace = RGB(240, 240, 240), kShadow = RGB(160, 160, 160), kDark = RGB(105, 105, 105),
                    kLight = RGB(227, 227, 227), kHigh = RGB(255, 255, 255), kWhite = RGB(255, 255, 255),
-                   kGrey = RGB(128, 128, 128), kBlack = 0, kDotOnGrey = RGB(127, 127, 127);
+                   kGrey = RGB(128, 128, 128), kBlack = 0, kDotOnGrey = RGB(127, 127, 127),
+                   kWindowFrame = RGB(100, 100, 100);
 
 void Add(Pixels& to, const Pixels& more) { to.insert(to.end(), more.begin(), more.end()); }
+
+// The OK button's caption in its caption rectangle (43, 5, 76, 37): centred, text top 14,
+// O underlined; the button's top-left corner at (left, top).
+Pixels OkCaption(const testsupport::Image& img, COLORREF face, int left, int top) {
+  const int width = testsupport::UiTextWidth(UiFont::kRegular, "&OK");
+  return testsupport::TextInk(img, face, kBlack, UiFont::kRegular, left + 43 + (33 - width) / 2, top + 14, "&OK",
+                              "OK caption centred right of the glyph, O underlined");
+}
 
 // What every state of the main window shows: background, list edges, the etched line and the OK button.
 Pixels Frame(const testsupport::Image& img) {
@@ -71,10 +88,9 @@ Pixels Frame(const testsupport::Image& img) {
       {649, 450, kFace, "right of the OK button"},
       {54, 450, kFace, "right of the Help button"},
   };
-  Add(p, testsupport::TextInk(img, kFace, kBlack, UiFont::kRegular, 568 + (81 - testsupport::UiTextWidth(UiFont::kRegular, "&OK")) / 2,
-                              432 + (42 - 13) / 2, "&OK", "centred on the OK button, O underlined"));
-  Add(p, testsupport::TextInk(img, kFace, kBlack, UiFont::kRegular, 8 + (46 - testsupport::UiTextWidth(UiFont::kRegular, "Help")) / 2,
-                              432 + (42 - 13) / 2, "Help", "centred on the Help button"));
+  Add(p, OkCaption(img, kFace, 568, 432));
+  Add(p, ArtPixels("glyph-help", 8 + 7, 432 + 5, 0xF0F0F0, "Help glyph at (7, 5) of the button"));
+  Add(p, ArtPixels("glyph-ok", 568 + 7, 432 + 5, 0xF0F0F0, "OK glyph at (7, 5) of the button"));
   return p;
 }
 
@@ -101,6 +117,9 @@ Pixels Categories(const testsupport::Image& img, int selected, bool focused) {
     const int x = 10 + (169 - testsupport::UiTextWidth(UiFont::kRegular, kCategoryNames[i])) / 2;
     Add(p, testsupport::TextInk(img, sel ? kGrey : kWhite, sel ? kWhite : kBlack, UiFont::kRegular, x, 10 + 80 * i + 58,
                                 kCategoryNames[i], "centred on the outer width at item top + 58"));
+    // Half of (169 - 48) across, half of (80 - 48) less 10 down.
+    Add(p, ArtPixels(CategoryArt(i), 10 + 60, 10 + 80 * i + 6, sel ? 0x808080 : 0xFFFFFF,
+                     "category icon " + std::to_string(i) + " at (60, 6) of its item"));
   }
   return p;
 }
@@ -127,8 +146,47 @@ Pixels Tasks(const testsupport::Image& img, int category, int selected) {
                                   line == 0 ? UiFont::kBold : UiFont::kRegular, 186 + 100, 10 + 75 * t + kLineTop[line], text,
                                   "task " + std::to_string(t) + " line " + std::to_string(line + 1)));
     }
+    static constexpr int kFirstPicture[] = {0, 4, 6, 9};
+    const int picture = kFirstPicture[category] + t;
+    Add(p, ArtPixels(TaskArt(picture), 186 + 25, 10 + 75 * t + 15, t == selected ? 0x808080 : 0xFFFFFF,
+                     "task picture " + std::to_string(picture) + " at (25, 15) of its item"));
   }
   return p;
+}
+
+testsupport::Image Golden::ButtonStrip(std::vector<testsupport::NamedPixel>& p) {
+  const bool themed = Themed();
+  testsupport::Image strip(2 * 46 + 2 * 81, 42);
+  int x0 = 0;
+  for (TImageButton* b : {form->ButtonHelp, form->ButtonOK}) {
+    const bool ok = b == form->ButtonOK;
+    for (const bool pressed : {false, true}) {
+      headless::MovePointerTo(b->Handle(), 20, 20);
+      Pump();
+      if (pressed) {
+        headless::PressButton(1);
+        Pump();
+      }
+      const testsupport::Image img = Compose({form->Handle()});
+      for (int y = 0; y < b->Height(); ++y)
+        for (int x = 0; x < b->Width(); ++x) strip.At(x0 + x, y) = img.At(b->Left() + x, b->Top() + y);
+      const int dx = pressed ? 1 : 0, dy = pressed && !themed ? 1 : 0;
+      const std::string state = std::string(ok ? "OK" : "Help") + (pressed ? " pressed" : " hot");
+      Add(p, ArtPixels(ok ? "glyph-ok" : "glyph-help", x0 + 7 + dx, 5 + dy,
+                       themed ? std::nullopt : std::optional<std::uint32_t>(0xF0F0F0), state + ": glyph"));
+      if (ok) Add(p, OkCaption(strip, kFace, x0 + dy, dy));
+      if (pressed && !themed)
+        Add(p, {{x0, 0, kBlack, state + ": black frame"}, {x0 + 1, 1, kShadow, state + ": shadow inside the frame"}});
+      if (pressed) {
+        headless::MovePointer(1000, 5);
+        Pump();
+        headless::ReleaseButton(1);
+        Pump();
+      }
+      x0 += b->Width();
+    }
+  }
+  return strip;
 }
 
 TEST_F(Golden, AtStart) {
@@ -156,6 +214,25 @@ TEST_F(Golden, ToolsWithThePointerOnIsoBurner) {
   testsupport::ExpectMatchesGolden(img, "launcher_tools_iso_burner");
 }
 
+TEST_F(Golden, AfterMusic) {
+  ClickCategory(1);
+  const testsupport::Image img = Compose({form->Handle()});
+  Pixels p = Frame(img);
+  Add(p, Categories(img, 1, true));
+  Add(p, Tasks(img, 1, 0));
+  Add(p, HelpButtonUnfocused());
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
+  testsupport::ExpectMatchesGolden(img, "launcher_music");
+}
+
+TEST_F(Golden, ImageButtonsHotAndPressed) {
+  Pixels p;
+  const testsupport::Image strip = ButtonStrip(p);
+  EXPECT_TRUE(testsupport::HasNamedPixels(strip, p));
+  testsupport::ExpectMatchesGolden(strip, "launcher_buttons");
+  EXPECT_TRUE(ShellCalls().size() == 1 && !QuitRequested()) << "nothing but the companion was started, nothing closed";
+}
+
 TEST_F(Golden, HelpMenuOpen) {
   headless::ClickAt(form->ButtonHelp->Handle(), 20, 20);
   Pump();
@@ -174,10 +251,12 @@ TEST_F(Golden, HelpMenuOpen) {
   Add(p, Categories(img, 0, false));
   Add(p, Tasks(img, 0, 0));
   Add(p, {
-             {8, 432, kBlack, "the clicked Help button has the focus: black frame"},
+             {8, 432, kWindowFrame, "the clicked Help button has the focus: a frame in the window-frame colour"},
              {9, 433, kHigh, "Help button: raised edge inside the frame"},
-             {12, 436, RGB(15, 15, 15), "Help button: focus outline 4 pixels in"},
-             {8, 473, kBlack, "Help button: black frame's bottom row"},
+             {12, 437, kBlack, "Help button: dotted focus frame 4 pixels in, left column from its second row"},
+             {13, 436, kBlack, "Help button: dotted focus frame, top row from its second column"},
+             {12, 436, kFace, "Help button: the dotted frame leaves its corner alone"},
+             {8, 473, kWindowFrame, "Help button: the focus frame's bottom row"},
              {52, 472, kDark, "Help button: dark edge inside the frame"},
              {8, 474, kHigh, "menu at the Help button's bottom-left (8, 474): bright outer edge"},
              {9, 475, kLight, "menu: inner raised edge"},
@@ -228,6 +307,13 @@ Pixels ThemedFrame() {
   };
 }
 
+// The glyphs' opaque pixels: the themed face is a gradient.
+Pixels ThemedGlyphs() {
+  Pixels p = ArtPixels("glyph-help", 8 + 7, 432 + 5, std::nullopt, "Help glyph at (7, 5) of the button");
+  Add(p, ArtPixels("glyph-ok", 568 + 7, 432 + 5, std::nullopt, "OK glyph at (7, 5) of the button"));
+  return p;
+}
+
 TEST_F(GoldenThemed, AtStart) {
   const testsupport::Image img = Compose({form->Handle()});
   ASSERT_EQ(img.width, 658);
@@ -235,10 +321,42 @@ TEST_F(GoldenThemed, AtStart) {
   Pixels p = ThemedFrame();
   Add(p, Categories(img, 0, true));
   Add(p, Tasks(img, 0, 0));
+  Add(p, ThemedGlyphs());
   Add(p, {{30, 432, kButtonBorder, "Help button at (8, 432): themed border, not focused"},
           {53, 450, kButtonBorder, "Help button: 46 wide, right border"}});
   EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
   testsupport::ExpectMatchesGolden(img, "launcher_start_themed");
+}
+
+TEST_F(GoldenThemed, AfterMusic) {
+  ClickCategory(1);
+  const testsupport::Image img = Compose({form->Handle()});
+  Pixels p = ThemedFrame();
+  Add(p, Categories(img, 1, true));
+  Add(p, Tasks(img, 1, 0));
+  Add(p, ThemedGlyphs());
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
+  testsupport::ExpectMatchesGolden(img, "launcher_music_themed");
+}
+
+TEST_F(GoldenThemed, ToolsWithThePointerOnIsoBurner) {
+  ClickCategory(3);
+  HoverTask(3);
+  ASSERT_EQ(form->ListBoxData->ItemIndex(), 3);
+  const testsupport::Image img = Compose({form->Handle()});
+  Pixels p = ThemedFrame();
+  Add(p, Categories(img, 3, true));
+  Add(p, Tasks(img, 3, 3));
+  Add(p, ThemedGlyphs());
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
+  testsupport::ExpectMatchesGolden(img, "launcher_tools_iso_burner_themed");
+}
+
+TEST_F(GoldenThemed, ImageButtonsHotAndPressed) {
+  Pixels p;
+  const testsupport::Image strip = ButtonStrip(p);
+  EXPECT_TRUE(testsupport::HasNamedPixels(strip, p));
+  testsupport::ExpectMatchesGolden(strip, "launcher_buttons_themed");
 }
 
 TEST_F(GoldenThemed, HelpMenuOpen) {
@@ -253,10 +371,12 @@ TEST_F(GoldenThemed, HelpMenuOpen) {
   Pixels p = ThemedFrame();
   Add(p, Categories(img, 0, false));
   Add(p, Tasks(img, 0, 0));
+  Add(p, ThemedGlyphs());
   Add(p, {
              {30, 432, RGB(0, 103, 192), "the clicked Help button has the focus: default ring's border"},
              {30, 433, RGB(153, 200, 242), "Help button: the ring inside it"},
-             {11, 435, RGB(3, 3, 3), "Help button: focus outline 3 pixels in, the face (252) inverted"},
+             {11, 436, kBlack, "Help button: dotted focus frame 3 pixels in, left column from its second row"},
+             {12, 435, kBlack, "Help button: dotted focus frame, top row from its second column"},
              {8, 474, kHigh, "menu at (8, 474): the frame stays classic"},
              {11, 493, kFace, "menu: first item's last row"},
              {20, 494, kMenuHotBorder, "menu: second item's highlight border from row 494"},

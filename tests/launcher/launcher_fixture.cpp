@@ -35,6 +35,7 @@ HINSTANCE RecordingShell(HWND parent, const char* verb, const char* file, const 
   c.directoryNull = directory == nullptr;
   c.showCommand = showCommand;
   c.parentVisible = parent && IsWindowVisible(parent);
+  if (c.parentVisible) c.parentFrame = headless::PresentedFrame(parent).pixels;
   c.screenCursor = Screen->Cursor();
   c.busyCount = BusyCount();
   g_calls.push_back(c);
@@ -90,6 +91,60 @@ std::string TempFolder::Read(const std::string& name) const {
 
 std::string ProductFile(const std::string& title) {
   return "[SYSTEM]\nName=" + title + "\nVersion=2.0\nCompany=Tarnhollow Software\n";
+}
+
+testsupport::Image Art(const std::string& name) {
+  testsupport::Image img;
+  std::string error;
+  const std::string path = std::string(LB_SOURCE_DIR) + "/resources/art/" + name + ".png";
+  EXPECT_TRUE(testsupport::ReadPng(path, &img, &error, testsupport::PngAlpha::kKeep)) << path << ": " << error;
+  return img;
+}
+
+std::uint32_t Over(std::uint32_t argb, std::uint32_t background) {
+  const std::uint32_t a = argb >> 24;
+  std::uint32_t out = 0;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const std::uint32_t s = (argb >> shift) & 0xFF, old = (background >> shift) & 0xFF;
+    out |= ((a * s + (255 - a) * old + 255) >> 8) << shift;
+  }
+  return out;
+}
+
+const char* CategoryArt(int i) {
+  static const char* const kArt[] = {"category-data", "category-music", "category-video", "category-tools"};
+  return kArt[i];
+}
+
+// Task pictures repeat their category's where the task is the category's plain case.
+const char* TaskArt(int n) {
+  static const char* const kArt[] = {"category-data",   "category-data",    "category-data",    "category-data",
+                                     "category-music",  "task-grab-audio",  "category-video",   "category-video",
+                                     "category-video",  "task-disc-eraser", "task-device-info", "category-tools",
+                                     "task-iso-burner", "task-iso-grabber"};
+  return kArt[n];
+}
+
+std::vector<testsupport::NamedPixel> ArtPixels(const std::string& name, int left, int top,
+                                               std::optional<std::uint32_t> background, const std::string& why) {
+  const testsupport::Image art = Art(name);
+  const auto colorRef = [](std::uint32_t rgb) { return COLORREF(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF)); };
+  std::vector<testsupport::NamedPixel> p;
+  int last = -1, half = -1;
+  for (int i = 0; i < art.width * art.height; ++i) {
+    const std::uint32_t a = art.pixels[i] >> 24;
+    if (a == 255) {
+      if (last < 0) p.push_back({left + i % art.width, top + i / art.width, colorRef(art.pixels[i]), why + ": first opaque pixel of " + name});
+      last = i;
+    } else if (a > 0 && half < 0) {
+      half = i;
+    }
+  }
+  if (last >= 0) p.push_back({left + last % art.width, top + last / art.width, colorRef(art.pixels[last]), why + ": last opaque pixel of " + name});
+  if (background && half >= 0)
+    p.push_back({left + half % art.width, top + half / art.width, colorRef(Over(art.pixels[half], *background)),
+                 why + ": " + name + "'s soft edge blended over the background"});
+  return p;
 }
 
 void LauncherTest::SetUp() {

@@ -26,6 +26,8 @@ struct ShellCall {
   bool directoryNull = false;
   int showCommand = -1;
   bool parentVisible = false;
+  // What the screen showed of the parent window then (0x00RRGGBB, rows top-down).
+  std::vector<std::uint32_t> parentFrame;
   TCursor screenCursor = crDefault;
   int busyCount = 0;
 };
@@ -67,6 +69,21 @@ class TempFolder {
 
 // "[SYSTEM]\nName=<title>\n..." with a version and a company.
 std::string ProductFile(const std::string& title);
+
+// The artwork file resources/art/<name>.png as an independent PNG reader gives it:
+// 0xAARRGGBB per pixel, alpha kept.
+testsupport::Image Art(const std::string& name);
+// An artwork pixel blended over a plain colour (both 0x00RRGGBB apart from the alpha):
+// each channel (a * s + (255 - a) * old + 255) / 256.
+std::uint32_t Over(std::uint32_t argb, std::uint32_t background);
+// The artwork of category icon i and of task icon n (the task list's picture n).
+const char* CategoryArt(int i);
+const char* TaskArt(int n);
+// Named pixels that pin the artwork drawn with its top-left corner at (left, top): its
+// first and last fully opaque pixel in reading order and, over a known plain background
+// (0x00RRGGBB), its first half-transparent one blended over it.
+std::vector<testsupport::NamedPixel> ArtPixels(const std::string& name, int left, int top,
+                                               std::optional<std::uint32_t> background, const std::string& why);
 
 class LauncherTest : public ::testing::Test {
  protected:

@@ -295,8 +295,8 @@ TEST_F(MainWindow, CategoryNameIsCentredOnTheOuterWidth) {
     const int ink = FirstInkColumn(f, RECT{10, y, 175, y + 13}, kBlack);
     EXPECT_GE(ink, x) << name;
     EXPECT_LE(ink, x + 1) << name << ": the first glyph column lies within its left bearing";
-    // Nothing of the name above its cell or below it.
-    EXPECT_EQ(FirstInkColumn(f, RECT{10, 10 + i * 80 + 1, 175, y}, kBlack), -1) << name;
+    // Nothing of the name above its cell (below the icon, which ends at item top + 54) or below it.
+    EXPECT_EQ(FirstInkColumn(f, RECT{10, 10 + i * 80 + 54, 175, y}, kBlack), -1) << name;
     EXPECT_EQ(FirstInkColumn(f, RECT{10, y + 13, 175, 10 + (i + 1) * 80 - 1}, kBlack), -1) << name;
   }
 }
@@ -312,8 +312,10 @@ TEST_F(MainWindow, TaskLinesStartAtTheirOffsets) {
     EXPECT_GE(ink, left + 100) << "line " << line;
     EXPECT_LE(ink, left + 101) << "line " << line;
   }
-  // Nothing left of the text column (the icon's place stays blank without pictures).
-  EXPECT_EQ(FirstInkColumn(f, RECT{left, top, left + 99, top + 75}, kBlack), -1);
+  // Nothing of the text left of its column: beside and below the icon at (25, 15), 48 wide.
+  EXPECT_EQ(FirstInkColumn(f, RECT{left, top, left + 25, top + 75}, kBlack), -1);
+  EXPECT_EQ(FirstInkColumn(f, RECT{left + 73, top, left + 99, top + 75}, kBlack), -1);
+  EXPECT_EQ(FirstInkColumn(f, RECT{left, top + 63, left + 99, top + 75}, kBlack), -1);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // (16-bit samples keep the high byte, 2-bit grey is widened by 5, gamma applies to colour
 // samples, palette colours and grey levels but not to grey-with-alpha or alpha).
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <sstream>
 
@@ -149,5 +150,47 @@ TEST(DecodeLarge, RgbaAndRgbAllFiltersMatchLibpng) {
       }
     }
 }
+
+// The file's image data deflated again with a sync flush and nothing after it: every row
+// is there, the stream's final block and checksum are not, and IEND follows at once.
+Bytes WithoutStreamEnd(const Bytes& file, const Case& c, std::uint32_t seed) {
+  const Bytes raw = FilteredData(RandomImage(c.width, c.height, c.format.colorType, c.format.bitDepth, seed),
+                                 c.interlace, c.filter);
+  z_stream zs{};
+  deflateInit(&zs, 6);
+  Bytes z(deflateBound(&zs, uLong(raw.size())) + 64);
+  zs.next_in = const_cast<Bytef*>(raw.data());
+  zs.avail_in = uInt(raw.size());
+  zs.next_out = z.data();
+  zs.avail_out = uInt(z.size());
+  deflate(&zs, Z_SYNC_FLUSH);
+  z.resize(z.size() - zs.avail_out);
+  deflateEnd(&zs);
+  Bytes out(file.begin(), file.begin() + std::ptrdiff_t(FindChunk(file, "IDAT")));
+  for (const Bytes& chunk : {ChunkBytes("IDAT", z), ChunkBytes("IEND", {})}) out.insert(out.end(), chunk.begin(), chunk.end());
+  return out;
+}
+
+class StreamWithoutEnd : public ::testing::TestWithParam<Case> {};
+
+// Image data is inflated ahead of the rows in stages, but never beyond what the rows take:
+// reading on would look for more data past the IDAT chunk and fail on the IEND behind it.
+TEST_P(StreamWithoutEnd, DecodesEveryRowAndReadsNoFurther) {
+  const Case& c = GetParam();
+  const Bytes full = MakeFile(c, 5);
+  const Bytes file = WithoutStreamEnd(full, c, 5);
+  TPngImage png;
+  TBytesStream stream(file.data(), std::int64_t(file.size()));
+  EXPECT_EQ(Catch([&] { png.ReadFromStream(stream); }).className, "");
+  EXPECT_EQ(Compare(png, full, 0, c.format.colorType), "");
+}
+
+// Short rows that split across stages, interlaced passes, rows just short of a kilobyte,
+// and longer ones, which are inflated straight into the row.
+INSTANTIATE_TEST_SUITE_P(Rows, StreamWithoutEnd,
+                         ::testing::Values(Case{{6, 8}, 0, -1, 48, 48}, Case{{6, 8}, 1, -1, 48, 48},
+                                           Case{{0, 1}, 0, 0, 17, 9}, Case{{2, 8}, 0, -1, 340, 30},
+                                           Case{{2, 8}, 0, 1, 1000, 20}, Case{{2, 16}, 0, -1, 1500, 5}),
+                         [](const ::testing::TestParamInfo<Case>& i) { return Name(i.param); });
 
 }  // namespace

@@ -406,11 +406,13 @@ void Raster(GdiBitmap& dst, const std::vector<RECT>& clip, std::int64_t x, std::
     }
 
     if (!sb && !mask && fore == 0xF0 && P.tile.size() == 1 && dst.bitsPerPixel == 32) {
-      // Solid fills of 32-bit surfaces (window backgrounds, text cells) skip the row buffers.
-      for (std::int64_t dy = y0; dy < y1; ++dy) {
-        BYTE* row = dst.Row(int(dy)) + x0 * 4;
-        for (int i = 0; i < n; ++i) std::memcpy(row + std::ptrdiff_t(i) * 4, &P.tile[0], 4);
-      }
+      // Solid fills of 32-bit surfaces (window backgrounds, text cells) skip the row buffers:
+      // the first row is written from a local value (which nothing can alias, so the loop
+      // vectorises), the others are copies of it.
+      const u32 value = P.tile[0];
+      BYTE* first = dst.Row(int(y0)) + x0 * 4;
+      for (int i = 0; i < n; ++i) std::memcpy(first + std::ptrdiff_t(i) * 4, &value, 4);
+      for (std::int64_t dy = y0 + 1; dy < y1; ++dy) std::memcpy(dst.Row(int(dy)) + x0 * 4, first, std::size_t(n) * 4);
       continue;
     }
     std::vector<u32> sv(useS ? n : 1), pv(useP ? n : 1), dv(useD ? n : 1), out(n);
