@@ -110,6 +110,7 @@ class Backend {
 std::unique_ptr<Backend> MakeHeadlessBackend(int width, int height);
 // Null with the reason in *error when no display can be opened.
 std::unique_ptr<Backend> MakeX11Backend(const WindowSystemOptions& options, std::string* error);
+std::unique_ptr<Backend> MakeWin32Backend(std::string* error);
 
 // ---- entry points for backends (all coordinates are screen coordinates)
 enum class MouseEvent { Move, Down, Up, Wheel };
