@@ -9,7 +9,8 @@
 #                      FORMS <text forms...>     # resource name: base name upper-cased
 #                      FILES <files...>)         # (MainForm.txt -> MAINFORM); NAME=path
 #                                                # gives the name outright
-# Relative paths are taken from the calling CMakeLists.txt's folder. The files a form
+# Relative paths are taken from the calling CMakeLists.txt's folder. In a cross build formc
+# is the target's program and runs through the emulator (Wine). The files a form
 # refers to with @file are dependencies of its compiled stream (formc writes a depfile).
 #
 # Run as a script (cmake -P), this file writes the generated source; that is internal.
@@ -76,7 +77,7 @@ function(lb_embed_resources target)
       set(out "${dir}/${name}.tpf")
       add_custom_command(
         OUTPUT "${out}"
-        COMMAND formc --depfile "${out}.d" "${path}" "${out}"
+        COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:formc> --depfile "${out}.d" "${path}" "${out}"
         DEPENDS formc "${path}"
         DEPFILE "${out}.d"
         COMMENT "Compiling window definition ${name}"

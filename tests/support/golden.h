@@ -1,6 +1,6 @@
 // Golden-image helpers for the pixel tests: a plain 32-bit image, PNG reading and writing
-// (through libpng), capturing bitmaps and DC regions, and exact comparison with the
-// pictures checked in under tests/golden/.
+// (through libpng, or zlib alone where there is none), capturing bitmaps and DC regions,
+// and exact comparison with the pictures checked in under tests/golden/.
 //
 // Use from a test (built with lb_test, which defines LB_SOURCE_DIR and LB_BINARY_DIR):
 //

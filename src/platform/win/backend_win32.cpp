@@ -7,7 +7,7 @@
 #include <map>
 
 #include "platform/gdi/surface.h"
-#include "platform/win/native_window.h"
+#include "platform/native/native_window.h"
 #include "platform/win/win32_input.h"
 #include "platform/win/win_internal.h"
 

@@ -9,6 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifdef _WIN32
+#include "platform/native/native_file.h"
+#endif
+
 // ---------------------------------------------------------------------------------------
 // TStream
 
@@ -172,7 +176,11 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_
   else if ((mode & 3u) == fmOpenWrite) flags = O_WRONLY;
   else if ((mode & 3u) == fmOpenReadWrite) flags = O_RDWR;
   else flags = O_RDONLY;
+#ifdef _WIN32
+  fd_ = native::OpenFileDescriptor(fileName, flags, 0644);
+#else
   fd_ = ::open(fileName.c_str(), flags | O_CLOEXEC, 0644);
+#endif
   if (fd_ >= 0 && !create) {
     // Opening a folder succeeds on POSIX but reading it fails later; say so now.
     struct stat st;
@@ -191,6 +199,15 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_
   }
 }
 
+namespace {
+// One read or write moves at most this much; callers loop over short counts anyway.
+#ifdef _WIN32
+unsigned IoCount(std::int64_t count) { return unsigned(std::min<std::int64_t>(count, 1 << 30)); }
+#else
+std::size_t IoCount(std::int64_t count) { return std::size_t(count); }
+#endif
+}  // namespace
+
 TFileStream::~TFileStream() {
   if (fd_ >= 0) ::close(fd_);
 }
@@ -198,7 +215,7 @@ TFileStream::~TFileStream() {
 std::int64_t TFileStream::Read(void* buffer, std::int64_t count) {
   if (count <= 0) return 0;
   for (;;) {
-    ssize_t n = ::read(fd_, buffer, std::size_t(count));
+    ssize_t n = ::read(fd_, buffer, IoCount(count));
     if (n >= 0) return n;
     if (errno != EINTR) return 0;
   }
@@ -207,27 +224,47 @@ std::int64_t TFileStream::Read(void* buffer, std::int64_t count) {
 std::int64_t TFileStream::Write(const void* buffer, std::int64_t count) {
   if (count <= 0) return 0;
   for (;;) {
-    ssize_t n = ::write(fd_, buffer, std::size_t(count));
+    ssize_t n = ::write(fd_, buffer, IoCount(count));
     if (n >= 0) return n;
     if (errno != EINTR) return 0;
   }
 }
 
+#ifdef _WIN32
+// The C runtime's 64-bit positions: off_t and the plain calls stop at 2 GiB there.
+namespace {
+std::int64_t SeekTo(int fd, std::int64_t offset, int whence) { return ::_lseeki64(fd, offset, whence); }
+std::int64_t SizeOf(int fd, std::int64_t fallback) {
+  struct _stati64 st;
+  return ::_fstati64(fd, &st) == 0 ? std::int64_t(st.st_size) : fallback;
+}
+int Truncate(int fd, std::int64_t size) {
+  errno = ::_chsize_s(fd, size);
+  return errno == 0 ? 0 : -1;
+}
+}  // namespace
+#else
+namespace {
+std::int64_t SeekTo(int fd, std::int64_t offset, int whence) { return ::lseek(fd, off_t(offset), whence); }
+std::int64_t SizeOf(int fd, std::int64_t fallback) {
+  struct stat st;
+  return fstat(fd, &st) == 0 ? std::int64_t(st.st_size) : fallback;
+}
+int Truncate(int fd, std::int64_t size) { return ::ftruncate(fd, off_t(size)); }
+}  // namespace
+#endif
+
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
-  std::int64_t pos = ::lseek(fd_, 0, SEEK_CUR);
-  std::int64_t size = pos;
-  if (origin == soEnd) {
-    struct stat st;
-    if (fstat(fd_, &st) == 0) size = st.st_size;
-  }
+  std::int64_t pos = SeekTo(fd_, 0, SEEK_CUR);
+  std::int64_t size = origin == soEnd ? SizeOf(fd_, pos) : pos;
   std::int64_t target = SeekTarget(pos, size, offset, origin);
-  std::int64_t r = ::lseek(fd_, off_t(target), SEEK_SET);
+  std::int64_t r = SeekTo(fd_, target, SEEK_SET);
   return r < 0 ? pos : r;
 }
 
 void TFileStream::SetSize(std::int64_t size) {
   if (size < 0) size = 0;
-  if (::ftruncate(fd_, off_t(size)) != 0) throw EStreamError("Stream size cannot be changed. " + SysErrorMessage(errno));
+  if (Truncate(fd_, size) != 0) throw EStreamError("Stream size cannot be changed. " + SysErrorMessage(errno));
   if (Position() > size) Seek(size, soBeginning);
 }
 

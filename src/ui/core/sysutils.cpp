@@ -191,6 +191,9 @@ std::string SysErrorMessage(int errorCode) {
 #if defined(__GLIBC__) && defined(_GNU_SOURCE)
   const char* s = strerror_r(errorCode, buf, sizeof buf);
   return s ? s : "";
+#elif defined(_WIN32)
+  if (strerror_s(buf, sizeof buf, errorCode) != 0) return "Unknown error " + std::to_string(errorCode);
+  return buf;
 #else
   if (strerror_r(errorCode, buf, sizeof buf) != 0) return "Unknown error " + std::to_string(errorCode);
   return buf;

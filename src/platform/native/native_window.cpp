@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/win/native_window.h"
+#include "platform/native/native_window.h"
 
 namespace nativewin {
 
