@@ -4,8 +4,10 @@
 set -euo pipefail
 
 LB_PACKAGES=(
-  # toolchain and build
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  # toolchain and build (ccache is used when present; it keeps rebuilds short)
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev ccache
+  # the Windows build and its tests under Wine
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64
   # libraries
   zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxfixes-dev
   # fonts: Tahoma-compatible faces, and the fallback

@@ -1,8 +1,6 @@
 // Program entry of the launcher: module initialisation, the start-up steps, the run.
 #include "launcher/launcher.h"
 
-#include <sys/stat.h>
-
 #include <cstdint>
 #include <cstdio>
 
@@ -69,8 +67,7 @@ std::string NoEditionNote(const std::string& title) {
   const std::string folder = LauncherFolder();
   if (folder.empty()) return "launcher: the launcher's own folder is unknown, so it has no product title and no edition";
   const std::string file = FolderWithBackslash(folder) + kProductFileName;
-  struct stat st {};
-  if (::stat(file.c_str(), &st) != 0)
+  if (!PathExists(file))
     return "launcher: the product information file " + Quoted(file) + " is missing, so no edition is selected";
   return "launcher: the product title " + Quoted(title) + " in " + Quoted(file) + " names no edition";
 }

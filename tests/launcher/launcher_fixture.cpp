@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/posixcompat.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>

@@ -80,7 +80,7 @@ bool ReadPng(const std::string& path, Image* out, std::string* error, PngAlpha a
   if (uncompress(raw.data(), &rawSize, packed.data(), uLong(packed.size())) != Z_OK || rawSize != raw.size())
     return fail("image data does not inflate to the picture's size");
   Bytes prev(stride, 0), row(stride);
-  Image result(int(width), int(height));
+  Image result(static_cast<int>(width), static_cast<int>(height));
   for (std::uint32_t y = 0; y < height; ++y) {
     const std::uint8_t* src = &raw[y * (stride + 1)];
     const int filter = src[0];

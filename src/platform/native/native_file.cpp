@@ -6,6 +6,7 @@
 #include <io.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -87,6 +88,26 @@ bool RemoveFile(const std::string& path) {
   if (DeleteFileW(SystemPath(path).c_str())) return true;
   errno = ErrnoFromLastError();
   return false;
+}
+
+bool ReadRegularFile(const std::string& path, std::size_t limit, std::string* out) {
+  const std::wstring w = SystemPath(path);
+  if (w.empty()) return false;
+  HANDLE h = CreateFileW(w.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = GetFileType(h) == FILE_TYPE_DISK;
+  out->clear();
+  char chunk[65536];
+  while (ok && out->size() < limit) {
+    const DWORD want = DWORD(std::min<std::size_t>(sizeof chunk, limit - out->size()));
+    DWORD got = 0;
+    if (!::ReadFile(h, chunk, want, &got, nullptr)) ok = false;
+    else if (got == 0) break;
+    else out->append(chunk, got);
+  }
+  CloseHandle(h);
+  return ok;
 }
 
 std::string CurrentFolder() {

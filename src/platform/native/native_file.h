@@ -24,6 +24,10 @@ bool RenameOver(const std::string& from, const std::string& to);
 // Removes a file; false with errno set on failure.
 bool RemoveFile(const std::string& path);
 
+// Reads at most `limit` bytes of a regular file (not a folder, device or pipe, which
+// could stall the caller); false when it cannot be read.
+bool ReadRegularFile(const std::string& path, std::size_t limit, std::string* out);
+
 // The current folder and the running program's path in our form (UTF-8, '/'); "" on failure.
 std::string CurrentFolder();
 std::string ModulePath();

@@ -2,12 +2,21 @@
 
 #include <limits.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#ifdef _WIN32
+#include "platform/native/native_file.h"
+#endif
 
 #include <cstring>
 #include <ctime>
 #include <memory>
 
+#ifdef _WIN32
+// The system's own record of the program's path, in our form ('/' between folders).
+std::string ExecutablePath() { return native::ModulePath(); }
+#else
 std::string ExecutablePath() {
   // realpath rather than a bare readlink: it also settles any link inside the target.
   std::unique_ptr<char, decltype(&std::free)> resolved(::realpath("/proc/self/exe", nullptr),
@@ -18,6 +27,7 @@ std::string ExecutablePath() {
   if (n <= 0) return {};
   return std::string(buffer, std::size_t(n));
 }
+#endif
 
 std::string ExecutableFolder() {
   const std::string path = ExecutablePath();
@@ -31,10 +41,23 @@ std::string FolderWithSeparator(const std::string& folder) {
   return folder + PathSeparator;
 }
 
+bool PathExists(const std::string& path) {
+#ifdef _WIN32
+  return native::KindOf(path) != native::PathKind::kMissing;
+#else
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+#endif
+}
+
 LocalDateParts LocalDate() {
   const std::time_t now = std::time(nullptr);
   std::tm parts{};
+#ifdef _WIN32
+  if (::localtime_s(&parts, &now) != 0) return {};
+#else
   if (::localtime_r(&now, &parts) == nullptr) return {};
+#endif
   return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday};
 }
 

@@ -18,6 +18,9 @@ std::string ExecutableFolder();
 // The folder followed by one separator, unless it already ends in one.
 std::string FolderWithSeparator(const std::string& folder);
 
+// True when something (a file, a folder, ...) exists under the path.
+bool PathExists(const std::string& path);
+
 // A calendar day in local time.
 struct LocalDateParts {
   int year = 0;   // e.g. 2026

@@ -9,6 +9,9 @@
 #include <cstring>
 
 #include "platform/base/ascii.h"
+#ifdef _WIN32
+#include "platform/native/native_file.h"
+#endif
 
 namespace {
 
@@ -81,6 +84,12 @@ DWORD CopyOut(std::string_view value, char* out, DWORD size) {
   return DWORD(n);
 }
 
+#ifdef _WIN32
+// Reads at most kProfileMaxFileBytes of a regular file; false when it cannot be read.
+bool ReadProfileFile(const char* fileName, std::string* text) {
+  return native::ReadRegularFile(fileName, kProfileMaxFileBytes, text);
+}
+#else
 // Reads at most kProfileMaxFileBytes of a regular file; false when it cannot be read.
 // Non-blocking open so that a FIFO or device given as the file name cannot stall the caller.
 bool ReadProfileFile(const char* fileName, std::string* text) {
@@ -109,6 +118,7 @@ bool ReadProfileFile(const char* fileName, std::string* text) {
   ::close(fd);
   return ok;
 }
+#endif
 
 }  // namespace
 

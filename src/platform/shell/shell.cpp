@@ -1,13 +1,5 @@
 #include "platform/shell/shell.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -16,7 +8,20 @@
 
 #include "platform/base/ascii.h"
 
+#ifdef _WIN32
+#include "platform/native/native_file.h"
+#include "platform/native/native_shell.h"
+#else
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 extern char** environ;
+#endif
 
 namespace {
 
@@ -37,6 +42,9 @@ bool LooksLikeAddress(std::string_view s) {
   return i >= 2 && i < s.size() && s[i] == ':';
 }
 
+#ifdef _WIN32
+}  // namespace
+#else
 int ShellErrorFromErrno(int e) {
   switch (e) {
     case ENOENT:
@@ -281,6 +289,54 @@ HINSTANCE ShellExecuteA(HWND /*parent*/, const char* verb, const char* file,
   const int rc = SpawnDetached(opener, {"xdg-open", target}, workdir);
   return AsHandle(rc == 0 ? kShellExecuteSuccess : ShellErrorFromErrno(rc));
 }
+
+#endif  // !_WIN32
+
+int ShellResultFromSystem(std::intptr_t result) {
+  if (result > 32) return kShellExecuteSuccess;
+  switch (result) {
+    case 0:  // out of memory or resources
+    case SE_ERR_OOM:
+      return SE_ERR_OOM;
+    case SE_ERR_FNF:
+    case SE_ERR_PNF:
+    case SE_ERR_ACCESSDENIED:
+    case ERROR_BAD_FORMAT:
+    case SE_ERR_NOASSOC:
+      return int(result);
+    case 26:  // a sharing violation
+      return SE_ERR_ACCESSDENIED;
+    case 27:  // the association is incomplete
+    case 28:  // the opener did not answer in time
+    case 29:  // the opener failed
+    case 30:  // the opener was busy
+      return SE_ERR_NOASSOC;
+    case 32:  // a library the program needs is missing
+      return ERROR_BAD_FORMAT;
+    default:
+      return SE_ERR_ACCESSDENIED;
+  }
+}
+
+#ifdef _WIN32
+// The system's own shell starts everything; our part is the verb rule shared with the
+// other systems, a program's own folder as its working folder, and the error values.
+HINSTANCE ShellExecuteA(HWND /*parent*/, const char* verb, const char* file, const char* parameters,
+                        const char* directory, int showCommand) {
+  if (verb != nullptr && verb[0] != '\0' && !AsciiSameText(verb, "open")) return AsHandle(SE_ERR_NOASSOC);
+  if (file == nullptr || file[0] == '\0') return AsHandle(SE_ERR_FNF);
+  const std::string target = file;
+  const bool isPath = !LooksLikeAddress(target);
+  std::string folder = directory != nullptr ? directory : "";
+  if (folder.empty() && isPath && native::KindOf(target) == native::PathKind::kFile) {
+    const std::size_t slash = target.find_last_of("/\\");
+    if (slash != std::string::npos) folder = target.substr(0, slash == 0 ? 1 : slash);
+  }
+  const std::intptr_t result =
+      native::ShellOpen(target, isPath, parameters != nullptr ? parameters : "", folder, showCommand);
+  return AsHandle(ShellResultFromSystem(result));
+}
+#endif
 
 const char* ShellErrorText(std::intptr_t result) {
   switch (result) {

@@ -34,6 +34,11 @@ constexpr int kShellExecuteSuccess = 42;  // what a successful start returns
 HINSTANCE ShellExecuteA(HWND parent, const char* verb, const char* file, const char* parameters,
                         const char* directory, int showCommand);
 
+// A result of the system's own shell as one of the values above: success as
+// kShellExecuteSuccess, its finer failure values as the nearest of ours. Windows builds
+// start everything through the system's shell and report its result this way.
+int ShellResultFromSystem(std::intptr_t result);
+
 // The integer result carried by a ShellExecuteA handle.
 inline std::intptr_t ShellExecuteResult(HINSTANCE h) { return reinterpret_cast<std::intptr_t>(h); }
 

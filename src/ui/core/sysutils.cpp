@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "platform/base/ascii.h"
+#ifdef _WIN32
+#include "platform/native/native_file.h"
+#endif
 
 namespace {
 
@@ -128,38 +131,64 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b);
 }
 
+namespace {
+
+#ifdef _WIN32
+// The system takes both; our own paths use '/'.
+constexpr const char* kSeparators = "/\\";
+// "C:" at the start: the path is rooted at a drive.
+bool HasDrive(const std::string& p) {
+  return p.size() >= 2 && p[1] == ':' && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z'));
+}
+std::string CurrentFolder() { return native::CurrentFolder(); }
+void UseSlashes(std::string& path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+}
+#else
+void UseSlashes(std::string&) {}
+constexpr const char* kSeparators = "/";
+bool HasDrive(const std::string&) { return false; }
+std::string CurrentFolder() {
+  std::vector<char> buf(256);
+  while (!getcwd(buf.data(), buf.size())) {
+    if (errno != ERANGE || buf.size() > (1u << 20)) return {};
+    buf.resize(buf.size() * 2);
+  }
+  return buf.data();
+}
+#endif
+
+}  // namespace
+
 std::string ExtractFileExt(const std::string& fileName) {
-  std::size_t dot = fileName.find_last_of("./");
+  std::size_t dot = fileName.find_last_of(std::string(".") + kSeparators);
   if (dot == std::string::npos || fileName[dot] != '.') return "";
   return fileName.substr(dot);
 }
 
 std::string ExtractFileName(const std::string& fileName) {
-  std::size_t slash = fileName.find_last_of('/');
+  std::size_t slash = fileName.find_last_of(kSeparators);
   return slash == std::string::npos ? fileName : fileName.substr(slash + 1);
 }
 
 std::string ExtractFilePath(const std::string& fileName) {
-  std::size_t slash = fileName.find_last_of('/');
+  std::size_t slash = fileName.find_last_of(kSeparators);
   return slash == std::string::npos ? "" : fileName.substr(0, slash + 1);
 }
 
 std::string ExpandFileName(const std::string& fileName) {
-  std::string path;
-  if (!fileName.empty() && fileName[0] == '/') {
-    path = fileName;
-  } else {
-    std::string cwd;
-    std::vector<char> buf(256);
-    while (!getcwd(buf.data(), buf.size())) {
-      if (errno != ERANGE || buf.size() > (1u << 20)) {
-        buf.assign(1, '\0');
-        break;
-      }
-      buf.resize(buf.size() * 2);
-    }
-    cwd = buf.data();
-    path = cwd + (cwd.empty() || cwd.back() != '/' ? "/" : "") + fileName;
+  std::string path = fileName;
+  UseSlashes(path);
+  if (path.empty() || (path[0] != '/' && !HasDrive(path))) {
+    const std::string cwd = CurrentFolder();
+    path = cwd + (cwd.empty() || cwd.back() != '/' ? "/" : "") + path;
+  }
+  // A drive stays in front; the folders after it are folded.
+  std::string root;
+  if (HasDrive(path)) {
+    root = path.substr(0, 2);
+    path.erase(0, 2);
   }
   // Folds "." and ".." so the name reads as the file's real place.
   std::vector<std::string> parts;
@@ -175,13 +204,13 @@ std::string ExpandFileName(const std::string& fileName) {
     }
     i = j + 1;
   }
-  std::string out;
+  std::string out = root;
   for (const auto& p : parts) {
     out += '/';
     out += p;
   }
-  if (out.empty()) out.push_back('/');
-  if (path.size() > 1 && path.back() == '/' && out != "/") out += '/';
+  if (out == root) out.push_back('/');
+  if (path.size() > 1 && path.back() == '/' && out != root + "/") out += '/';
   return out;
 }
 

@@ -12,6 +12,26 @@
 
 namespace {
 
+#ifdef _WIN32
+std::tm* LocalTime(const std::time_t* t, std::tm* out) { return ::localtime_s(out, t) == 0 ? out : nullptr; }
+
+// The system's record of the program, in our form: a drive, '/' between folders, the
+// build's own bin folder (Wine shows the host's root as drive Z:).
+TEST(Os, ExecutablePathIsThisTestProgram) {
+  const std::string path = ExecutablePath();
+  ASSERT_GT(path.size(), 3u);
+  EXPECT_EQ(path[1], ':') << path;
+  EXPECT_EQ(path.find('\\'), std::string::npos) << path;
+  EXPECT_TRUE(PathExists(path)) << path;
+  const std::string tail = "/bin/test_platform_os.exe";
+  ASSERT_GT(path.size(), tail.size());
+  EXPECT_EQ(path.substr(path.size() - tail.size()), tail) << path;
+  EXPECT_EQ(ExecutableFolder(), path.substr(0, path.size() - tail.size() + 5));
+  EXPECT_FALSE(PathExists(path + ".missing"));
+}
+#else
+std::tm* LocalTime(const std::time_t* t, std::tm* out) { return ::localtime_r(t, out); }
+
 TEST(Os, ExecutablePathIsThisTestProgram) {
   const std::string path = ExecutablePath();
   ASSERT_FALSE(path.empty());
@@ -35,6 +55,7 @@ TEST(Os, ExecutableFolderEndsInSeparatorAndHoldsTheProgram) {
   EXPECT_EQ(folder, std::string(binaries) + "/");
   std::free(binaries);
 }
+#endif
 
 struct FolderCase {
   const char* folder;
@@ -60,11 +81,11 @@ TEST(Os, LocalDateIsToday) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     std::tm before{};
     const std::time_t t = std::time(nullptr);
-    ASSERT_NE(::localtime_r(&t, &before), nullptr);
+    ASSERT_NE(LocalTime(&t, &before), nullptr);
     const LocalDateParts today = LocalDate();
     std::tm after{};
     const std::time_t t2 = std::time(nullptr);
-    ASSERT_NE(::localtime_r(&t2, &after), nullptr);
+    ASSERT_NE(LocalTime(&t2, &after), nullptr);
     if (before.tm_mday != after.tm_mday) continue;
     EXPECT_EQ(today.year, before.tm_year + 1900);
     EXPECT_EQ(today.month, before.tm_mon + 1);

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <process.h>
+#endif
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -16,6 +20,20 @@ using namespace std::string_literals;
 // A private folder for the profile files one test writes.
 class TempFolder {
  public:
+#ifdef _WIN32
+  TempFolder() {
+    static int serial = 0;
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("lb-profile-" + std::to_string(::_getpid()) + "-" + std::to_string(serial++));
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    path_ = ec ? "" : dir.generic_string();
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+  }
+#else
   TempFolder() {
     char name[] = "/tmp/lb-profile-XXXXXX";
     path_ = ::mkdtemp(name) != nullptr ? name : "";
@@ -23,6 +41,7 @@ class TempFolder {
   ~TempFolder() {
     if (!path_.empty()) std::system(("rm -rf '" + path_ + "'").c_str());
   }
+#endif
   std::string Write(const std::string& name, const std::string& bytes) const {
     const std::string file = path_ + "/" + name;
     std::ofstream(file, std::ios::binary) << bytes;
@@ -144,9 +163,13 @@ TEST(Profile, MissingFileGivesDefault) {
 TEST(Profile, FolderOrPipeGivesDefaultWithoutBlocking) {
   TempFolder folder;
   EXPECT_EQ(ReadProfileString("SYSTEM", "Name", "dflt", folder.path()), "dflt");
+#ifdef _WIN32
+  EXPECT_EQ(ReadProfileString("SYSTEM", "Name", "dflt", "NUL"), "dflt") << "a device is no profile";
+#else
   const std::string fifo = folder.path() + "/fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_EQ(ReadProfileString("SYSTEM", "Name", "dflt", fifo), "dflt");
+#endif
 }
 
 TEST(Profile, LongValueIsCutTo2047AndTerminated) {

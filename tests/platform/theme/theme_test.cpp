@@ -3,6 +3,8 @@
 // background.
 #include <cstdlib>
 
+#include "support/posixcompat.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/theme/theme.h"

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+
+#include "support/posixcompat.h"
 #include <fstream>
 #include <optional>
 #include <ostream>

@@ -65,7 +65,7 @@ TEST(BytesStream, ReadOnly) {
 
 TEST(FileStream, OpenErrorNamesAbsolutePathAndSystemText) {
   const std::string rel = "no-such-folder-xyz/missing.png";
-  std::string abs = std::filesystem::current_path().string() + "/" + rel;
+  std::string abs = std::filesystem::current_path().generic_string() + "/" + rel;
   try {
     TFileStream f(rel, fmOpenRead);
     FAIL();
