@@ -15,7 +15,8 @@ wine "$suite/launcher.exe" >"$tmp/out.log" 2>"$tmp/err.log" &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 
-e2e_wait_window "Brimlow" 30 >/dev/null
+wid=$(e2e_wait_window "Brimlow" 30)
+echo "window $wid"
 read -r X Y WIDTH HEIGHT < <(e2e_client_area "Brimlow")
 e2e_wait_lines "$suite/started.log" 1 30
 
