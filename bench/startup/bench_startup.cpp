@@ -10,11 +10,12 @@
 // presented frame can put those colours there. The clock starts just before posix_spawn.
 // Memory is VmRSS from /proc/<pid>/status 300 ms after the first frame.
 //
-// With LB_WINDOWS_SUITE naming the demo suite of a Windows build (build-windows/suite) and
-// WINEPREFIX a prepared prefix (scripts/wineprefix.sh), the Windows launcher is measured
-// the same way under Wine: its window is the system's frame around the 658 x 478 client
-// area, so the probes are offset by the frame, which lies evenly around the client area
-// except for the caption at the top. One unmeasured start first brings up Wine's own
+// With LB_WINDOWS_BUILD naming a build folder of the "windows" preset and WINEPREFIX a
+// prepared prefix (scripts/wineprefix.sh), launcher.exe of its demo suite and its floor
+// (wine_floor.exe, a bare program of the system's calls showing one such frame) are
+// measured the same way under Wine: the window is the system's frame around the 658 x 478
+// client area, so the probes are offset by the frame, which lies evenly around the client
+// area except for the caption at the top. One unmeasured start first brings up Wine's own
 // processes; its time is reported as the cold start.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -217,7 +218,7 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-double g_wineCold = -1;
+std::map<std::string, double> g_wineCold;
 
 // A copy of the Windows demo suite, so the stand-ins' log stays out of the build.
 std::string WindowsSuiteCopy(const std::string& suite) {
@@ -235,20 +236,21 @@ std::string WindowsSuiteCopy(const std::string& suite) {
   return folder;
 }
 
-void BM_FirstFrameWine(benchmark::State& state, const std::string& suite) {
+void BM_FirstFrameWine(benchmark::State& state, const std::string& build, const std::string& which) {
   if (StartXvfb().empty()) {
     state.SkipWithError("Xvfb is not installed");
     return;
   }
   Display* dpy = XOpenDisplay(nullptr);
-  const std::string copy = WindowsSuiteCopy(suite);
-  if (!dpy || copy.empty()) {
-    state.SkipWithError("no display or no copy of the Windows suite");
+  const std::string program =
+      which == "wine_floor" ? build + "/bin/wine_floor.exe" : WindowsSuiteCopy(build + "/suite") + "/launcher.exe";
+  if (!dpy || !std::filesystem::exists(program)) {
+    state.SkipWithError("no display or no such program of the Windows build");
     if (dpy) XCloseDisplay(dpy);
     return;
   }
-  const std::vector<std::string> argv = {"wine", copy + "/launcher.exe"};
-  g_wineCold = Observe(dpy, argv, true).seconds * 1000.0;
+  const std::vector<std::string> argv = {"wine", program};
+  g_wineCold[which] = Observe(dpy, argv, true).seconds * 1000.0;
   for (auto _ : state) {
     const Observation o = Observe(dpy, argv, true);
     if (o.seconds < 0) {
@@ -256,7 +258,7 @@ void BM_FirstFrameWine(benchmark::State& state, const std::string& suite) {
       break;
     }
     state.SetIterationTime(o.seconds);
-    g_times["wine"].push_back(o.seconds * 1000.0);
+    g_times[which].push_back(o.seconds * 1000.0);
   }
   XCloseDisplay(dpy);
   // Wine's own processes of the prefix were started on the private display, which goes.
@@ -272,12 +274,14 @@ BENCHMARK_CAPTURE(BM_FirstFrame, launcher, std::string("launcher"))
     ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-  const char* windowsSuite = std::getenv("LB_WINDOWS_SUITE");
-  if (windowsSuite && *windowsSuite && std::getenv("WINEPREFIX")) {
-    benchmark::RegisterBenchmark("BM_FirstFrame/launcher_wine", BM_FirstFrameWine, std::string(windowsSuite))
-        ->UseManualTime()
-        ->Iterations(10)
-        ->Unit(benchmark::kMillisecond);
+  const char* windowsBuild = std::getenv("LB_WINDOWS_BUILD");
+  if (windowsBuild && *windowsBuild && std::getenv("WINEPREFIX")) {
+    for (const char* which : {"wine_floor", "launcher_wine"})
+      benchmark::RegisterBenchmark((std::string("BM_FirstFrame/") + which).c_str(), BM_FirstFrameWine,
+                                   std::string(windowsBuild), std::string(which))
+          ->UseManualTime()
+          ->Iterations(10)
+          ->Unit(benchmark::kMillisecond);
   }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
@@ -290,11 +294,12 @@ int main(int argc, char** argv) {
     std::printf("resident after start-up: launcher %ld KiB, floor %ld KiB (aim: launcher under 16 MiB)\n",
                 g_resident["launcher"], g_resident["floor"]);
   }
-  if (!g_times["wine"].empty()) {
-    std::printf("first frame under Wine, median of %zu: launcher.exe %.1f ms (cold start before them: %.1f ms)",
-                g_times["wine"].size(), Median(g_times["wine"]), g_wineCold);
-    if (launcher >= 0) std::printf("; Linux launcher %.1f ms", launcher);
-    std::printf("\n");
+  for (const char* which : {"launcher_wine", "wine_floor"}) {
+    std::vector<double> t = g_times[which];
+    if (t.empty()) continue;
+    std::sort(t.begin(), t.end());
+    std::printf("first frame under Wine, median of %zu: %s %.1f ms (%.1f to %.1f; cold start before them: %.1f ms)\n",
+                t.size(), which, Median(t), t.front(), t.back(), g_wineCold[which]);
   }
   return 0;
 }
