@@ -18,6 +18,9 @@ for t in "$here"/test_*.sh; do
   tmp=$(mktemp -d)
   if e2e_start_xvfb "$tmp"; then
     lb_wineprefix "$build"
+    # Wine's own processes start afresh on this display.
+    wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
     if (export BUILD="$build" E2E_TMP="$tmp" E2E_DIR="$here"; timeout 180 bash "$t") >"$tmp/log" 2>&1; then
       echo "PASS $name (windows)"
       passed=$((passed + 1))
