@@ -280,6 +280,8 @@ void Raise(Handle w) {
   SetWindowPos(static_cast<HWND>(w), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+void Enable(Handle w, bool enable) { EnableWindow(static_cast<HWND>(w), enable ? TRUE : FALSE); }
+
 void Activate(Handle w) {
   HWND h = static_cast<HWND>(w);
   SetForegroundWindow(h);

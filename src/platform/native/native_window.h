@@ -61,6 +61,7 @@ void Place(Handle w, const Rect& client);
 bool ClientArea(Handle w, Rect* client);
 void SetTitle(Handle w, const std::string& titleUtf8);
 void Raise(Handle w);
+void Enable(Handle w, bool enable);
 void Activate(Handle w);
 // Shows `area` (client coordinates, clipped to the pixels) of the frame at once.
 void Present(Handle w, const Pixels& frame, const Rect& area);

@@ -120,6 +120,14 @@ class Win32Backend final : public winsys::Backend, public nativewin::Listener {
     if (Native(top)) nativewin::SetCursor(Native(top), CursorId(cursor));
   }
 
+  // The system itself then keeps clicks and activation from a window a modal dialog
+  // disabled, and brings the dialog forward instead.
+  void EnableNative(Window* top, bool enable) override {
+    if (!Native(top)) return;
+    Quiet q(this);
+    nativewin::Enable(Native(top), enable);
+  }
+
   void SetIcon(Window* top, const std::vector<std::uint32_t>& icon) override {
     if (Native(top) && !top->IsMenuPopup()) nativewin::SetIcon(Native(top), icon);
   }

@@ -81,6 +81,8 @@ class Backend {
   // Shows the area r (back-buffer coordinates) of the back buffer in one step.
   virtual void Present(Window* top, const RECT& r) = 0;
   virtual void DefineCursor(Window* top, HCURSOR cursor) = 0;
+  // The top-level window was enabled or disabled (a modal dialog disables its owner).
+  virtual void EnableNative(Window*, bool /*enable*/) {}
   // The icon the window shows: its sizes one after another, each as width, height and
   // width x height ARGB pixels (the layout of _NET_WM_ICON); empty: none.
   virtual void SetIcon(Window*, const std::vector<std::uint32_t>& /*icon*/) {}
