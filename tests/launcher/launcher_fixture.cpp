@@ -61,7 +61,7 @@ LocalDateParts TestDate() { return LocalDateParts{g_year, 3, 1}; }
 void SetTestYear(int year) { g_year = year; }
 
 TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "launcher-test-XXXXXX").string();
+  std::string pattern = (std::filesystem::temp_directory_path() / "launcher-test-XXXXXX").generic_string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
   path_ = pattern + "/";
 }

@@ -425,9 +425,11 @@ TEST(DecodeEdges, EmptyAndOutOfRangePixels) {
   Load(wide, f);
   Rgba ref;
   std::string err;
-  ASSERT_TRUE(LibpngDecode(f, ref, err));
-  const std::uint8_t* e = ref.At(300, 0);
-  EXPECT_EQ(wide.PixelColor(300, 0), COLORREF(e[0] | e[1] << 8 | e[2] << 16));
+  if (HaveLibpng()) {
+    ASSERT_TRUE(LibpngDecode(f, ref, err));
+    const std::uint8_t* e = ref.At(300, 0);
+    EXPECT_EQ(wide.PixelColor(300, 0), COLORREF(e[0] | e[1] << 8 | e[2] << 16));
+  }
   EXPECT_EQ(wide.PixelColor(400, 0), 0u);
   EXPECT_EQ(wide.PixelColor(-1, 0), 0u);
 }

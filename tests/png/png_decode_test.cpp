@@ -95,7 +95,9 @@ TEST_P(DecodeTest, MatchesLibpng) {
   Raised r = Catch([&] { png.ReadFromStream(stream); });
   ASSERT_EQ(r.className, "") << r.message;
   EXPECT_EQ(stream.Position(), std::int64_t(file.size()));
-  EXPECT_EQ(Compare(png, file, c.gama, c.format.colorType), "");
+  if (HaveLibpng()) {
+    EXPECT_EQ(Compare(png, file, c.gama, c.format.colorType), "");
+  }
 }
 
 std::vector<Case> FilterCases() {
@@ -142,7 +144,9 @@ TEST(DecodeLarge, RgbaAndRgbAllFiltersMatchLibpng) {
       TPngImage png;
       TBytesStream stream(file.data(), std::int64_t(file.size()));
       png.ReadFromStream(stream);
-      EXPECT_EQ(Compare(png, file, 0, ct), "") << Name(c);
+      if (HaveLibpng()) {
+        EXPECT_EQ(Compare(png, file, 0, ct), "") << Name(c);
+      }
     }
 }
 

@@ -116,6 +116,7 @@ std::string Diff(const Snapshot& a, const Snapshot& b) {
 // libpng's reading of the written file against the decoded image: colours through the
 // image's gamma (grey with alpha is not mapped), alpha of planes, palette tRNS and keys.
 std::string LibpngAgrees(const Bytes& file, TPngImage& png, std::uint32_t gama) {
+  if (!HaveLibpng()) return "";  // the round trip itself is checked by the caller
   Rgba ref;
   std::string err;
   if (!LibpngDecode(file, ref, err)) return "libpng: " + err;

@@ -27,6 +27,8 @@ void ErrorFn(png_structp p, png_const_charp msg) {
 void WarnFn(png_structp, png_const_charp) {}
 }  // namespace
 
+bool HaveLibpng() { return true; }
+
 bool LibpngDecode(const Bytes& png, Rgba& out, std::string& error) {
   ReadState state{&png, 0};
   png_structp p = png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, ErrorFn, WarnFn);

@@ -62,6 +62,9 @@ struct Rgba {
   const std::uint8_t* At(std::uint32_t x, std::uint32_t y) const { return px.data() + 4 * (y * width + x); }
 };
 bool LibpngDecode(const Bytes& png, Rgba& out, std::string& error);
+// False in builds without libpng (Windows): the comparisons with it are left out there,
+// and LibpngDecode fails.
+bool HaveLibpng();
 
 // The gamma map the codec is documented to build for a gAMA value.
 std::vector<std::uint8_t> GammaTable(std::uint32_t gama);

@@ -332,9 +332,15 @@ HINSTANCE ShellExecuteA(HWND /*parent*/, const char* verb, const char* file, con
     const std::size_t slash = target.find_last_of("/\\");
     if (slash != std::string::npos) folder = target.substr(0, slash == 0 ? 1 : slash);
   }
-  const std::intptr_t result =
-      native::ShellOpen(target, isPath, parameters != nullptr ? parameters : "", folder, showCommand);
-  return AsHandle(ShellResultFromSystem(result));
+  int result = ShellResultFromSystem(
+      native::ShellOpen(target, isPath, parameters != nullptr ? parameters : "", folder, showCommand));
+  // As on every system: a missing file in a missing folder is the folder's fault.
+  if (result == SE_ERR_FNF && isPath) {
+    const std::size_t slash = target.find_last_of("/\\");
+    if (slash != std::string::npos && slash > 0 && native::KindOf(target.substr(0, slash)) != native::PathKind::kFolder)
+      result = SE_ERR_PNF;
+  }
+  return AsHandle(result);
 }
 #endif
 

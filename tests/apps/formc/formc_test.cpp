@@ -11,6 +11,8 @@
 
 #include <unistd.h>
 
+#include "support/posixcompat.h"
+
 #include "pngimagelist/pngimagelist.h"
 #include "pngil_util.h"
 #include "ui/forms/formdoc.h"
@@ -33,22 +35,39 @@ std::string Slurp(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// A path as one word of a command line.
+std::string Q(const std::string& path) {
+#ifdef _WIN32
+  return '"' + path + '"';
+#else
+  return "'" + path + "'";
+#endif
+}
+
 // Runs formc with the arguments; returns its exit status, standard error in *err.
 int Formc(const std::string& args, std::string* err = nullptr) {
   const std::string errFile = kOut + "stderr.txt";
-  const int rc = std::system(("mkdir -p '" + kOut + "' && '" + kFormc + "' " + args + " 2>'" + errFile + "'").c_str());
+  std::filesystem::create_directories(kOut);
+#ifdef _WIN32
+  // The command interpreter takes the whole line in quotes when it starts with a quote.
+  const int rc = std::system(('"' + Q(kFormc) + " " + args + " 2>" + Q(errFile) + '"').c_str());
+  if (err) *err = Slurp(errFile);
+  return rc;
+#else
+  const int rc = std::system((Q(kFormc) + " " + args + " 2>" + Q(errFile)).c_str());
   if (err) *err = Slurp(errFile);
   return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+#endif
 }
 
-std::string Out(const std::string& name) { return "'" + kOut + name + "'"; }
+std::string Out(const std::string& name) { return Q(kOut + name); }
 
 class FormcReload : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(FormcReload, OwnOutputIsAFixedPoint) {
   const std::string name = GetParam();
   const std::string text = name == "uidemo" ? std::string(LB_SOURCE_DIR) + "/apps/uidemo/uidemo.txt" : kData + name + ".txt";
-  ASSERT_EQ(Formc("'" + text + "' " + Out(name + ".bin")), 0);
+  ASSERT_EQ(Formc(Q(text) + " " + Out(name + ".bin")), 0);
   std::string err;
   ASSERT_EQ(Formc("--reload " + Out(name + ".bin") + " " + Out(name + ".1.bin"), &err), 0) << err;
   const std::string once = Slurp(kOut + name + ".1.bin");
@@ -74,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Definitions, FormcReload, ::testing::Values("uidemo", "
 
 TEST(FormcReloadErrors, UnknownClassesAreNamed) {
   std::string err;
-  ASSERT_EQ(Formc("'" + kData + "ListForm.txt' " + Out("list.bin")), 0);
+  ASSERT_EQ(Formc(Q(kData + "ListForm.txt") + " " + Out("list.bin")), 0);
   std::string bytes = Slurp(kOut + "list.bin");
   // The root's class name and a child's, each renamed to a class nobody registered.
   for (const char* from : {"TForm", "TButton"}) {

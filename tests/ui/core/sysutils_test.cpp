@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 struct FormatCase {
@@ -52,5 +54,36 @@ TEST(SysUtils, SetOperations) {
   EXPECT_EQ(s, (TSet<E>{b, c}));
   EXPECT_EQ((s - TSet<E>{c}), TSet<E>{b});
 }
+
+#ifdef _WIN32
+// Windows paths: both separators split, a drive stays in front of what is folded, and
+// what comes back uses '/'.
+struct PathCase {
+  const char* input;
+  const char* expanded;  // nullptr: relative, so expanded against the current folder
+  const char* folder;
+  const char* name;
+};
+
+class WindowsPath : public testing::TestWithParam<PathCase> {};
+
+TEST_P(WindowsPath, SplitsAndExpands) {
+  const PathCase& c = GetParam();
+  EXPECT_EQ(ExtractFilePath(c.input), c.folder);
+  EXPECT_EQ(ExtractFileName(c.input), c.name);
+  std::string cwd = std::filesystem::current_path().generic_string();
+  const std::string expected = c.expanded ? c.expanded : cwd + "/" + c.name;
+  EXPECT_EQ(ExpandFileName(c.input), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WindowsPath,
+                         testing::Values(PathCase{"C:\\suite\\lame.dll", "C:/suite/lame.dll", "C:\\suite\\", "lame.dll"},
+                                         PathCase{"c:/a/./b/../lame.dll", "c:/a/lame.dll", "c:/a/./b/../", "lame.dll"},
+                                         PathCase{"D:\\..\\x\\y.png", "D:/x/y.png", "D:\\..\\x\\", "y.png"},
+                                         PathCase{"C:/suite/", "C:/suite/", "C:/suite/", ""},
+                                         PathCase{"C:", "C:/", "", "C:"},
+                                         PathCase{"x\\..\\leftlogo.png", nullptr, "x\\..\\", "leftlogo.png"},
+                                         PathCase{"leftlogo.png", nullptr, "", "leftlogo.png"}));
+#endif
 
 }  // namespace
