@@ -32,8 +32,10 @@ xdotool click 1
 about=$(e2e_wait_window "About Brimlow" 30)
 read -r AX AY AW AH < <(e2e_client_area "About Brimlow")
 echo "main client area at $X,$Y; About's at $AX,$AY size ${AW}x$AH"
-[ "$AW" -eq 523 ] && [ "$AH" -eq 298 ]
-[ "$AX" -eq $((X + 67)) ] && [ "$AY" -eq $((Y + 90)) ]
+[ "$AW" -eq 523 ]
+[ "$AH" -eq 298 ]
+[ "$AX" -eq $((X + 67)) ]
+[ "$AY" -eq $((Y + 90)) ]
 
 # The main window takes no clicks: the first task (above the dialog) starts nothing, and
 # its OK button (beside it) does not end the program.
@@ -65,7 +67,7 @@ xdotool mousemove $((X + 568 + 40)) $((Y + 432 + 20))
 sleep 0.2
 xdotool click 1
 for i in $(seq 1 200); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
-! kill -0 $pid 2>/dev/null
+if kill -0 $pid 2>/dev/null; then echo "the program is still running" >&2; exit 1; fi
 status=0
 wait $pid || status=$?
 echo "exit status $status"

@@ -46,12 +46,12 @@ echo "menu: $menu"
 id=$(echo "$menu" | awk '{print $1}')
 xdotool key Escape
 for i in $(seq 1 60); do viewable "$id" || break; sleep 0.05; done
-! viewable "$id"
+if viewable "$id"; then echo "the menu is still shown" >&2; exit 1; fi
 
 # Alt+O: the OK button's access key closes the window; the process exits with 0.
 xdotool key alt+o
 for i in $(seq 1 200); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
-! kill -0 $pid 2>/dev/null
+if kill -0 $pid 2>/dev/null; then echo "the program is still running" >&2; exit 1; fi
 status=0
 wait $pid || status=$?
 echo "exit status $status"

@@ -75,6 +75,7 @@ class Win32Backend final : public winsys::Backend, public nativewin::Listener {
     if (!h) return;
     if (captured_ == top) Ungrab();
     byNative_.erase(h);
+    pendingIcons_.erase(top);
     Quiet q(this);
     nativewin::Destroy(h);
     top->native = nullptr;
@@ -82,6 +83,7 @@ class Win32Backend final : public winsys::Backend, public nativewin::Listener {
 
   void ShowNative(Window* top, bool show) override {
     if (!Native(top)) return;
+    if (show) ApplyPendingIcon(top);
     Quiet q(this);
     nativewin::Show(Native(top), show);
   }
@@ -128,8 +130,12 @@ class Win32Backend final : public winsys::Backend, public nativewin::Listener {
     nativewin::Enable(Native(top), enable);
   }
 
+  // System icons are made when the window first shows: making them costs milliseconds at
+  // start-up, and the application's own hidden window never needs any.
   void SetIcon(Window* top, const std::vector<std::uint32_t>& icon) override {
-    if (Native(top) && !top->IsMenuPopup()) nativewin::SetIcon(Native(top), icon);
+    if (!Native(top) || top->IsMenuPopup()) return;
+    pendingIcons_[top] = icon;
+    if (top->style & WS_VISIBLE) ApplyPendingIcon(top);
   }
 
   // A popup's grab is the pointer only: popups are never activated, so the keys keep going
@@ -198,6 +204,13 @@ class Win32Backend final : public winsys::Backend, public nativewin::Listener {
     Win32Backend* b;
   };
 
+  void ApplyPendingIcon(Window* top) {
+    auto it = pendingIcons_.find(top);
+    if (it == pendingIcons_.end()) return;
+    nativewin::SetIcon(Native(top), it->second);
+    pendingIcons_.erase(it);
+  }
+
   Window* Find(Handle h) {
     auto it = byNative_.find(h);
     return it == byNative_.end() ? nullptr : it->second;
@@ -257,6 +270,7 @@ class Win32Backend final : public winsys::Backend, public nativewin::Listener {
 
   std::map<Handle, Window*> byNative_;
   std::deque<nativewin::Message> pending_;
+  std::map<Window*, std::vector<std::uint32_t>> pendingIcons_;  // for windows not shown yet
   Window* captured_ = nullptr;
   int quiet_ = 0;
   std::chrono::steady_clock::time_point start_;
