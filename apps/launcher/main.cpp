@@ -15,7 +15,8 @@ int main() {
   // The class the installed desktop entry names (StartupWMClass), so task bars put the
   // windows under the entry's name and icon.
   options.applicationClass = LB_WM_CLASS;
-  std::unique_ptr<WindowSystem> windows = WindowSystem::Open(WindowBackend::X11, options, &error);
+  // The desktop's own window system: the system's windows on Windows, X11 elsewhere.
+  std::unique_ptr<WindowSystem> windows = WindowSystem::Open(WindowBackend::Auto, options, &error);
   if (!windows) {
     std::fprintf(stderr, "launcher: cannot open the display: %s\n", error.c_str());
     return 1;

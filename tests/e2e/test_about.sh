@@ -50,8 +50,10 @@ open_about() {
 # 1. Centred on the main window: both frames alike, so the client areas differ by half of
 #    (658 - 523, 478 - 298) = (67, 90).
 open_about
-[ "$AW" -eq 523 ] && [ "$AH" -eq 298 ]
-[ "$AX" -eq $((X + 67)) ] && [ "$AY" -eq $((Y + 90)) ]
+[ "$AW" -eq 523 ]
+[ "$AH" -eq 298 ]
+[ "$AX" -eq $((X + 67)) ]
+[ "$AY" -eq $((Y + 90)) ]
 
 # 2. The main window takes no clicks: the first task (above the dialog) starts nothing,
 #    and its OK button (beside it) does not end the program.
@@ -74,8 +76,10 @@ kill -0 $pid
 xdotool windowmove "$wid" 120 70
 sleep 0.3
 open_about
-[ "$X" -eq 120 ] && [ "$Y" -eq 70 ]
-[ "$AX" -eq $((120 + 67)) ] && [ "$AY" -eq $((70 + 90)) ]
+[ "$X" -eq 120 ]
+[ "$Y" -eq 70 ]
+[ "$AX" -eq $((120 + 67)) ]
+[ "$AY" -eq $((70 + 90)) ]
 
 # 5. The links: the web label at (16, 160) and the support label at (16, 192) of the About
 #    page, whose area starts at (204, 32); the logo in the picture panel at (14, 14); the

@@ -16,7 +16,8 @@ trap 'kill $pid 2>/dev/null || true' EXIT
 wid=$(e2e_wait_window "Brimlow")
 eval "$(xdotool getwindowgeometry --shell "$wid")"   # X, Y, WIDTH, HEIGHT
 echo "window at $X,$Y size ${WIDTH}x$HEIGHT"
-[ "$WIDTH" -eq 658 ] && [ "$HEIGHT" -eq 478 ]
+[ "$WIDTH" -eq 658 ]
+[ "$HEIGHT" -eq 478 ]
 
 # 1. The companion program started exactly once.
 e2e_wait_lines "$suite/started.log" 1
@@ -64,7 +65,7 @@ e2e_wait_lines "$tmp/xdg-open.log" 1
 # 5. OK closes the window; the process exits with 0.
 xdotool mousemove $((X + 568 + 40)) $((Y + 432 + 20)) click 1
 for i in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
-! kill -0 $pid 2>/dev/null
+if kill -0 $pid 2>/dev/null; then echo "the program is still running" >&2; exit 1; fi
 status=0
 wait $pid || status=$?
 echo "exit status $status"

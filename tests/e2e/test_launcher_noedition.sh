@@ -12,7 +12,7 @@ start=$(date +%s%N)
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 for i in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
-! kill -0 $pid 2>/dev/null
+if kill -0 $pid 2>/dev/null; then echo "the program is still running" >&2; exit 1; fi
 status=0
 wait $pid || status=$?
 echo "ended by itself after $(( ($(date +%s%N) - start) / 1000000 )) ms with status $status"

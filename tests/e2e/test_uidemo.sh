@@ -17,7 +17,8 @@ wid=$(e2e_wait_window "UI Demo")
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$wid")"   # X, Y, WIDTH, HEIGHT
 echo "window at $X,$Y size ${WIDTH}x$HEIGHT"
-[ "$WIDTH" -eq 658 ] && [ "$HEIGHT" -eq 478 ]
+[ "$WIDTH" -eq 658 ]
+[ "$HEIGHT" -eq 478 ]
 
 # 1. Pixel for pixel: the screen inside the window equals the headless frame.
 e2e_screenshot "$tmp/screen.png"
@@ -38,7 +39,9 @@ xdotool mousemove $((X + 8 + 20)) $((Y + 432 + 20)) click 1
 e2e_wait_lines "$tmp/out.log" 3
 read -r _ ml mt mr mb < <(grep '^popup ' "$tmp/out.log" | tail -1)
 echo "menu at $ml,$mt-$mr,$mb"
-[ "$ml" -eq $((X + 8)) ] && [ "$mt" -eq $((Y + 474)) ] && [ "$mb" -gt $((Y + HEIGHT)) ]
+[ "$ml" -eq $((X + 8)) ]
+[ "$mt" -eq $((Y + 474)) ]
+[ "$mb" -gt $((Y + HEIGHT)) ]
 sleep 0.3
 e2e_screenshot "$tmp/menu.png"
 # The menu's frame: white outer top-left edge, menu colour inside, dark bottom-right edge.
@@ -56,7 +59,7 @@ grep -qx "menu AboutMedia1" "$tmp/out.log"
 # 5. OK closes the program.
 xdotool mousemove $((X + 568 + 40)) $((Y + 432 + 20)) click 1
 for i in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
-! kill -0 $pid 2>/dev/null
+if kill -0 $pid 2>/dev/null; then echo "the program is still running" >&2; exit 1; fi
 wait $pid
 grep -qx "ok" "$tmp/out.log"
 echo "uidemo e2e passed"

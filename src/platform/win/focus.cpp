@@ -143,11 +143,13 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
   bool wasDisabled = (w->style & WS_DISABLED) != 0;
   if (enable && wasDisabled) {
     w->style &= ~WS_DISABLED;
+    if (w->IsTopLevel() && w->native) s.backend->EnableNative(w, true);
     SendMessageA(w, WM_ENABLE, TRUE, 0);
     // An owner re-enabled after its dialog already closed takes the activation back.
     if (s.Live(w) && w->IsTopLevel() && !s.focus.active && Visible(w) && Activatable(w)) Activate(s, w, false);
   } else if (!enable && !wasDisabled) {
     w->style |= WS_DISABLED;
+    if (w->IsTopLevel() && w->native) s.backend->EnableNative(w, false);
     if (IsInTree(s.focus.capture, w)) ReleaseCaptureInternal(s);
     if (IsInTree(s.focus.window, w)) {
       Window* top = TopOf(w);

@@ -49,10 +49,18 @@ std::unique_ptr<WindowSystem> WindowSystem::Open(WindowBackend which, const Wind
                                                  std::string* error) {
   std::string ignored;
   std::unique_ptr<winsys::Backend> backend;
+  std::string* why = error ? error : &ignored;
   if (which == WindowBackend::Headless) {
     backend = winsys::MakeHeadlessBackend(std::max(1, options.headlessWidth), std::max(1, options.headlessHeight));
   } else {
-    backend = winsys::MakeX11Backend(options, error ? error : &ignored);
+#ifdef _WIN32
+    backend = winsys::MakeWin32Backend(why);
+#else
+    if (which == WindowBackend::Win32)
+      *why = "The system's own windows exist on Windows only.";
+    else
+      backend = winsys::MakeX11Backend(options, why);
+#endif
   }
   if (!backend) return nullptr;
   return std::make_unique<winsys::System>(std::move(backend));

@@ -30,9 +30,11 @@ using HMENU = void*;
 // Window system start-up
 
 enum class WindowBackend {
-  Auto,      // x11 when DISPLAY names a display that opens, nothing otherwise
-  X11,
+  Auto,      // the desktop's own: win32 on Windows; x11 elsewhere when DISPLAY names a
+             // display that opens, nothing otherwise
+  X11,       // on Windows: win32
   Headless,  // frames in memory; see platform/win/headless.h
+  Win32,     // the system's own windows (Windows only)
 };
 
 struct WindowSystemOptions {
@@ -89,7 +91,8 @@ bool WindowSystemUsesSharedMemory();
 // The back buffer of a window's top-level window (32 bpp, top-down); for tests and tools
 // that compare what is shown with what was drawn. Null for unknown windows.
 HBITMAP GetBackBufferBitmap(HWND hwnd);
-// The native window of a window's top-level window (the X window id), 0 when headless.
+// The native window of a window's top-level window (the X window id, or the system's window
+// handle on Windows), 0 when headless.
 unsigned long GetNativeWindowId(HWND hwnd);
 
 // ---------------------------------------------------------------------------------------

@@ -81,6 +81,8 @@ class Backend {
   // Shows the area r (back-buffer coordinates) of the back buffer in one step.
   virtual void Present(Window* top, const RECT& r) = 0;
   virtual void DefineCursor(Window* top, HCURSOR cursor) = 0;
+  // The top-level window was enabled or disabled (a modal dialog disables its owner).
+  virtual void EnableNative(Window*, bool /*enable*/) {}
   // The icon the window shows: its sizes one after another, each as width, height and
   // width x height ARGB pixels (the layout of _NET_WM_ICON); empty: none.
   virtual void SetIcon(Window*, const std::vector<std::uint32_t>& /*icon*/) {}
@@ -110,6 +112,7 @@ class Backend {
 std::unique_ptr<Backend> MakeHeadlessBackend(int width, int height);
 // Null with the reason in *error when no display can be opened.
 std::unique_ptr<Backend> MakeX11Backend(const WindowSystemOptions& options, std::string* error);
+std::unique_ptr<Backend> MakeWin32Backend(std::string* error);
 
 // ---- entry points for backends (all coordinates are screen coordinates)
 enum class MouseEvent { Move, Down, Up, Wheel };

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# launcher.exe under Wine, by keyboard and menu: the Help button's menu opens at the
+# button's bottom-left corner as a window of its own and Escape closes it; a plain "o" in
+# the category list leaves the window open, while Alt+O (a system key) closes the program
+# with exit code 0, having started only the companion.
+set -euo pipefail
+source "$E2E_DIR/../e2e/lib.sh"
+source "$E2E_DIR/lib.sh"
+tmp=$E2E_TMP
+suite=$tmp/suite
+cp -r "$BUILD/suite" "$suite"
+rm -f "$suite/started.log"
+
+xdotool mousemove 0 0
+wine "$suite/launcher.exe" >"$tmp/out.log" 2>"$tmp/err.log" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+
+wid=$(e2e_wait_window "Brimlow" 30)
+echo "window $wid"
+read -r X Y WIDTH HEIGHT < <(e2e_client_area "Brimlow")
+e2e_wait_lines "$suite/started.log" 1 30
+
+# A plain "o" is a character for the category list, which has the focus at the start, not
+# the OK button's access key.
+xdotool key o
+sleep 1.5
+kill -0 $pid
+[ -n "$(xdotool search --onlyvisible --name '^Brimlow$' 2>/dev/null || true)" ]
+
+# The menu: a native window whose top-left corner is the button's bottom-left corner.
+menu_at() { xwininfo -root -tree | grep -E "[0-9]+x[0-9]+\+$((X + 8))\+$((Y + 474)) " | head -1 || true; }
+viewable() { xwininfo -id "$1" | grep -q "Map State: IsViewable"; }
+xdotool mousemove $((X + 8 + 20)) $((Y + 432 + 20))
+sleep 0.3
+xdotool click 1
+menu=""
+for i in $(seq 1 60); do
+  menu=$(menu_at)
+  [ -n "$menu" ] && viewable "$(echo "$menu" | awk '{print $1}')" && break
+  menu=""
+  sleep 0.05
+done
+echo "menu: $menu"
+[ -n "$menu" ]
+id=$(echo "$menu" | awk '{print $1}')
+xdotool key Escape
+for i in $(seq 1 60); do viewable "$id" || break; sleep 0.05; done
+if viewable "$id"; then echo "the menu is still shown" >&2; exit 1; fi
+
+# Alt+O: the OK button's access key closes the window; the process exits with 0.
+xdotool key alt+o
+for i in $(seq 1 200); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
+if kill -0 $pid 2>/dev/null; then echo "the program is still running" >&2; exit 1; fi
+status=0
+wait $pid || status=$?
+echo "exit status $status"
+[ "$status" -eq 0 ]
+[ "$(cat "$suite/started.log")" = "vemp.exe" ]
+[ -z "$(e2e_program_errors "$tmp/err.log")" ]
+echo "launcher keys e2e under Wine passed"
