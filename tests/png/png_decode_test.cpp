@@ -182,7 +182,17 @@ TEST_P(StreamWithoutEnd, DecodesEveryRowAndReadsNoFurther) {
   TPngImage png;
   TBytesStream stream(file.data(), std::int64_t(file.size()));
   EXPECT_EQ(Catch([&] { png.ReadFromStream(stream); }).className, "");
-  EXPECT_EQ(Compare(png, full, 0, c.format.colorType), "");
+  if (HaveLibpng()) {
+    EXPECT_EQ(Compare(png, full, 0, c.format.colorType), "");
+    return;
+  }
+  // Without the reference decoder, the complete file read by ours is the reference.
+  TPngImage ref;
+  TBytesStream refStream(full.data(), std::int64_t(full.size()));
+  ref.ReadFromStream(refStream);
+  for (int y = 0; y < int(c.height); ++y)
+    for (int x = 0; x < int(c.width); ++x)
+      ASSERT_EQ(png.PixelColor(x, y), ref.PixelColor(x, y)) << x << "," << y;
 }
 
 // Short rows that split across stages, interlaced passes, rows just short of a kilobyte,
