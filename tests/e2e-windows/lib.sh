@@ -10,3 +10,17 @@ e2e_client_area() {
 e2e_program_errors() {
   grep -v -e 'wine32 is missing' -e 'apt-get install wine32' "$1" || true
 }
+
+# Starts launcher.exe from a private copy of the suite (e2e_suite) under Wine with the pointer
+# off the window; sets pid (ended when the test exits), wid, and X Y WIDTH HEIGHT of the
+# client area.
+e2e_wine_launcher() {
+  e2e_suite
+  xdotool mousemove 0 0
+  wine "$suite/launcher.exe" >"$tmp/out.log" 2>"$tmp/err.log" &
+  pid=$!
+  trap 'kill $pid 2>/dev/null || true' EXIT
+  wid=$(e2e_wait_window "Brimlow" 30)
+  echo "window $wid"
+  read -r X Y WIDTH HEIGHT < <(e2e_client_area "Brimlow")
+}

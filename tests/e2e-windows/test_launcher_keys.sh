@@ -6,19 +6,7 @@
 set -euo pipefail
 source "$E2E_DIR/../e2e/lib.sh"
 source "$E2E_DIR/lib.sh"
-tmp=$E2E_TMP
-suite=$tmp/suite
-cp -r "$BUILD/suite" "$suite"
-rm -f "$suite/started.log"
-
-xdotool mousemove 0 0
-wine "$suite/launcher.exe" >"$tmp/out.log" 2>"$tmp/err.log" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-
-wid=$(e2e_wait_window "Brimlow" 30)
-echo "window $wid"
-read -r X Y WIDTH HEIGHT < <(e2e_client_area "Brimlow")
+e2e_wine_launcher
 e2e_wait_lines "$suite/started.log" 1 30
 
 # A plain "o" is a character for the category list, which has the focus at the start, not

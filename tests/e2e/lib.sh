@@ -78,3 +78,37 @@ e2e_wait_lines() {
 e2e_screenshot() {
   import -window root "$1"
 }
+
+# Checks that the window area at X,Y of WIDTH x HEIGHT on screen is the golden picture $1
+# (a name in tests/golden) pixel for pixel; on a mismatch keeps the crop and the difference
+# in $E2E_KEEP (default $tmp).
+e2e_expect_golden() {
+  local golden=$1 diff
+  e2e_screenshot "$tmp/screen.png"
+  convert "$tmp/screen.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$tmp/window.png"
+  diff=$(compare -metric AE "$tmp/window.png" "$E2E_DIR/../golden/$golden.png" "$tmp/diff.png" 2>&1 || true)
+  echo "pixels differing from the golden picture $golden: $diff"
+  if [ "$diff" != "0" ]; then
+    mkdir -p "${E2E_KEEP:-$tmp}" && cp "$tmp/window.png" "$tmp/diff.png" "${E2E_KEEP:-$tmp}/" 2>/dev/null || true
+  fi
+  [ "$diff" = "0" ]
+}
+
+# In the launcher whose client area is at X,Y, with only the companion started so far:
+# Music, then the pointer onto "Audio CD" and a click. Choosing and pointing start nothing;
+# the click starts Merrock.exe once. Waits up to $1 seconds (default 10) for the start and
+# $2 seconds (default 0.3) after each step.
+e2e_start_audio_cd() {
+  local limit=${1:-10} settle=${2:-0.3}
+  xdotool mousemove $((X + 8 + 2 + 80)) $((Y + 8 + 2 + 80 + 40)) click 1
+  sleep "$settle"
+  [ "$(wc -l <"$suite/started.log")" -eq 1 ] || return 1   # choosing a category starts nothing
+  xdotool mousemove $((X + 184 + 2 + 200)) $((Y + 8 + 2 + 30))
+  sleep "$settle"
+  [ "$(wc -l <"$suite/started.log")" -eq 1 ] || return 1   # pointing selects without starting
+  xdotool click 1
+  e2e_wait_lines "$suite/started.log" 2 "$limit" || return 1
+  sleep "$settle"
+  [ "$(grep -c . "$suite/started.log")" -eq 2 ] || return 1
+  [ "$(grep -cx Merrock.exe "$suite/started.log")" -eq 1 ]
+}

@@ -25,6 +25,13 @@ class Golden : public LauncherTest {
 
   virtual bool Themed() const { return false; }
 
+  // Checks the window picture `img` against the golden `name` and the named pixels of a
+  // state: the frame of the look, category `category` chosen (focused or not) with its task
+  // `task` chosen, the glyphs (themed) or the unfocused Help button's edge (classic, when
+  // `helpAtRest`), and `more`.
+  void ExpectWindow(const testsupport::Image& img, int category, bool focused, int task, bool helpAtRest,
+                    const std::vector<testsupport::NamedPixel>& more, const char* name) const;
+
   // The two image buttons, each first with the pointer on it and then pressed (the mouse
   // button held, released off the button afterwards, so nothing is clicked), side by side:
   // Help hot, Help pressed, OK hot, OK pressed. Adds the glyphs' and the caption's named
@@ -193,36 +200,19 @@ TEST_F(Golden, AtStart) {
   const testsupport::Image img = Compose({form->Handle()});
   ASSERT_EQ(img.width, 658);
   ASSERT_EQ(img.height, 478);
-  Pixels p = Frame(img);
-  Add(p, Categories(img, 0, true));
-  Add(p, Tasks(img, 0, 0));
-  Add(p, HelpButtonUnfocused());
-  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
-  testsupport::ExpectMatchesGolden(img, "launcher_start");
+  ExpectWindow(img, 0, true, 0, true, {}, "launcher_start");
 }
 
 TEST_F(Golden, ToolsWithThePointerOnIsoBurner) {
   ClickCategory(3);
   HoverTask(3);
   ASSERT_EQ(form->ListBoxData->ItemIndex(), 3);
-  const testsupport::Image img = Compose({form->Handle()});
-  Pixels p = Frame(img);
-  Add(p, Categories(img, 3, true));
-  Add(p, Tasks(img, 3, 3));
-  Add(p, HelpButtonUnfocused());
-  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
-  testsupport::ExpectMatchesGolden(img, "launcher_tools_iso_burner");
+  ExpectWindow(Compose({form->Handle()}), 3, true, 3, true, {}, "launcher_tools_iso_burner");
 }
 
 TEST_F(Golden, AfterMusic) {
   ClickCategory(1);
-  const testsupport::Image img = Compose({form->Handle()});
-  Pixels p = Frame(img);
-  Add(p, Categories(img, 1, true));
-  Add(p, Tasks(img, 1, 0));
-  Add(p, HelpButtonUnfocused());
-  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
-  testsupport::ExpectMatchesGolden(img, "launcher_music");
+  ExpectWindow(Compose({form->Handle()}), 1, true, 0, true, {}, "launcher_music");
 }
 
 TEST_F(Golden, ImageButtonsHotAndPressed) {
@@ -247,33 +237,29 @@ TEST_F(Golden, HelpMenuOpen) {
   // their text 17 pixels in and centred, the second highlighted.
   const COLORREF kMenu = kFace, kBlue = RGB(51, 153, 255);
   const int right = 8 + 6 + testsupport::UiTextWidth(UiFont::kRegular, "Brimlow On the Web...") + 17 + 21;
-  Pixels p = Frame(img);
-  Add(p, Categories(img, 0, false));
-  Add(p, Tasks(img, 0, 0));
-  Add(p, {
-             {8, 432, kWindowFrame, "the clicked Help button has the focus: a frame in the window-frame colour"},
-             {9, 433, kHigh, "Help button: raised edge inside the frame"},
-             {12, 437, kBlack, "Help button: dotted focus frame 4 pixels in, left column from its second row"},
-             {13, 436, kBlack, "Help button: dotted focus frame, top row from its second column"},
-             {12, 436, kFace, "Help button: the dotted frame leaves its corner alone"},
-             {8, 473, kWindowFrame, "Help button: the focus frame's bottom row"},
-             {52, 472, kDark, "Help button: dark edge inside the frame"},
-             {8, 474, kHigh, "menu at the Help button's bottom-left (8, 474): bright outer edge"},
-             {9, 475, kLight, "menu: inner raised edge"},
-             {10, 476, kMenu, "menu: one pixel of menu colour"},
-             {11, 477, kMenu, "menu: first item's top-left"},
-             {11, 493, kMenu, "menu: first item's last row"},
-             {11, 494, kBlue, "menu: second item highlighted from row 494"},
-             {right - 4, 510, kBlue, "menu: highlight to 3 pixels inside the right edge"},
-             {right - 3, 510, kMenu, "menu: frame's menu-colour column"},
-             {right - 1, 500, kDark, "menu: dark outer right edge"},
-             {11, 511, kMenu, "menu: frame below the last item"},
-             {30, 513, kDark, "menu: dark outer bottom edge"},
-         });
+  Pixels p = {
+      {8, 432, kWindowFrame, "the clicked Help button has the focus: a frame in the window-frame colour"},
+      {9, 433, kHigh, "Help button: raised edge inside the frame"},
+      {12, 437, kBlack, "Help button: dotted focus frame 4 pixels in, left column from its second row"},
+      {13, 436, kBlack, "Help button: dotted focus frame, top row from its second column"},
+      {12, 436, kFace, "Help button: the dotted frame leaves its corner alone"},
+      {8, 473, kWindowFrame, "Help button: the focus frame's bottom row"},
+      {52, 472, kDark, "Help button: dark edge inside the frame"},
+      {8, 474, kHigh, "menu at the Help button's bottom-left (8, 474): bright outer edge"},
+      {9, 475, kLight, "menu: inner raised edge"},
+      {10, 476, kMenu, "menu: one pixel of menu colour"},
+      {11, 477, kMenu, "menu: first item's top-left"},
+      {11, 493, kMenu, "menu: first item's last row"},
+      {11, 494, kBlue, "menu: second item highlighted from row 494"},
+      {right - 4, 510, kBlue, "menu: highlight to 3 pixels inside the right edge"},
+      {right - 3, 510, kMenu, "menu: frame's menu-colour column"},
+      {right - 1, 500, kDark, "menu: dark outer right edge"},
+      {11, 511, kMenu, "menu: frame below the last item"},
+      {30, 513, kDark, "menu: dark outer bottom edge"},
+  };
   Add(p, testsupport::TextInk(img, kMenu, kBlack, UiFont::kRegular, 11 + 17, 477 + 2, "Brimlow On the Web...", "first item"));
   Add(p, testsupport::TextInk(img, kBlue, kWhite, UiFont::kRegular, 11 + 17, 494 + 2, "A&bout Brimlow...", "highlighted item"));
-  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
-  testsupport::ExpectMatchesGolden(img, "launcher_help_menu");
+  ExpectWindow(img, 0, false, 0, false, p, "launcher_help_menu");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -314,42 +300,38 @@ Pixels ThemedGlyphs() {
   return p;
 }
 
+void Golden::ExpectWindow(const testsupport::Image& img, int category, bool focused, int task, bool helpAtRest,
+                          const Pixels& more, const char* name) const {
+  Pixels p = Themed() ? ThemedFrame() : Frame(img);
+  Add(p, Categories(img, category, focused));
+  Add(p, Tasks(img, category, task));
+  if (Themed()) Add(p, ThemedGlyphs());
+  else if (helpAtRest) Add(p, HelpButtonUnfocused());
+  Add(p, more);
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
+  testsupport::ExpectMatchesGolden(img, name);
+}
+
 TEST_F(GoldenThemed, AtStart) {
   const testsupport::Image img = Compose({form->Handle()});
   ASSERT_EQ(img.width, 658);
   ASSERT_EQ(img.height, 478);
-  Pixels p = ThemedFrame();
-  Add(p, Categories(img, 0, true));
-  Add(p, Tasks(img, 0, 0));
-  Add(p, ThemedGlyphs());
-  Add(p, {{30, 432, kButtonBorder, "Help button at (8, 432): themed border, not focused"},
-          {53, 450, kButtonBorder, "Help button: 46 wide, right border"}});
-  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
-  testsupport::ExpectMatchesGolden(img, "launcher_start_themed");
+  ExpectWindow(img, 0, true, 0, true,
+               {{30, 432, kButtonBorder, "Help button at (8, 432): themed border, not focused"},
+                {53, 450, kButtonBorder, "Help button: 46 wide, right border"}},
+               "launcher_start_themed");
 }
 
 TEST_F(GoldenThemed, AfterMusic) {
   ClickCategory(1);
-  const testsupport::Image img = Compose({form->Handle()});
-  Pixels p = ThemedFrame();
-  Add(p, Categories(img, 1, true));
-  Add(p, Tasks(img, 1, 0));
-  Add(p, ThemedGlyphs());
-  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
-  testsupport::ExpectMatchesGolden(img, "launcher_music_themed");
+  ExpectWindow(Compose({form->Handle()}), 1, true, 0, true, {}, "launcher_music_themed");
 }
 
 TEST_F(GoldenThemed, ToolsWithThePointerOnIsoBurner) {
   ClickCategory(3);
   HoverTask(3);
   ASSERT_EQ(form->ListBoxData->ItemIndex(), 3);
-  const testsupport::Image img = Compose({form->Handle()});
-  Pixels p = ThemedFrame();
-  Add(p, Categories(img, 3, true));
-  Add(p, Tasks(img, 3, 3));
-  Add(p, ThemedGlyphs());
-  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
-  testsupport::ExpectMatchesGolden(img, "launcher_tools_iso_burner_themed");
+  ExpectWindow(Compose({form->Handle()}), 3, true, 3, true, {}, "launcher_tools_iso_burner_themed");
 }
 
 TEST_F(GoldenThemed, ImageButtonsHotAndPressed) {
@@ -368,25 +350,20 @@ TEST_F(GoldenThemed, HelpMenuOpen) {
   Pump();
   const testsupport::Image img = Compose({form->Handle(), form->PopupMenu->WindowHandle()});
   ASSERT_EQ(img.height, 474 + 3 + 17 + 17 + 3) << "the menu hangs from the Help button's bottom-left corner";
-  Pixels p = ThemedFrame();
-  Add(p, Categories(img, 0, false));
-  Add(p, Tasks(img, 0, 0));
-  Add(p, ThemedGlyphs());
-  Add(p, {
-             {30, 432, RGB(0, 103, 192), "the clicked Help button has the focus: default ring's border"},
-             {30, 433, RGB(153, 200, 242), "Help button: the ring inside it"},
-             {11, 436, kBlack, "Help button: dotted focus frame 3 pixels in, left column from its second row"},
-             {12, 435, kBlack, "Help button: dotted focus frame, top row from its second column"},
-             {8, 474, kHigh, "menu at (8, 474): the frame stays classic"},
-             {11, 493, kFace, "menu: first item's last row"},
-             {20, 494, kMenuHotBorder, "menu: second item's highlight border from row 494"},
-             {20, 495, kMenuHot, "menu: highlight inside"},
-         });
+  Pixels p = {
+      {30, 432, RGB(0, 103, 192), "the clicked Help button has the focus: default ring's border"},
+      {30, 433, RGB(153, 200, 242), "Help button: the ring inside it"},
+      {11, 436, kBlack, "Help button: dotted focus frame 3 pixels in, left column from its second row"},
+      {12, 435, kBlack, "Help button: dotted focus frame, top row from its second column"},
+      {8, 474, kHigh, "menu at (8, 474): the frame stays classic"},
+      {11, 493, kFace, "menu: first item's last row"},
+      {20, 494, kMenuHotBorder, "menu: second item's highlight border from row 494"},
+      {20, 495, kMenuHot, "menu: highlight inside"},
+  };
   Add(p, testsupport::TextInk(img, kFace, kBlack, UiFont::kRegular, 11 + 17, 477 + 2, "Brimlow On the Web...", "first item"));
   Add(p, testsupport::TextInk(img, kMenuHot, kBlack, UiFont::kRegular, 11 + 17, 494 + 2, "A&bout Brimlow...",
                               "highlighted item keeps the menu's text colour"));
-  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
-  testsupport::ExpectMatchesGolden(img, "launcher_help_menu_themed");
+  ExpectWindow(img, 0, false, 0, false, p, "launcher_help_menu_themed");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Face loading and the per-size glyph cache.
 //
-// Sections: face loading (by path, then fontconfig); GDI metrics of a
-// size; glyph rendering; the cache.
+// Sections: face loading (by path, then fontconfig); the face's design numbers; glyph
+// rendering; the cache.
 #include "platform/font/fontcache.h"
 
 #include <ft2build.h>
@@ -12,17 +12,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <mutex>
+
+#include "platform/font/fontmetrics.h"
 
 namespace fontcache {
 namespace {
-
-// Rounds a * b / c to the nearest integer, halves away from zero (c > 0).
-int ScaleRound(long a, long b, long c) {
-  const long p = a * b;
-  return int(p >= 0 ? (p + c / 2) / c : -((-p + c / 2) / c));
-}
 
 // ---------------------------------------------------------------------------------------
 // Face loading
@@ -34,7 +29,7 @@ struct Faces {
   bool loaded = false;
   bool warned = false;
   std::string tahomaDir = kTahomaDir;
-  std::map<int, std::shared_ptr<const SizedFont>> sized;
+  SizedFontCache sized;
 };
 
 std::mutex& Lock() {
@@ -111,16 +106,7 @@ FT_Face FaceFor(Faces& st, bool bold) {
 }
 
 // ---------------------------------------------------------------------------------------
-// GDI metrics: the Windows ascent and descent of the OS/2 table define the cell, as GDI
-// does, so lines are as tall as on Windows whatever FreeType's size metrics say.
-
-struct DesignMetrics {
-  long upem = 2048;
-  long winAscent = 0, winDescent = 0;
-  long underlinePos = 0, underlineThick = 0;
-  long strikePos = 0, strikeSize = 0;
-  long avgWidth = 0;
-};
+// Design numbers: the Windows ascent and descent of the OS/2 table, else the face's own.
 
 DesignMetrics ReadDesignMetrics(FT_Face face) {
   DesignMetrics m;
@@ -137,15 +123,11 @@ DesignMetrics ReadDesignMetrics(FT_Face face) {
     m.winAscent = face->ascender;
     m.winDescent = -face->descender;
   }
-  if (m.winAscent + m.winDescent <= 0) {
-    m.winAscent = m.upem * 9 / 10;
-    m.winDescent = m.upem / 5;
-  }
-  if (m.strikePos == 0) m.strikePos = m.winAscent / 3;
   if (post) {
     m.underlinePos = post->underlinePosition;
     m.underlineThick = post->underlineThickness;
   }
+  CompleteDesignMetrics(m);
   return m;
 }
 
@@ -207,74 +189,46 @@ std::shared_ptr<const SizedFont> BuildSizedFont(Faces& st, bool bold, int px) {
   f->pixelSize = px;
   FT_Face face = FaceFor(st, bold);
   if (!face) {
-    // Nothing to draw with: keep the cell of the UI font so layouts stay sane.
-    f->ascent = ScaleRound(px, 11, 13 - 2);
-    f->descent = std::max(1, ScaleRound(px, 2, 11));
-    f->underlineRow = f->ascent;
-    f->strikeoutRow = f->ascent * 2 / 3;
+    SetRowsWithoutFace(*f);
     return f;
   }
   f->hasFace = true;
   FT_Set_Pixel_Sizes(face, 0, FT_UInt(px));
   const DesignMetrics m = ReadDesignMetrics(face);
-  f->ascent = ScaleRound(m.winAscent, px, m.upem);
-  f->descent = ScaleRound(m.winDescent, px, m.upem);
-  const int height = f->Height();
-  f->underlineThickness = std::max(1, ScaleRound(m.underlineThick, px, m.upem));
-  f->underlineRow = std::clamp(f->ascent + std::max(0, ScaleRound(-m.underlinePos, px, m.upem)), 0,
-                               std::max(0, height - f->underlineThickness));
-  f->strikeoutThickness = std::max(1, ScaleRound(m.strikeSize, px, m.upem));
-  f->strikeoutRow = std::clamp(f->ascent - ScaleRound(m.strikePos, px, m.upem), 0,
-                               std::max(0, height - f->strikeoutThickness));
+  SetRows(*f, m);
   const bool embolden = bold && st.syntheticBold;
   for (int b = 0; b < 256; ++b) {
     f->glyphs[std::size_t(b)] = RenderGlyph(face, static_cast<unsigned char>(b));
     if (embolden) Embolden(f->glyphs[std::size_t(b)]);
-    f->maxCharWidth = std::max(f->maxCharWidth, f->glyphs[std::size_t(b)].advance);
   }
-  // GDI's average width is that of a lower-case x for the size actually drawn.
-  f->avgCharWidth = f->glyphs['x'].advance > 0 ? f->glyphs['x'].advance : ScaleRound(m.avgWidth, px, m.upem);
+  SetWidths(*f, m);
   return f;
 }
 
 }  // namespace
 
 std::shared_ptr<const SizedFont> GetSizedFont(bool bold, int pixelSize) {
-  const int px = std::clamp(pixelSize, 1, kMaxPixelSize);
   std::lock_guard<std::mutex> guard(Lock());
   Faces& st = State();
   LoadFaces(st);
-  const int key = (bold ? 1 : 0) * 1024 + px;
-  auto it = st.sized.find(key);
-  if (it != st.sized.end()) return it->second;
-  // A handful of sizes is all a program uses; should one ask for many, start over rather
-  // than grow without bound (callers hold their own references).
-  if (st.sized.size() >= 32) st.sized.clear();
-  auto font = BuildSizedFont(st, bold, px);
-  st.sized.emplace(key, font);
-  return font;
+  return st.sized.Get(bold, pixelSize, [&st](bool b, int px) { return BuildSizedFont(st, b, px); });
 }
 
 int PixelSizeForHeight(bool bold, LONG lfHeight) {
-  if (lfHeight == 0) return kDefaultPixelSize;
-  if (lfHeight < 0) return int(std::min<std::int64_t>(-std::int64_t(lfHeight), kMaxPixelSize));
-  const long cell = std::min<long>(lfHeight, 4L * kMaxPixelSize);
-  std::lock_guard<std::mutex> guard(Lock());
-  Faces& st = State();
-  LoadFaces(st);
-  FT_Face face = FaceFor(st, bold);
-  int px = ScaleRound(cell, 11, 13);
-  if (face) {
-    const DesignMetrics m = ReadDesignMetrics(face);
-    px = ScaleRound(cell, m.upem, m.winAscent + m.winDescent);
-  }
-  return std::clamp(px, 1, kMaxPixelSize);
+  return PixelSizeForHeightWith(lfHeight, [bold]() -> std::optional<DesignMetrics> {
+    std::lock_guard<std::mutex> guard(Lock());
+    Faces& st = State();
+    LoadFaces(st);
+    FT_Face face = FaceFor(st, bold);
+    if (!face) return std::nullopt;
+    return ReadDesignMetrics(face);
+  });
 }
 
 void ResetForTesting(const std::string& tahomaDir) {
   std::lock_guard<std::mutex> guard(Lock());
   Faces& st = State();
-  st.sized.clear();
+  st.sized.Clear();
   for (FT_Face& f : st.face) {
     if (f) FT_Done_Face(f);
     f = nullptr;
