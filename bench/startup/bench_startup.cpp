@@ -289,9 +289,9 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
   const double floor = Median(g_times["floor"]), launcher = Median(g_times["launcher"]);
   if (floor >= 0 && launcher >= 0) {
-    std::printf("first frame, median of 20: launcher %.1f ms, floor %.1f ms, difference %.1f ms (aim: within 20 ms)\n",
+    std::printf("first frame, median of 20: launcher %.1f ms, floor %.1f ms, difference %.1f ms (aim: within 10 ms)\n",
                 launcher, floor, launcher - floor);
-    std::printf("resident after start-up: launcher %ld KiB, floor %ld KiB (aim: launcher under 16 MiB)\n",
+    std::printf("resident after start-up: launcher %ld KiB, floor %ld KiB (aim: launcher under 12 MiB)\n",
                 g_resident["launcher"], g_resident["floor"]);
   }
   for (const char* which : {"launcher_wine", "wine_floor"}) {
