@@ -89,6 +89,14 @@ void ReadSpan(const GdiBitmap& b, int y, int x, int count, u32* out) {
     case 8:
       for (int i = 0; i < count; ++i) out[i] = row[x + i];
       break;
+    case 4:
+      for (int i = 0, c = x; i < count; ++i, ++c) out[i] = (row[c >> 1] >> ((c & 1) ? 0 : 4)) & 0xF;
+      break;
+    case 1:
+      // Masks are read a row at a time when icons are made, so the bits are taken straight
+      // from the row rather than through a per-pixel look-up.
+      for (int i = 0, c = x; i < count; ++i, ++c) out[i] = (row[c >> 3] >> (7 - (c & 7))) & 1;
+      break;
     default:
       for (int i = 0; i < count; ++i) out[i] = GetValue(b, x + i, y);
       break;
