@@ -169,6 +169,16 @@ HICON IconFromPngWithAlpha(TPngImage& image) {
     const std::uint8_t* alpha = hasAlpha ? image.AlphaRow(y) : nullptr;
     const std::uint8_t* bgr = bgrStorage ? image.PixelRow(y) : nullptr;
     std::uint8_t* p = out + std::size_t(r) * std::size_t(w) * 4;
+    if (bgr && !keyed) {
+      // The common case of start-up: bytes already in memory order, moved without a colour.
+      for (int x = 0; x < w; ++x, p += 4, bgr += 3) {
+        p[0] = bgr[0];
+        p[1] = bgr[1];
+        p[2] = bgr[2];
+        p[3] = alpha ? alpha[x] : 0;
+      }
+      continue;
+    }
     for (int x = 0; x < w; ++x, p += 4) {
       const COLORREF c = bgr ? RGB(bgr[3 * x + 2], bgr[3 * x + 1], bgr[3 * x]) : image.PixelColor(x, y);
       p[0] = GetBValue(c);
