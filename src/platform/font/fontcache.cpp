@@ -134,9 +134,8 @@ DesignMetrics ReadDesignMetrics(FT_Face face) {
 // ---------------------------------------------------------------------------------------
 // Glyph rendering
 
-Glyph RenderGlyph(FT_Face face, unsigned char byte) {
+Glyph RenderGlyph(FT_Face face, FT_UInt index) {
   Glyph g;
-  const FT_UInt index = FT_Get_Char_Index(face, FT_ULong(Cp1252ToUnicode(byte)));
   // Monochrome loading picks the face's embedded 1-bit strike where one exists for the
   // size and hints outlines for 1-bit output otherwise: crisp and the same every run.
   if (FT_Load_Glyph(face, index, FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME | FT_LOAD_RENDER) != 0) return g;
@@ -197,9 +196,21 @@ std::shared_ptr<const SizedFont> BuildSizedFont(Faces& st, bool bold, int px) {
   const DesignMetrics m = ReadDesignMetrics(face);
   SetRows(*f, m);
   const bool embolden = bold && st.syntheticBold;
+  // The control bytes and the undefined ones all show the face's missing-glyph shape,
+  // which even the faces with embedded strikes make from its outline, the costly way:
+  // each glyph index is made once and copied to every byte that shares it.
+  FT_UInt indexOf[256];
   for (int b = 0; b < 256; ++b) {
-    f->glyphs[std::size_t(b)] = RenderGlyph(face, static_cast<unsigned char>(b));
-    if (embolden) Embolden(f->glyphs[std::size_t(b)]);
+    const FT_UInt index = FT_Get_Char_Index(face, FT_ULong(Cp1252ToUnicode(static_cast<unsigned char>(b))));
+    indexOf[b] = index;
+    Glyph& g = f->glyphs[std::size_t(b)];
+    const FT_UInt* seen = std::find(indexOf, indexOf + b, index);
+    if (seen != indexOf + b) {
+      g = f->glyphs[std::size_t(seen - indexOf)];
+      continue;
+    }
+    g = RenderGlyph(face, index);
+    if (embolden) Embolden(g);
   }
   SetWidths(*f, m);
   return f;

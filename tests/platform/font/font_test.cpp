@@ -256,6 +256,22 @@ TEST(TextOut, Cp1252BytesFindTheirGlyphs) {
   EXPECT_NE(fonttest::FirstDifference(ellipsis.Image(), box.Image()), "");
 }
 
+TEST(TextOut, EveryUnassignedByteShowsTheSameBox) {
+  // The five unassigned bytes share one missing-glyph shape with the control bytes; each
+  // of them must draw it in full, not only the first one met.
+  const char bytes[] = {'\x81', '\x8D', '\x8F', '\x90', '\x9D'};
+  TextCanvas first(20, 20);
+  TextOutA(first.dc(), 0, 0, &bytes[0], 1);
+  const RECT all{0, 0, 20, 20};
+  ASSERT_GT(fonttest::CountColor(first.Image(), kInk, all), 0);
+  for (char b : bytes) {
+    TextCanvas c(20, 20);
+    TextOutA(c.dc(), 0, 0, &b, 1);
+    EXPECT_EQ(fonttest::FirstDifference(first.Image(), c.Image()), "") << "byte " << int(static_cast<unsigned char>(b));
+    EXPECT_EQ(Extent(c.dc(), std::string(1, b)).cx, Extent(first.dc(), std::string(1, bytes[0])).cx);
+  }
+}
+
 TEST(TextOut, SameTextGivesTheSamePixels) {
   auto render = [] {
     TextCanvas c(120, 40);
