@@ -49,6 +49,13 @@ TIconPixels Scaled(const ImageListObj& list, const TIconPixels& from) {
   p.width = list.cx;
   p.height = list.cy;
   p.hasAlpha = from.hasAlpha;
+  if (from.width == list.cx && from.height == list.cy) {
+    // Pictures made for the list's size, the usual case, need no sampling.
+    p.color = from.color;
+    p.mask = from.mask;
+    Conform(list, p);
+    return p;
+  }
   const std::size_t n = std::size_t(list.cx) * std::size_t(list.cy);
   p.color.resize(n);
   p.mask.resize(n);
