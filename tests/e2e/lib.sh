@@ -112,3 +112,37 @@ e2e_start_audio_cd() {
   [ "$(grep -c . "$suite/started.log")" -eq 2 ] || return 1
   [ "$(grep -cx Merrock.exe "$suite/started.log")" -eq 1 ]
 }
+
+# Runs every test_*.sh of folder $1 against build folder $2, each on its own private Xvfb
+# with BUILD, DISPLAY, E2E_TMP and E2E_DIR set, at most $3 seconds each; $4 names the set
+# in the summary and $5, when given, is a command run before and after each test on its
+# display (the Windows tests reset Wine's own processes there). Prints "N passed, N
+# failed"; returns non-zero on any failure.
+e2e_run_all() {
+  local dir=$1 build=$2 limit=$3 label=$4 around=${5:-true}
+  local passed=0 failed=0 t name tmp
+  for t in "$dir"/test_*.sh; do
+    [ -e "$t" ] || continue
+    name=$(basename "$t" .sh)
+    tmp=$(mktemp -d)
+    if e2e_start_xvfb "$tmp"; then
+      $around
+      if (export BUILD="$build" E2E_TMP="$tmp" E2E_DIR="$dir"; timeout "$limit" bash "$t") >"$tmp/log" 2>&1; then
+        echo "PASS $name"
+        passed=$((passed + 1))
+      else
+        echo "FAIL $name"
+        sed 's/^/    /' "$tmp/log" | tail -40
+        failed=$((failed + 1))
+      fi
+      $around
+      e2e_stop_xvfb
+    else
+      echo "FAIL $name (Xvfb did not start)"
+      failed=$((failed + 1))
+    fi
+    rm -rf "$tmp"
+  done
+  echo "$label: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}

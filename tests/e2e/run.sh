@@ -7,28 +7,4 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
 source "$here/lib.sh"
-
-passed=0
-failed=0
-for t in "$here"/test_*.sh; do
-  [ -e "$t" ] || continue
-  name=$(basename "$t" .sh)
-  tmp=$(mktemp -d)
-  if e2e_start_xvfb "$tmp"; then
-    if (export BUILD="$build" E2E_TMP="$tmp" E2E_DIR="$here"; timeout 120 bash "$t") >"$tmp/log" 2>&1; then
-      echo "PASS $name"
-      passed=$((passed + 1))
-    else
-      echo "FAIL $name"
-      sed 's/^/    /' "$tmp/log" | tail -40
-      failed=$((failed + 1))
-    fi
-    e2e_stop_xvfb
-  else
-    echo "FAIL $name (Xvfb did not start)"
-    failed=$((failed + 1))
-  fi
-  rm -rf "$tmp"
-done
-echo "e2e: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+e2e_run_all "$here" "$build" 120 e2e
