@@ -7,12 +7,14 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
+#include <dlfcn.h>
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 
 #include "platform/font/fontmetrics.h"
 
@@ -53,25 +55,63 @@ FT_Face OpenFace(FT_Library lib, const std::string& path) {
   return face;
 }
 
+// fontconfig is needed only when the Tahoma faces are missing, so it is opened then: a start
+// with the faces in place never maps it, nor the XML parser it brings along.
+struct FontconfigCalls {
+  decltype(&FcInitLoadConfigAndFonts) initLoadConfigAndFonts = nullptr;
+  decltype(&FcNameParse) nameParse = nullptr;
+  decltype(&FcConfigSubstitute) configSubstitute = nullptr;
+  decltype(&FcDefaultSubstitute) defaultSubstitute = nullptr;
+  decltype(&FcFontMatch) fontMatch = nullptr;
+  decltype(&FcPatternGetString) patternGetString = nullptr;
+  decltype(&FcPatternDestroy) patternDestroy = nullptr;
+  decltype(&FcConfigDestroy) configDestroy = nullptr;
+};
+
+template <typename F>
+bool Bind(void* lib, const char* name, F& f) {
+  f = reinterpret_cast<F>(dlsym(lib, name));
+  return f != nullptr;
+}
+
+// The library stays open for the rest of the process once found.
+const FontconfigCalls* Fontconfig() {
+  static const std::optional<FontconfigCalls> calls = []() -> std::optional<FontconfigCalls> {
+    void* lib = dlopen("libfontconfig.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (!lib) return std::nullopt;
+    FontconfigCalls c;
+    if (Bind(lib, "FcInitLoadConfigAndFonts", c.initLoadConfigAndFonts) && Bind(lib, "FcNameParse", c.nameParse) &&
+        Bind(lib, "FcConfigSubstitute", c.configSubstitute) && Bind(lib, "FcDefaultSubstitute", c.defaultSubstitute) &&
+        Bind(lib, "FcFontMatch", c.fontMatch) && Bind(lib, "FcPatternGetString", c.patternGetString) &&
+        Bind(lib, "FcPatternDestroy", c.patternDestroy) && Bind(lib, "FcConfigDestroy", c.configDestroy))
+      return c;
+    dlclose(lib);
+    return std::nullopt;
+  }();
+  return calls ? &*calls : nullptr;
+}
+
 // Asks a private fontconfig configuration, dropped again at once: the lookup happens once
 // per process, and the shared default configuration would stay allocated until exit.
 std::string FontconfigFile(const char* pattern) {
-  FcConfig* config = FcInitLoadConfigAndFonts();
+  const FontconfigCalls* fc = Fontconfig();
+  if (!fc) return {};
+  FcConfig* config = fc->initLoadConfigAndFonts();
   if (!config) return {};
-  FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>(pattern));
+  FcPattern* pat = fc->nameParse(reinterpret_cast<const FcChar8*>(pattern));
   std::string file;
   if (pat) {
-    FcConfigSubstitute(config, pat, FcMatchPattern);
-    FcDefaultSubstitute(pat);
+    fc->configSubstitute(config, pat, FcMatchPattern);
+    fc->defaultSubstitute(pat);
     FcResult result = FcResultNoMatch;
-    if (FcPattern* match = FcFontMatch(config, pat, &result)) {
+    if (FcPattern* match = fc->fontMatch(config, pat, &result)) {
       FcChar8* s = nullptr;
-      if (FcPatternGetString(match, FC_FILE, 0, &s) == FcResultMatch && s) file = reinterpret_cast<char*>(s);
-      FcPatternDestroy(match);
+      if (fc->patternGetString(match, FC_FILE, 0, &s) == FcResultMatch && s) file = reinterpret_cast<char*>(s);
+      fc->patternDestroy(match);
     }
-    FcPatternDestroy(pat);
+    fc->patternDestroy(pat);
   }
-  FcConfigDestroy(config);
+  fc->configDestroy(config);
   return file;
 }
 
