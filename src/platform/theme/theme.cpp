@@ -143,16 +143,28 @@ COLORREF Lerp(COLORREF a, COLORREF b, int i, int n) {
   return RGB(ch(GetRValue(a), GetRValue(b)), ch(GetGValue(a), GetGValue(b)), ch(GetBValue(a), GetBValue(b)));
 }
 
-// Composes the button over the w x h background in `pixels` (top-down BGRX).
-void PaintPushButton(std::uint32_t* pixels, int w, int h, int state) {
+// A part's picture is w x h; `pixels` (top-down BGRX) holds the piece of it that is being
+// composed, over the background that was there.
+struct PartCanvas {
+  std::uint32_t* pixels;
+  int w, h;
+  RECT piece;
+  std::uint32_t& At(int x, int y) const {
+    return pixels[std::size_t(y - piece.top) * std::size_t(piece.right - piece.left) + std::size_t(x - piece.left)];
+  }
+};
+
+// Composes the button over the background.
+void PaintPushButton(const PartCanvas& c, int state) {
+  const int w = c.w, h = c.h;
   const ButtonLook& look = PushButtonLook(state);
   const RoundedBox outer{0, 0, w, h, kCornerRadius};
   const RoundedBox ring{1, 1, w - 1, h - 1, kCornerRadius - 1};
   const RoundedBox face = look.ring ? RoundedBox{2, 2, w - 2, h - 2, kCornerRadius - 2} : ring;
-  for (int y = 0; y < h; ++y) {
+  for (int y = c.piece.top; y < c.piece.bottom; ++y) {
     const COLORREF faceColor = Lerp(look.faceTop, look.faceBottom, y - face.top, face.bottom - face.top);
-    for (int x = 0; x < w; ++x) {
-      std::uint32_t& p = pixels[std::size_t(y) * w + x];
+    for (int x = c.piece.left; x < c.piece.right; ++x) {
+      std::uint32_t& p = c.At(x, y);
       p = Blend(p, look.border, outer.Coverage(x, y));
       if (look.ring && !ring.Empty()) p = Blend(p, *look.ring, ring.Coverage(x, y));
       if (!face.Empty()) p = Blend(p, faceColor, face.Coverage(x, y));
@@ -163,21 +175,21 @@ void PaintPushButton(std::uint32_t* pixels, int w, int h, int state) {
 // A one-pixel outline between two boxes in `border`, and (when given) the inner box filled
 // with a vertical gradient; outside the outer box and, without a fill, inside the inner
 // one the background stays.
-void PaintOutlined(std::uint32_t* pixels, int w, int h, const RoundedBox& outer, const RoundedBox& inner,
-                   COLORREF border, std::optional<COLORREF> fillTop, COLORREF fillBottom) {
+void PaintOutlined(const PartCanvas& c, const RoundedBox& outer, const RoundedBox& inner, COLORREF border,
+                   std::optional<COLORREF> fillTop, COLORREF fillBottom) {
   // Without a fill, the inner box's rows below and above its corners keep the background
   // from its left to its right edge: those pixels are skipped (a list's border would
   // otherwise cost a pass over the whole list).
   const int r = inner.Empty() ? 0 : std::min({inner.radius, (inner.right - inner.left) / 2, (inner.bottom - inner.top) / 2});
-  for (int y = 0; y < h; ++y) {
+  for (int y = c.piece.top; y < c.piece.bottom; ++y) {
     const COLORREF fill = fillTop ? Lerp(*fillTop, fillBottom, y - inner.top, inner.bottom - inner.top) : 0;
     const bool plainRow = !fillTop && !inner.Empty() && y >= inner.top + r && y < inner.bottom - r;
-    for (int x = 0; x < w; ++x) {
+    for (int x = c.piece.left; x < c.piece.right; ++x) {
       if (plainRow && x >= inner.left && x < inner.right) {
         x = inner.right - 1;
         continue;
       }
-      std::uint32_t& p = pixels[std::size_t(y) * w + x];
+      std::uint32_t& p = c.At(x, y);
       const int in = inner.Empty() ? 0 : inner.Coverage(x, y);
       p = Blend(p, border, std::max(0, outer.Coverage(x, y) - in));
       if (fillTop) p = Blend(p, fill, in);
@@ -193,48 +205,45 @@ constexpr COLORREF kGroupFrame = RGB(213, 213, 213);
 constexpr COLORREF kPaneBorder = RGB(188, 188, 188);
 constexpr COLORREF kListBorder[] = {RGB(130, 135, 144), RGB(0, 103, 192), RGB(72, 140, 214), RGB(204, 204, 204)};
 
-void PaintGroupBox(std::uint32_t* pixels, int w, int h, int state) {
+void PaintGroupBox(const PartCanvas& c, int state) {
   const COLORREF border = state == GBS_DISABLED ? RGB(226, 226, 226) : kGroupFrame;
-  PaintOutlined(pixels, w, h, RoundedBox{0, 0, w, h, 3}, RoundedBox{1, 1, w - 1, h - 1, 2}, border, std::nullopt, 0);
+  PaintOutlined(c, RoundedBox{0, 0, c.w, c.h, 3}, RoundedBox{1, 1, c.w - 1, c.h - 1, 2}, border, std::nullopt, 0);
 }
 
-void PaintListBorder(std::uint32_t* pixels, int w, int h, int state) {
-  PaintOutlined(pixels, w, h, RoundedBox{0, 0, w, h, 0}, RoundedBox{1, 1, w - 1, h - 1, 0},
+void PaintListBorder(const PartCanvas& c, int state) {
+  PaintOutlined(c, RoundedBox{0, 0, c.w, c.h, 0}, RoundedBox{1, 1, c.w - 1, c.h - 1, 0},
                 kListBorder[state - LBPSN_NORMAL], std::nullopt, 0);
 }
 
-void PaintTabItem(std::uint32_t* pixels, int w, int h, int state) {
+void PaintTabItem(const PartCanvas& c, int state) {
+  const int w = c.w, h = c.h;
   // The boxes run past the bottom so only the top corners round and the bottom stays open.
   const RoundedBox outer{0, 0, w, h + 4, 2}, inner{1, 1, w - 1, h + 4, 1};
   switch (state) {
     case TIS_SELECTED:
-    case TIS_FOCUSED: PaintOutlined(pixels, w, h, outer, inner, kPaneBorder, std::nullopt, 0); return;
-    case TIS_HOT:
-      PaintOutlined(pixels, w, h, outer, inner, RGB(126, 180, 234), RGB(236, 244, 252), RGB(220, 236, 252));
-      return;
+    case TIS_FOCUSED: PaintOutlined(c, outer, inner, kPaneBorder, std::nullopt, 0); return;
+    case TIS_HOT: PaintOutlined(c, outer, inner, RGB(126, 180, 234), RGB(236, 244, 252), RGB(220, 236, 252)); return;
     case TIS_DISABLED:
-      PaintOutlined(pixels, w, h, outer, inner, RGB(217, 217, 217), RGB(244, 244, 244), RGB(244, 244, 244));
+      PaintOutlined(c, outer, inner, RGB(217, 217, 217), RGB(244, 244, 244), RGB(244, 244, 244));
       return;
-    default:
-      PaintOutlined(pixels, w, h, outer, inner, RGB(208, 208, 208), RGB(246, 246, 246), RGB(229, 229, 229));
-      return;
+    default: PaintOutlined(c, outer, inner, RGB(208, 208, 208), RGB(246, 246, 246), RGB(229, 229, 229)); return;
   }
 }
 
-void PaintPane(std::uint32_t* pixels, int w, int h, int) {
-  PaintOutlined(pixels, w, h, RoundedBox{0, 0, w, h, 0}, RoundedBox{1, 1, w - 1, h - 1, 0}, kPaneBorder,
-                std::nullopt, 0);
+void PaintPane(const PartCanvas& c, int) {
+  PaintOutlined(c, RoundedBox{0, 0, c.w, c.h, 0}, RoundedBox{1, 1, c.w - 1, c.h - 1, 0}, kPaneBorder, std::nullopt,
+                0);
 }
 
-void PaintMenuItem(std::uint32_t* pixels, int w, int h, int state) {
-  const RoundedBox outer{0, 0, w, h, 2}, inner{1, 1, w - 1, h - 1, 1};
+void PaintMenuItem(const PartCanvas& c, int state) {
+  const RoundedBox outer{0, 0, c.w, c.h, 2}, inner{1, 1, c.w - 1, c.h - 1, 1};
   if (state == MPI_HOT)
-    PaintOutlined(pixels, w, h, outer, inner, RGB(153, 209, 255), RGB(204, 232, 255), RGB(204, 232, 255));
+    PaintOutlined(c, outer, inner, RGB(153, 209, 255), RGB(204, 232, 255), RGB(204, 232, 255));
   else if (state == MPI_DISABLEDHOT)
-    PaintOutlined(pixels, w, h, outer, inner, RGB(218, 218, 218), RGB(235, 235, 235), RGB(235, 235, 235));
+    PaintOutlined(c, outer, inner, RGB(218, 218, 218), RGB(235, 235, 235), RGB(235, 235, 235));
 }
 
-using PartPainter = void (*)(std::uint32_t*, int, int, int);
+using PartPainter = void (*)(const PartCanvas&, int);
 
 struct PartEntry {
   const ThemeData* theme;
@@ -242,15 +251,18 @@ struct PartEntry {
   int lastState;
   PartPainter paint;
   int contentMargin;
+  // An outline with nothing inside: every pixel further than this from the edges keeps the
+  // background, so only the band along the edges is composed (0: the whole part).
+  int band;
 };
 
 const PartEntry kParts[] = {
-    {&gButton, BP_PUSHBUTTON, PBS_DEFAULTED, PaintPushButton, kContentMargin},
-    {&gButton, BP_GROUPBOX, GBS_DISABLED, PaintGroupBox, 1},
-    {&gListBox, LBCP_BORDER_NOSCROLL, LBPSN_DISABLED, PaintListBorder, 1},
-    {&gTab, TABP_TABITEM, TIS_FOCUSED, PaintTabItem, 1},
-    {&gTab, TABP_PANE, 1, PaintPane, 1},
-    {&gMenu, MENU_POPUPITEM, MPI_DISABLEDHOT, PaintMenuItem, 0},
+    {&gButton, BP_PUSHBUTTON, PBS_DEFAULTED, PaintPushButton, kContentMargin, 0},
+    {&gButton, BP_GROUPBOX, GBS_DISABLED, PaintGroupBox, 1, 3},
+    {&gListBox, LBCP_BORDER_NOSCROLL, LBPSN_DISABLED, PaintListBorder, 1, 1},
+    {&gTab, TABP_TABITEM, TIS_FOCUSED, PaintTabItem, 1, 0},
+    {&gTab, TABP_PANE, 1, PaintPane, 1, 1},
+    {&gMenu, MENU_POPUPITEM, MPI_DISABLEDHOT, PaintMenuItem, 0, 0},
 };
 
 const PartEntry* FindPart(HTHEME theme, int partId, int stateId) {
@@ -269,24 +281,45 @@ HRESULT DrawThemeBackground(HTHEME theme, HDC hdc, int partId, int stateId, cons
   if (!hdc || !rect || !part) return E_INVALIDARG;
   const int w = rect->right - rect->left, h = rect->bottom - rect->top;
   if (w <= 0 || h <= 0) return S_OK;
-  // Composed in a DIB over a copy of what is there, so the corners blend with the parent.
-  BITMAPINFO info;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  GdiPtr<GdiBitmap> dib(CreateDIBSection(hdc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  // Composed in a DIB over a copy of what is there, so the corners blend with the parent;
+  // an outline only along its band, in four pieces.
+  const int b = part->band;
+  RECT pieces[4] = {{0, 0, w, h}};
+  int count = 1;
+  if (b > 0 && w > 2 * b && h > 2 * b) {
+    pieces[0] = RECT{0, 0, w, b};
+    pieces[1] = RECT{0, h - b, w, h};
+    pieces[2] = RECT{0, b, b, h - b};
+    pieces[3] = RECT{w - b, b, w, h - b};
+    count = 4;
+  }
   DcPtr mem(CreateCompatibleDC(hdc));
-  if (!dib || !bits || !mem) return E_FAIL;
-  HGDIOBJ old = SelectObject(mem.get(), dib.get());
-  BitBlt(mem.get(), 0, 0, w, h, hdc, rect->left, rect->top, SRCCOPY);
-  part->paint(static_cast<std::uint32_t*>(bits), w, h, stateId);
-  const int saved = SaveDC(hdc);
-  if (clip) IntersectClipRect(hdc, clip->left, clip->top, clip->right, clip->bottom);
-  BitBlt(hdc, rect->left, rect->top, w, h, mem.get(), 0, 0, SRCCOPY);
-  RestoreDC(hdc, saved);
-  SelectObject(mem.get(), old);
-  return S_OK;
+  if (!mem) return E_FAIL;
+  HRESULT result = S_OK;
+  for (int i = 0; i < count; ++i) {
+    const RECT& p = pieces[i];
+    const int pw = p.right - p.left, ph = p.bottom - p.top;
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = pw;
+    info.bmiHeader.biHeight = -ph;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    GdiPtr<GdiBitmap> dib(CreateDIBSection(hdc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib || !bits) {
+      result = E_FAIL;
+      break;
+    }
+    HGDIOBJ old = SelectObject(mem.get(), dib.get());
+    const int x = rect->left + p.left, y = rect->top + p.top;
+    BitBlt(mem.get(), 0, 0, pw, ph, hdc, x, y, SRCCOPY);
+    part->paint(PartCanvas{static_cast<std::uint32_t*>(bits), w, h, p}, stateId);
+    const int saved = SaveDC(hdc);
+    if (clip) IntersectClipRect(hdc, clip->left, clip->top, clip->right, clip->bottom);
+    BitBlt(hdc, x, y, pw, ph, mem.get(), 0, 0, SRCCOPY);
+    RestoreDC(hdc, saved);
+    SelectObject(mem.get(), old);
+  }
+  return result;
 }
 
 namespace {
