@@ -655,39 +655,15 @@ void TWinControl::PaintHandler(TMessage& message) {
       else DeleteDC(ps->hdc);
     }
   } done{this, &ps};
-  if (!doubleBuffered_) {
-    PaintWindow(dc);
-    PaintControls(dc, nullptr);
-    return;
+  // Every window paints into its top-level window's back buffer, which reaches the screen in
+  // one step once painting is done: so a double-buffered control is composed off screen
+  // without a bitmap of its own. What sets it apart is that it erases inside its paint.
+  if (doubleBuffered_) {
+    EraseBackground(dc);
+    ++bufferedPaints_;
   }
-  // The whole picture is composed in a bitmap of the client size and reaches the window
-  // in one copy, so nobody ever sees a half-drawn state.
-  RECT cr = ClientRect();
-  const int w = cr.right - cr.left, h = cr.bottom - cr.top;
-  if (w <= 0 || h <= 0) return;
-  DcPtr mem(CreateCompatibleDC(dc));
-  GdiPtr<GdiBitmap> bmp(CreateCompatibleBitmap(dc, w, h));
-  if (!mem || !bmp) {
-    PaintWindow(dc);
-    PaintControls(dc, nullptr);
-    return;
-  }
-  HGDIOBJ old = SelectObject(mem.get(), bmp.get());
-  RECT clip = ps.rcPaint;
-  if (IsRectEmpty(clip)) clip = cr;
-  IntersectClipRect(mem.get(), clip.left, clip.top, clip.right, clip.bottom);
-  try {
-    EraseBackground(mem.get());
-    PaintWindow(mem.get());
-    PaintControls(mem.get(), nullptr);
-  } catch (...) {
-    SelectObject(mem.get(), old);
-    throw;
-  }
-  BitBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, mem.get(), clip.left, clip.top,
-         SRCCOPY);
-  ++bufferedPaints_;
-  SelectObject(mem.get(), old);
+  PaintWindow(dc);
+  PaintControls(dc, nullptr);
 }
 
 // ---------------------------------------------------------------------------------------
