@@ -10,6 +10,17 @@
 
 #include "platform/gdi/gdi.h"
 
+// How a bitmap's pixel memory goes: back to the heap, or (memory lent by someone else) the
+// lender is told instead.
+struct BitmapStorageFree {
+  void (*release)(void* context) = nullptr;
+  void* context = nullptr;
+  void operator()(BYTE* p) const {
+    if (release) release(context);
+    else std::free(p);
+  }
+};
+
 // The bitmap object itself (see the pixel formats at the top of gdi.h).
 struct GdiBitmap final : GdiObject {
   GdiBitmap() : GdiObject(OBJ_BITMAP) {}
@@ -21,9 +32,7 @@ struct GdiBitmap final : GdiObject {
   bool isDib = false;       // a DIB section (GetObject reports bmBits)
   std::vector<RGBQUAD> colorTable;  // 2, 16 or 256 entries for indexed formats
   BYTE* bits = nullptr;     // pixel memory (owned via storage)
-  struct FreeStorage {
-    void operator()(BYTE* p) const { std::free(p); }
-  };
+  using FreeStorage = BitmapStorageFree;
   // From calloc: large bitmaps get fresh pages that are already zero, with no pass over them.
   std::unique_ptr<BYTE[], FreeStorage> storage;
   int views = 0;            // live SurfaceViews; DeleteObject refuses while there are any

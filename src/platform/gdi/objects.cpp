@@ -5,6 +5,7 @@
 #include <new>
 
 #include "platform/gdi/dc_internal.h"
+#include "platform/gdi/surface.h"
 
 namespace gdi {
 
@@ -207,6 +208,19 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
   std::size_t srcStride = ((std::size_t(width) * bitsPerPixel + 15) / 16) * 2;
   const BYTE* in = static_cast<const BYTE*>(bits);
   for (int y = 0; y < height; ++y) std::memcpy(b->Row(y), in + srcStride * y, srcStride);
+  return b;
+}
+
+HBITMAP CreateBitmapOverMemory(int width, int height, void* bits, void (*release)(void* context), void* context) {
+  if (width <= 0 || height <= 0 || !bits || std::int64_t(width) * 4 > std::int64_t(kMaxBitmapBytes) / height)
+    return nullptr;
+  auto* b = new GdiBitmap;
+  b->width = width;
+  b->height = height;
+  b->bitsPerPixel = 32;
+  b->stride = width * 4;
+  b->bits = static_cast<BYTE*>(bits);
+  b->storage = std::unique_ptr<BYTE[], GdiBitmap::FreeStorage>(b->bits, {release, context});
   return b;
 }
 

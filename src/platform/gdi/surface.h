@@ -45,3 +45,9 @@ class SurfaceView {
  private:
   HBITMAP bitmap_ = nullptr;
 };
+
+// A 32-bit top-down device bitmap of width x height over memory that the caller lends (rows
+// of width * 4 bytes, one after another); `release(context)` runs when the bitmap is deleted,
+// and is how the caller learns it may take the memory back. For a window's back buffer that
+// lives in memory shared with a display server. Null on a bad size or no memory.
+HBITMAP CreateBitmapOverMemory(int width, int height, void* bits, void (*release)(void* context), void* context);

@@ -42,7 +42,7 @@ int IgnoreXError(Display*, XErrorEvent* e) {
 struct X11Native {
   XWindow xwin = 0;
   GC gc = nullptr;
-  XImage* image = nullptr;  // shared-memory image, the last presented frame
+  XImage* image = nullptr;  // the back buffer as a shared-memory image (the bitmap owns the memory)
   XShmSegmentInfo shm{};
   bool shmAttached = false;
   bool viewable = false;
@@ -263,7 +263,6 @@ class X11Backend final : public winsys::Backend {
       if (ownedByShown) XSetTransientForHint(dpy_, n->xwin, Native(top->owner)->xwin);
       SizeHints(top);
     }
-    MakeImage(top);
   }
 
   void SizeHints(Window* top) {
@@ -282,52 +281,66 @@ class X11Backend final : public winsys::Backend {
     XFree(h);
   }
 
+  // Lets the server go of the segment; our mapping goes with the back buffer bitmap.
   void FreeImage(X11Native* n) {
     if (!n->image) return;
     if (n->shmAttached) {
       XShmDetach(dpy_, &n->shm);
-      XSync(dpy_, False);
-      shmdt(n->shm.shmaddr);
       n->shmAttached = false;
     }
+    n->image->data = nullptr;  // not the image's to free
     XDestroyImage(n->image);
     n->image = nullptr;
   }
 
-  void MakeImage(Window* top) {
+  static void DetachSegment(void* address) { shmdt(address); }
+
+  // The back buffer lives in a segment shared with the server when the display allows it:
+  // a frame then reaches the screen in one request, without a copy.
+  HBITMAP NewBackBuffer(Window* top) override {
     X11Native* n = Native(top);
+    if (!n) return nullptr;
     FreeImage(n);
-    if (!shm_) return;
-    unsigned w = unsigned(std::max(1, top->Width())), h = unsigned(std::max(1, top->Height()));
-    n->image = XShmCreateImage(dpy_, visual_, unsigned(depth_), ZPixmap, nullptr, &n->shm, w, h);
-    if (!n->image) {
+    if (!shm_) return nullptr;
+    const int w = std::max(1, top->Width()), h = std::max(1, top->Height());
+    XImage* image = XShmCreateImage(dpy_, visual_, unsigned(depth_), ZPixmap, nullptr, &n->shm, unsigned(w), unsigned(h));
+    // Our bitmaps are 32-bit rows without padding; a server that wants otherwise gets copies.
+    if (!image || image->bits_per_pixel != 32 || image->bytes_per_line != w * 4) {
+      if (image) XDestroyImage(image);
       shm_ = false;
-      return;
+      return nullptr;
     }
-    n->shm.shmid = shmget(IPC_PRIVATE, std::size_t(n->image->bytes_per_line) * h, IPC_CREAT | 0600);
-    if (n->shm.shmid < 0) {
-      XDestroyImage(n->image);
-      n->image = nullptr;
-      shm_ = false;
-      return;
+    n->shm.shmid = shmget(IPC_PRIVATE, std::size_t(w) * 4 * std::size_t(h), IPC_CREAT | 0600);
+    void* address = n->shm.shmid < 0 ? reinterpret_cast<void*>(-1) : shmat(n->shm.shmid, nullptr, 0);
+    bool ok = address != reinterpret_cast<void*>(-1);
+    if (ok) {
+      n->shm.shmaddr = static_cast<char*>(address);
+      n->shm.readOnly = False;
+      g_lastXError = 0;
+      ok = XShmAttach(dpy_, &n->shm);
+      if (ok) XSync(dpy_, False);
+      ok = ok && !g_lastXError;
     }
-    n->shm.shmaddr = n->image->data = static_cast<char*>(shmat(n->shm.shmid, nullptr, 0));
-    n->shm.readOnly = False;
-    g_lastXError = 0;
-    bool ok = n->shm.shmaddr != reinterpret_cast<char*>(-1) && XShmAttach(dpy_, &n->shm);
-    if (ok) XSync(dpy_, False);
     // Marked for removal at once: the segment disappears with the last detach, even if we crash.
-    shmctl(n->shm.shmid, IPC_RMID, nullptr);
-    if (!ok || g_lastXError) {
+    if (n->shm.shmid >= 0) shmctl(n->shm.shmid, IPC_RMID, nullptr);
+    HBITMAP bitmap = ok ? CreateBitmapOverMemory(w, h, address, DetachSegment, address) : nullptr;
+    if (!bitmap) {
       // A remote display cannot see our memory: present with XPutImage from now on.
-      if (n->shm.shmaddr != reinterpret_cast<char*>(-1)) shmdt(n->shm.shmaddr);
-      n->image->data = nullptr;
-      XDestroyImage(n->image);
-      n->image = nullptr;
+      if (ok) XShmDetach(dpy_, &n->shm);
+      if (address != reinterpret_cast<void*>(-1)) shmdt(address);
+      XDestroyImage(image);
       shm_ = false;
-      return;
+      return nullptr;
     }
+    image->data = static_cast<char*>(address);
+    n->image = image;
     n->shmAttached = true;
+    return bitmap;
+  }
+
+  // The back buffer is the shared image (rather than a bitmap of ours presented by copy).
+  static bool Shared(X11Native* n, const SurfaceView& bb) {
+    return n->image && n->shmAttached && reinterpret_cast<char*>(bb.Row(0)) == n->image->data;
   }
 
   void DestroyNative(Window* top) override {
@@ -374,9 +387,6 @@ class X11Backend final : public winsys::Backend {
     XMoveResizeWindow(dpy_, n->xwin, top->rect.left, top->rect.top, unsigned(std::max(1, top->Width())),
                       unsigned(std::max(1, top->Height())));
     if (!top->IsMenuPopup()) SizeHints(top);
-    bool sized = !n->image || n->image->width != std::max(1, top->Width()) ||
-                 n->image->height != std::max(1, top->Height());
-    if (sized && shm_) MakeImage(top);
     XFlush(dpy_);
   }
 
@@ -426,15 +436,11 @@ class X11Backend final : public winsys::Backend {
     if (!n || !bb) return;
     int x = r.left, y = r.top, w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return;
-    if (n->image && n->shmAttached) {
-      int right = std::min({x + w, bb.Width(), n->image->width});
-      int bottom = std::min({y + h, bb.Height(), n->image->height});
+    if (Shared(n, bb)) {
+      const int right = std::min(x + w, bb.Width()), bottom = std::min(y + h, bb.Height());
       if (right <= x || bottom <= y) return;
-      for (int row = y; row < bottom; ++row)
-        std::memcpy(n->image->data + std::size_t(row) * std::size_t(n->image->bytes_per_line) + std::size_t(x) * 4,
-                    bb.Row(row) + std::size_t(x) * 4, std::size_t(right - x) * 4);
       XShmPutImage(dpy_, n->xwin, n->gc, n->image, x, y, x, y, unsigned(right - x), unsigned(bottom - y), False);
-      // The server reads the segment later; it must be done before the next frame is copied in.
+      // The server reads the segment later; it must be done before the next frame is drawn.
       XSync(dpy_, False);
     } else {
       PutFromBackBuffer(top, x, y, w, h);
@@ -459,12 +465,16 @@ class X11Backend final : public winsys::Backend {
   // Shows an exposed area again without asking the program to paint.
   void ShowExposed(Window* top, int x, int y, int w, int h) {
     X11Native* n = Native(top);
-    if (n->image && n->shmAttached) {
-      int right = std::min(x + w, n->image->width), bottom = std::min(y + h, n->image->height);
-      if (right > x && bottom > y)
+    if (IsRectEmpty(top->dirty)) {
+      // The back buffer holds exactly the presented frame.
+      SurfaceView bb(top->backBuffer);
+      if (!bb) return;
+      const int right = std::min(x + w, bb.Width()), bottom = std::min(y + h, bb.Height());
+      if (right <= x || bottom <= y) return;
+      if (Shared(n, bb))
         XShmPutImage(dpy_, n->xwin, n->gc, n->image, x, y, x, y, unsigned(right - x), unsigned(bottom - y), False);
-    } else if (IsRectEmpty(top->dirty)) {
-      PutFromBackBuffer(top, x, y, w, h);  // the back buffer holds exactly the presented frame
+      else
+        PutFromBackBuffer(top, x, y, w, h);
     } else {
       RECT r{x, y, x + w, y + h};
       UnionRect(&top->dirty, top->dirty, r);  // shown with the frame being composed
@@ -565,9 +575,7 @@ class X11Backend final : public winsys::Backend {
           RECT cur = w->rect;
           if (cur.right - cur.left == 0) r.right = r.left;  // zero-sized windows are 1 x 1 natively
           if (cur.bottom - cur.top == 0) r.bottom = r.top;
-          bool sized = r.right - r.left != cur.right - cur.left || r.bottom - r.top != cur.bottom - cur.top;
           winsys::DeliverConfigure(*system, w, r);
-          if (sized && winsys::IsLive(*system, w) && shm_) MakeImage(w);
         }
         break;
       case ClientMessage:

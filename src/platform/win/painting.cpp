@@ -178,9 +178,11 @@ void InvalidateArea(Window* w, RECT r, Window* skip) {
   }
 }
 
-void MakeBackBuffer(Window* top) {
+void MakeBackBuffer(System& s, Window* top) {
   if (top->backBuffer) DeleteObject(top->backBuffer);
-  top->backBuffer = CreateBitmap(std::max(1, top->Width()), std::max(1, top->Height()), 1, 32, nullptr);
+  top->backBuffer = s.backend->NewBackBuffer(top);
+  if (!top->backBuffer)
+    top->backBuffer = CreateBitmap(std::max(1, top->Width()), std::max(1, top->Height()), 1, 32, nullptr);
   top->dirty = RECT{};
   InvalidateTree(top);
 }

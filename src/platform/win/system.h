@@ -127,7 +127,7 @@ void PresentAll(System& s);
 void InvalidateTree(Window* w);
 // Invalidates r (client coordinates of w) in w and in every descendant except `skip`.
 void InvalidateArea(Window* w, RECT r, Window* skip);
-void MakeBackBuffer(Window* top);
+void MakeBackBuffer(System& s, Window* top);
 void PaintNow(System& s, Window* w);
 
 // ---- messages.cpp: the queue

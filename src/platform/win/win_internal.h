@@ -78,6 +78,9 @@ class Backend {
   virtual void SetTitle(Window* top) = 0;
   virtual void Raise(Window* top) = 0;
   virtual void Activate(Window* top) = 0;
+  // A back buffer of the top-level window's size in memory of the backend's own, or null for
+  // an ordinary bitmap. Asked after CreateNative and on every change of size.
+  virtual HBITMAP NewBackBuffer(Window*) { return nullptr; }
   // Shows the area r (back-buffer coordinates) of the back buffer in one step.
   virtual void Present(Window* top, const RECT& r) = 0;
   virtual void DefineCursor(Window* top, HCURSOR cursor) = 0;

@@ -39,7 +39,7 @@ void DeliverConfigure(System& s, Window* top, const RECT& r) {
   if (!s.Live(top) || top->rect == r) return;
   bool sized = r.right - r.left != top->Width() || r.bottom - r.top != top->Height();
   top->rect = r;
-  if (sized) MakeBackBuffer(top);
+  if (sized) MakeBackBuffer(s, top);
   WINDOWPOS wp{top, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                UINT(SWP_NOZORDER | SWP_NOACTIVATE | (sized ? 0 : SWP_NOSIZE))};
   SendMessageA(top, WM_WINDOWPOSCHANGED, 0, LPARAM(&wp));
@@ -149,7 +149,7 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
   if (w->IsChild()) {
     if ((moved || sized) && visible && redraw) InvalidateTree(w);
   } else if (moved || sized) {
-    if (sized) MakeBackBuffer(w);
+    if (sized) MakeBackBuffer(s, w);
     s.backend->MoveNative(w);
   }
 

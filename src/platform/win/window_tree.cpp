@@ -105,8 +105,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
     parent->children.push_back(w);
   } else {
     InsertTop(*s, w);
-    MakeBackBuffer(w);
     s->backend->CreateNative(w);
+    MakeBackBuffer(*s, w);
     HCURSOR shown = s->cursors.override ? s->cursors.override : s->cursors.current;
     w->shownCursor = shown;
     s->backend->DefineCursor(w, shown);

@@ -2,7 +2,9 @@
 // either memory order, the colour table, and the bitmap's lifetime under a view.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/gdi/surface.h"
 
@@ -142,6 +144,34 @@ TEST(SurfaceViewEmpty, HasNoPixels) {
   EXPECT_EQ(v.Row(0), nullptr);
   EXPECT_TRUE(v.ColorTable().empty());
   EXPECT_FALSE(SurfaceView(static_cast<HDC>(nullptr)));
+}
+
+// A bitmap over lent memory draws there, and hands it back once, when deleted.
+TEST(BitmapOverMemory, DrawsIntoTheLentMemoryAndReleasesItOnceOnDelete) {
+  std::vector<std::uint32_t> memory(std::size_t(kW) * kH, 0xDEADBEEF);
+  int released = 0;
+  auto release = [](void* count) { ++*static_cast<int*>(count); };
+  HBITMAP bmp = CreateBitmapOverMemory(kW, kH, memory.data(), release, &released);
+  ASSERT_NE(bmp, nullptr);
+  {
+    SurfaceView v(bmp);
+    EXPECT_EQ(v.Format(), SurfaceFormat::Bgrx);
+    EXPECT_EQ(v.Stride(), kW * 4);
+    EXPECT_EQ(v.Row(2), reinterpret_cast<BYTE*>(memory.data() + 2 * kW));
+  }
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  SetPixel(dc, 4, 2, RGB(10, 20, 30));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  EXPECT_EQ(memory[2 * kW + 4], 0x000A141Eu);
+  EXPECT_EQ(memory[0], 0xDEADBEEFu) << "memory is taken as it is";
+  EXPECT_EQ(released, 0);
+  EXPECT_TRUE(DeleteObject(bmp));
+  EXPECT_EQ(released, 1);
+  EXPECT_EQ(CreateBitmapOverMemory(0, kH, memory.data(), release, &released), nullptr);
+  EXPECT_EQ(CreateBitmapOverMemory(kW, kH, nullptr, release, &released), nullptr);
+  EXPECT_EQ(released, 1);
 }
 
 }  // namespace
