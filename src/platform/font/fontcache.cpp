@@ -16,6 +16,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/base/cp1252.h"
 #include "platform/font/fontmetrics.h"
 
 namespace fontcache {

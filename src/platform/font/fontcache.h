@@ -52,9 +52,6 @@ std::shared_ptr<const SizedFont> GetSizedFont(bool bold, int pixelSize);
 // 0 = the default UI size.
 int PixelSizeForHeight(bool bold, LONG lfHeight);
 
-// The Unicode code point of a Windows-1252 byte (undefined bytes map to themselves).
-char32_t Cp1252ToUnicode(unsigned char byte);
-
 constexpr int kDefaultPixelSize = 11;
 constexpr int kMaxPixelSize = 255;
 inline const char* const kTahomaDir = "/usr/share/wine/fonts";

@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "platform/font/fontcache.h"
+#include "platform/base/cp1252.h"
 #include "platform/font/fontmetrics.h"
 #include "platform/native/native_font.h"
 

@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 
+#include "platform/base/cp1252.h"
 #include "platform/gdi/surface.h"
 #include "platform/native/native_window.h"
 #include "platform/win/win32_input.h"
@@ -16,20 +17,6 @@ namespace {
 using nativewin::Handle;
 
 Handle Native(Window* w) { return w->native; }
-
-// ANSI (Windows-1252, taken as Latin-1) to UTF-8, as the native layer takes text.
-std::string ToUtf8(const std::string& s) {
-  std::string out;
-  for (unsigned char c : s) {
-    if (c < 0x80) {
-      out += char(c);
-    } else {
-      out += char(0xC0 | (c >> 6));
-      out += char(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 
 nativewin::Rect ToRect(const RECT& r) { return nativewin::Rect{r.left, r.top, r.right, r.bottom}; }
 
@@ -66,7 +53,7 @@ class Win32Backend final : public winsys::Backend, public nativewin::Listener {
     // a dialog: it keeps its task-bar button and is not tied to an invisible owner.
     Handle owner = (top->owner && top->owner->native && IsWindowVisible(top->owner)) ? Native(top->owner) : nullptr;
     Quiet q(this);
-    top->native = nativewin::Create(look, owner, ToRect(top->rect), ToUtf8(top->text));
+    top->native = nativewin::Create(look, owner, ToRect(top->rect), Cp1252ToUtf8(top->text));
     if (top->native) byNative_[top->native] = top;
   }
 
@@ -95,7 +82,7 @@ class Win32Backend final : public winsys::Backend, public nativewin::Listener {
   }
 
   void SetTitle(Window* top) override {
-    if (Native(top) && !top->IsMenuPopup()) nativewin::SetTitle(Native(top), ToUtf8(top->text));
+    if (Native(top) && !top->IsMenuPopup()) nativewin::SetTitle(Native(top), Cp1252ToUtf8(top->text));
   }
 
   void Raise(Window* top) override {

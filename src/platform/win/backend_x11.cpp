@@ -15,6 +15,7 @@
 #include <map>
 #include <thread>
 
+#include "platform/base/cp1252.h"
 #include "platform/gdi/surface.h"
 #include "platform/win/win_internal.h"
 
@@ -50,20 +51,6 @@ struct X11Native {
 };
 
 X11Native* Native(Window* w) { return static_cast<X11Native*>(w->native); }
-
-// ANSI (Windows-1252, taken as Latin-1) to UTF-8 for _NET_WM_NAME.
-std::string ToUtf8(const std::string& s) {
-  std::string out;
-  for (unsigned char c : s) {
-    if (c < 0x80) {
-      out += char(c);
-    } else {
-      out += char(0xC0 | (c >> 6));
-      out += char(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 
 UINT KeysymToVk(KeySym ks) {
   if (ks >= XK_a && ks <= XK_z) return UINT('A' + (ks - XK_a));
@@ -395,7 +382,7 @@ class X11Backend final : public winsys::Backend {
     if (!n || top->IsMenuPopup()) return;
     std::string latin = top->text;
     XStoreName(dpy_, n->xwin, latin.c_str());
-    std::string utf8 = ToUtf8(top->text);
+    std::string utf8 = Cp1252ToUtf8(top->text);
     XChangeProperty(dpy_, n->xwin, atoms_[kNetWmName], atoms_[kUtf8], 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(utf8.data()), int(utf8.size()));
     XFlush(dpy_);

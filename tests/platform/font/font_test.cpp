@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ostream>
 
+#include "platform/base/cp1252.h"
 #include "platform/font/fontcache.h"
 #include "textcanvas.h"
 
@@ -254,6 +255,23 @@ TEST(TextOut, Cp1252BytesFindTheirGlyphs) {
   TextOutA(ellipsis.dc(), 0, 0, "\x85", 1);
   EXPECT_NE(fonttest::FirstDifference(euro.Image(), box.Image()), "");
   EXPECT_NE(fonttest::FirstDifference(ellipsis.Image(), box.Image()), "");
+}
+
+// Window titles reach the desktop as UTF-8 of what the bytes stand for in the code page.
+TEST(Cp1252, TextBecomesUtf8OfItsCharacters) {
+  const struct {
+    const char* text;
+    const char* utf8;
+  } cases[] = {
+      {"Brimlow 2.0", "Brimlow 2.0"},
+      {"caf\xE9", "caf\xC3\xA9"},             // Latin-1 range: two bytes
+      {"\x80 5", "\xE2\x82\xAC 5"},          // the euro sign
+      {"Brimlow\x99", "Brimlow\xE2\x84\xA2"},  // the trade mark sign
+      {"\x85\x9F", "\xE2\x80\xA6\xC5\xB8"},   // ellipsis, Y with diaeresis
+      {"\x81", "\xC2\x81"},                   // unassigned: stands for itself
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Cp1252ToUtf8(c.text), c.utf8) << c.text;
 }
 
 TEST(TextOut, EveryUnassignedByteShowsTheSameBox) {

@@ -1,7 +1,6 @@
-// The character set of text on device contexts, shared by the FreeType and the GDI path.
-#include "platform/font/fontcache.h"
+// The program's code page: text on device contexts and in window titles.
+#include "platform/base/cp1252.h"
 
-namespace fontcache {
 namespace {
 
 // Windows-1252: only 0x80-0x9F differ from Latin-1; the five unassigned bytes stay as
@@ -21,4 +20,21 @@ char32_t Cp1252ToUnicode(unsigned char byte) {
   return byte;
 }
 
-}  // namespace fontcache
+std::string Cp1252ToUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const char32_t u = Cp1252ToUnicode(static_cast<unsigned char>(c));
+    if (u < 0x80) {
+      out += char(u);
+    } else if (u < 0x800) {
+      out += char(0xC0 | (u >> 6));
+      out += char(0x80 | (u & 0x3F));
+    } else {
+      out += char(0xE0 | (u >> 12));
+      out += char(0x80 | ((u >> 6) & 0x3F));
+      out += char(0x80 | (u & 0x3F));
+    }
+  }
+  return out;
+}
