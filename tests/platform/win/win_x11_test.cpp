@@ -135,29 +135,40 @@ TEST_P(X11Present, WindowSitsWhereAskedAndShowsItsBackBuffer) {
     EXPECT_TRUE(WindowSystemUsesSharedMemory());
   }
 
-  XImage* img = XGetImage(dpy_, DefaultRootWindow(dpy_), 100, 80, 220, 150, AllPlanes, ZPixmap);
-  ASSERT_NE(img, nullptr);
-  HBITMAP back = GetBackBufferBitmap(main);
-  ASSERT_NE(back, nullptr);
-  SurfaceView backPixels(back);
-  int mismatches = 0;
-  for (int y = 0; y < 150 && !mismatches; ++y)
-    for (int x = 0; x < 220; ++x) {
-      unsigned long shown = XGetPixel(img, x, y) & 0xFFFFFF;
-      std::uint32_t want;
-      std::memcpy(&want, backPixels.Row(y) + x * 4, 4);
-      want &= 0xFFFFFF;
-      if (shown != want) {
-        ADD_FAILURE() << "pixel (" << x << ", " << y << ") shows 0x" << std::hex << shown << ", back buffer 0x"
-                      << Px(want);
-        ++mismatches;
-        break;
+  // What the screen shows inside the window is its back buffer, pixel for pixel.
+  auto showsBackBuffer = [&](int width, int height) {
+    XImage* img = XGetImage(dpy_, DefaultRootWindow(dpy_), 100, 80, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+    EXPECT_NE(img, nullptr);
+    HBITMAP back = GetBackBufferBitmap(main);
+    EXPECT_NE(back, nullptr);
+    if (!img || !back) return;
+    SurfaceView backPixels(back);
+    EXPECT_EQ(backPixels.Width(), width);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        unsigned long shown = XGetPixel(img, x, y) & 0xFFFFFF;
+        std::uint32_t want;
+        std::memcpy(&want, backPixels.Row(y) + x * 4, 4);
+        want &= 0xFFFFFF;
+        if (shown != want) {
+          ADD_FAILURE() << "pixel (" << x << ", " << y << ") shows 0x" << std::hex << shown << ", back buffer 0x"
+                        << Px(want);
+          XDestroyImage(img);
+          return;
+        }
       }
-    }
-  EXPECT_EQ(XGetPixel(img, 40, 30) & 0xFFFFFF, Px(kRed));
-  EXPECT_EQ(XGetPixel(img, 100, 100) & 0xFFFFFF, Px(kBlue));
-  EXPECT_EQ(XGetPixel(img, 5, 5) & 0xFFFFFF, Px(kGrey));
-  XDestroyImage(img);
+    EXPECT_EQ(XGetPixel(img, 40, 30) & 0xFFFFFF, Px(kRed));
+    EXPECT_EQ(XGetPixel(img, 100, 100) & 0xFFFFFF, Px(kBlue));
+    EXPECT_EQ(XGetPixel(img, 5, 5) & 0xFFFFFF, Px(kGrey));
+    XDestroyImage(img);
+  };
+  showsBackBuffer(220, 150);
+  // A new size brings a new back buffer (in shared memory, a new segment).
+  SetWindowPos(main, nullptr, 0, 0, 260, 170, SWP_NOMOVE | SWP_NOZORDER);
+  ASSERT_TRUE(WaitFor([&] { return XGeometry(main) == RECT{100, 80, 360, 250}; }));
+  XSync(dpy_, False);
+  showsBackBuffer(260, 170);
+  EXPECT_EQ(XGeometry(main), (RECT{100, 80, 360, 250}));
 }
 
 INSTANTIATE_TEST_SUITE_P(SharedMemory, X11Present, ::testing::Values(true, false),
@@ -165,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(SharedMemory, X11Present, ::testing::Values(true, false
 
 TEST_F(X11, TitleHintsAndClassAreSet) {
   HWND main = Shown(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 10, 10, 120, 90, nullptr, kGrey,
-                    "Brimlow Start \xe9");
+                    "Brimlow Start \xe9\x99");
   XWindow xw = XWindow(GetNativeWindowId(main));
   std::string found = Xdotool("search --name 'Brimlow Start'");
   EXPECT_NE(found.find(std::to_string(xw)), std::string::npos) << found;
@@ -177,7 +188,7 @@ TEST_F(X11, TitleHintsAndClassAreSet) {
   unsigned char* data = nullptr;
   ASSERT_EQ(XGetWindowProperty(dpy_, xw, netName, 0, 64, False, utf8, &type, &format, &n, &after, &data), Success);
   ASSERT_NE(data, nullptr);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(data), n), "Brimlow Start \xc3\xa9");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(data), n), "Brimlow Start \xc3\xa9\xe2\x84\xa2");
   XFree(data);
 
   XSizeHints hints;
