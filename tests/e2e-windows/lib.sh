@@ -24,3 +24,15 @@ e2e_wine_launcher() {
   echo "window $wid"
   read -r X Y WIDTH HEIGHT < <(e2e_client_area "Brimlow")
 }
+
+# Waits up to 10 s for the launcher started by e2e_wine_launcher to end, and fails unless it
+# ended with 0 and wrote nothing to stderr.
+e2e_wine_ends_cleanly() {
+  for i in $(seq 1 200); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
+  if kill -0 $pid 2>/dev/null; then echo "the program is still running" >&2; exit 1; fi
+  local status=0
+  wait $pid || status=$?
+  echo "exit status $status"
+  [ "$status" -eq 0 ]
+  [ -z "$(e2e_program_errors "$tmp/err.log")" ]
+}

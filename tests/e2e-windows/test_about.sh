@@ -55,12 +55,6 @@ done
 xdotool mousemove $((X + 568 + 40)) $((Y + 432 + 20))
 sleep 0.2
 xdotool click 1
-for i in $(seq 1 200); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
-if kill -0 $pid 2>/dev/null; then echo "the program is still running" >&2; exit 1; fi
-status=0
-wait $pid || status=$?
-echo "exit status $status"
-[ "$status" -eq 0 ]
+e2e_wine_ends_cleanly
 [ "$(cat "$suite/started.log")" = "vemp.exe" ]
-[ -z "$(e2e_program_errors "$tmp/err.log")" ]
 echo "About e2e under Wine passed"

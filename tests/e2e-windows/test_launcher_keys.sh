@@ -38,12 +38,6 @@ if viewable "$id"; then echo "the menu is still shown" >&2; exit 1; fi
 
 # Alt+O: the OK button's access key closes the window; the process exits with 0.
 xdotool key alt+o
-for i in $(seq 1 200); do kill -0 $pid 2>/dev/null || break; sleep 0.05; done
-if kill -0 $pid 2>/dev/null; then echo "the program is still running" >&2; exit 1; fi
-status=0
-wait $pid || status=$?
-echo "exit status $status"
-[ "$status" -eq 0 ]
+e2e_wine_ends_cleanly
 [ "$(cat "$suite/started.log")" = "vemp.exe" ]
-[ -z "$(e2e_program_errors "$tmp/err.log")" ]
 echo "launcher keys e2e under Wine passed"
