@@ -317,6 +317,13 @@ bool PlainCopyRow(const GdiBitmap& src, int sy, int sx, GdiBitmap& dst, int dy, 
   return false;
 }
 
+// Whole rows move as one block only between surfaces that store them alike: the same
+// bits per pixel, row stride and row order. Equal strides alone say nothing (a row of 2
+// pixels takes 8 bytes at 24 and at 32 bits per pixel).
+bool SameLayout(const GdiBitmap& a, const GdiBitmap& b) {
+  return a.bitsPerPixel == b.bitsPerPixel && a.stride == b.stride && a.topDown == b.topDown;
+}
+
 // One clipped rectangle of a plain copy, in destination coordinates.
 struct CopySpan {
   std::int64_t x0, x1, y0, y1;
@@ -389,8 +396,7 @@ void Raster(GdiBitmap& dst, const std::vector<RECT>& clip, std::int64_t x, std::
       // Whole rows of equal layout form one block: one memmove lets the C library use
       // its large-copy path.
       std::int64_t rowBytes = std::int64_t(n) * (dst.bitsPerPixel / 8);
-      if (conv->Identity() && sx == 0 && x0 == 0 && rowBytes == dst.stride && sb->stride == dst.stride &&
-          sb->topDown == dst.topDown) {
+      if (conv->Identity() && sx == 0 && x0 == 0 && rowBytes == dst.stride && SameLayout(*sb, dst)) {
         std::int64_t sy0 = syOf(y0), rows = y1 - y0;
         const BYTE* from = sb->Row(int(dst.topDown ? sy0 : sy0 + rows - 1));
         BYTE* to = dst.Row(int(dst.topDown ? y0 : y1 - 1));
@@ -462,7 +468,7 @@ void Raster(GdiBitmap& dst, const std::vector<RECT>& clip, std::int64_t x, std::
     const CopySpan& one = spans[first];
     std::int64_t rowBytes = (one.x1 - one.x0) * (dst.bitsPerPixel / 8);
     if (last == first + 1 && conv->Identity() && one.x0 == 0 && x - src->x == 0 && rowBytes == dst.stride &&
-        sb->stride == dst.stride && sb->topDown == dst.topDown) {
+        SameLayout(*sb, dst)) {
       // Whole rows of equal layout form one block.
       std::int64_t sy0 = one.y0 - y + src->y, rows = one.y1 - one.y0;
       const BYTE* from = sb->Row(int(dst.topDown ? sy0 : sy0 + rows - 1));

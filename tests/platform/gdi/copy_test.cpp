@@ -1,7 +1,10 @@
 // Plain SRCCOPY blits, which take the engine's memory paths: every pair of 24- and 32-bit
 // surfaces, top-down and bottom-up, at odd offsets and widths, through clips of one, two
 // and three rectangles. Expected pixels come from the definition of a copy: inside the
-// clip and the source, the source pixel; elsewhere the destination stays as it was.
+// clip and the source, the source pixel; elsewhere the destination stays as it was. Narrow
+// surfaces of equal width have equal strides in both formats (a 2-pixel row is 8 bytes
+// either way): they are copied whole, and a 32-bit target's fourth byte is the source's
+// fourth byte, or 0 from a 24-bit source.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -51,6 +54,7 @@ struct Case {
   bool srcTopDown;
   ClipKind clip;
   int dx, sx, width;
+  int dstExtra = 3;  // the destination's width beyond the source's
 };
 
 class PlainCopy : public ::testing::TestWithParam<Case> {};
@@ -58,7 +62,8 @@ class PlainCopy : public ::testing::TestWithParam<Case> {};
 TEST_P(PlainCopy, EqualsPixelByPixelCopy) {
   const Case& c = GetParam();
   const int h = 9;
-  Dib src(c.width, h, c.srcBpp, c.srcTopDown), dst(c.width + 3, h, c.dstBpp, true);
+  Dib src(c.width, h, c.srcBpp, c.srcTopDown), dst(c.width + c.dstExtra, h, c.dstBpp, true);
+  std::fill(src.bits, src.bits + src.stride * h, BYTE(0xEE));  // row padding and fourth bytes
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < src.w; ++x) src.Put(x, y, SourceColour(x, y));
     for (int x = 0; x < dst.w; ++x) dst.Put(x, y, RGB(200, 100, 50));
@@ -81,6 +86,9 @@ TEST_P(PlainCopy, EqualsPixelByPixelCopy) {
       bool copied = inClip && x >= c.dx && x < c.dx + c.width && fromX >= 0 && fromX < src.w;
       COLORREF want = copied ? SourceColour(fromX, y) : RGB(200, 100, 50);
       ASSERT_EQ(dst.At(x, y), want) << "first mismatch at (" << x << ", " << y << ")";
+      if (c.dstBpp == 32) {
+        ASSERT_EQ(dst.Px(x, y)[3], copied && c.srcBpp == 32 ? 0xEE : 0) << "fourth byte at (" << x << ", " << y << ")";
+      }
     }
 }
 
@@ -93,6 +101,10 @@ std::vector<Case> Cases() {
           for (auto [dx, sx, width] : {std::tuple{0, 0, 47}, std::tuple{1, 0, 70}, std::tuple{0, 3, 70},
                                        std::tuple{3, 1, 41}})
             out.push_back(Case{s, d, top, k, dx, sx, width});
+  for (int s : {24, 32})
+    for (int d : {24, 32})
+      for (bool top : {true, false})
+        for (int width = 1; width <= 5; ++width) out.push_back(Case{s, d, top, kNone, 0, 0, width, 0});
   return out;
 }
 
