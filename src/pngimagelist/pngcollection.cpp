@@ -10,6 +10,7 @@ TPngImageCollectionItem::TPngImageCollectionItem(TCollection* collection, bool w
 TPngImageCollectionItem::~TPngImageCollectionItem() = default;
 
 void TPngImageCollectionItem::SetPngImage(TPngImage* value) {
+  iconFailed_ = false;
   if (!pngImage_) pngImage_ = std::make_unique<TPngImage>();
   if (value) pngImage_->Assign(value);
   else pngImage_ = std::make_unique<TPngImage>();
@@ -33,6 +34,7 @@ void TPngImageCollectionItem::Assign(TPersistent* source) {
     return;
   }
   if (other == this) return;
+  iconFailed_ = false;
   if (!pngImage_) pngImage_ = std::make_unique<TPngImage>();
   if (other->pngImage_) pngImage_->Assign(other->pngImage_.get());
   else pngImage_ = std::make_unique<TPngImage>();

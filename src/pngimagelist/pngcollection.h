@@ -23,7 +23,15 @@ class TPngImageCollectionItem : public TCollectionItem {
   void SetPngImage(TPngImage* value);
   // Puts a new image in place of the old one without a change report (the list's
   // operations report themselves).
-  void TakeImage(std::unique_ptr<TPngImage> image) { pngImage_ = std::move(image); }
+  void TakeImage(std::unique_ptr<TPngImage> image) {
+    pngImage_ = std::move(image);
+    iconFailed_ = false;
+  }
+  // Set by the list when no icon could be made of the image (the system list shows the
+  // blank icon), so that the error goes only to the change that brought the image in; a
+  // new image clears it.
+  bool IconFailed() const { return iconFailed_; }
+  void SetIconFailed(bool value) { iconFailed_ = value; }
   const std::string& Name() const { return name_; }
   void SetName(const std::string& value) { name_ = value; }
   // Used as the background of the icons made for older platforms. A different value
@@ -40,6 +48,7 @@ class TPngImageCollectionItem : public TCollectionItem {
   std::unique_ptr<TPngImage> pngImage_;
   std::string name_;
   TColor background_ = clBtnFace;
+  bool iconFailed_ = false;
 };
 
 class TPngImageCollectionItems : public TCollection {

@@ -64,6 +64,28 @@ std::unique_ptr<TPngImage> RgbFrom(TBitmap& bitmap) {
   return png;
 }
 
+// An icon's own alpha: when its colour bitmap has 32 bits per pixel and the platform's
+// icons carry alpha, the fourth bytes of its pixels replace `alpha` (w x h, top-down) if
+// any of them is not 0. Returns whether the icon counts as having alpha at all (32 bits
+// on such a platform), even when every fourth byte was 0 and the mask's alpha stays.
+bool TakeIconAlpha(TBitmap& color, int w, int h, std::vector<std::uint8_t>& alpha) {
+  if (GetDeviceCaps(color.Canvas()->Handle(), BITSPIXEL) != 32 || !OsSupportsIconAlpha()) return false;
+  BITMAPV4HEADER header;
+  header.bV4Width = w;
+  header.bV4Height = -h;
+  header.bV4BitCount = 32;
+  header.bV4V4Compression = BI_BITFIELDS;
+  header.bV4SizeImage = DWORD(w) * 4 * DWORD(h);
+  std::vector<std::uint8_t> bits(std::size_t(w) * 4 * std::size_t(h), 0);
+  const int lines = GetDIBits(color.Canvas()->Handle(), color.Handle(), 0, UINT(h), bits.data(), &header,
+                              DIB_RGB_COLORS);
+  bool any = false;
+  for (std::size_t i = 3; i < bits.size() && !any; i += 4) any = bits[i] != 0;
+  if (lines > 0 && any)
+    for (std::size_t i = 0; i < alpha.size(); ++i) alpha[i] = bits[i * 4 + 3];
+  return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -190,22 +212,7 @@ std::unique_ptr<TPngImage> GraphicToPng(TGraphic& source) {
           alpha[std::size_t(y) * std::size_t(w) + std::size_t(x)] = 0;
           found = true;
         }
-    if (GetDeviceCaps(color.Canvas()->Handle(), BITSPIXEL) == 32 && OsSupportsIconAlpha()) {
-      found = true;
-      BITMAPV4HEADER header;
-      header.bV4Width = w;
-      header.bV4Height = -h;
-      header.bV4BitCount = 32;
-      header.bV4V4Compression = BI_BITFIELDS;
-      header.bV4SizeImage = DWORD(w) * 4 * DWORD(h);
-      std::vector<std::uint8_t> bits(std::size_t(w) * 4 * std::size_t(h), 0);
-      const int lines = GetDIBits(color.Canvas()->Handle(), color.Handle(), 0, UINT(h), bits.data(), &header,
-                                  DIB_RGB_COLORS);
-      bool any = false;
-      for (std::size_t i = 3; i < bits.size() && !any; i += 4) any = bits[i] != 0;
-      if (lines > 0 && any)
-        for (std::size_t i = 0; i < alpha.size(); ++i) alpha[i] = bits[i * 4 + 3];
-    }
+    if (TakeIconAlpha(color, w, h, alpha)) found = true;
   }
   auto png = std::make_unique<TPngImage>();
   png->Assign(&work);
@@ -256,14 +263,17 @@ void PngFromImageListEntry(TPngImage& target, TCustomImageList& source, int inde
   TBitmap color, mask;
   color.SetHandle(info.hbmColor);
   mask.SetHandle(info.hbmMask);
+  // Alpha from the mask (black: opaque), unless the icon has an alpha channel of its own,
+  // whose mask is all black: as AddIcon takes the same icon.
+  const int w = color.Width(), h = color.Height();
+  std::vector<std::uint8_t> alpha(std::size_t(w) * std::size_t(h));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) alpha[std::size_t(y) * std::size_t(w) + std::size_t(x)] = mask.Canvas()->Pixels(x, y) == 0 ? 255 : 0;
+  TakeIconAlpha(color, w, h, alpha);
   color.SetPixelFormat(pf24bit);
   target.Assign(&color);
   target.AddAlphaChannel();
-  const int w = target.PixelWidth(), h = target.PixelHeight();
-  for (int y = 0; y < h; ++y) {
-    std::uint8_t* alpha = target.AlphaRow(y);
-    for (int x = 0; x < w; ++x) alpha[x] = mask.Canvas()->Pixels(x, y) == 0 ? 255 : 0;
-  }
+  for (int y = 0; y < h; ++y) std::memcpy(target.AlphaRow(y), &alpha[std::size_t(y) * std::size_t(w)], std::size_t(w));
 }
 
 // ---------------------------------------------------------------------------------------

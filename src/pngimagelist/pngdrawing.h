@@ -37,8 +37,9 @@ std::unique_ptr<TPngImage> PngFromColorAndMask(TBitmap& color, TBitmap* mask, bo
 // A new RGBA image: alpha 0 where the bitmap's pixel equals maskColor (the plain values,
 // so a system colour never matches), 255 elsewhere. EInvalidGraphic for an empty bitmap.
 std::unique_ptr<TPngImage> PngFromMaskColor(TBitmap& bitmap, TColor maskColor);
-// Fills target with picture index of source: a copy of a PNG list's item, or the colour
-// and mask of another list's icon. A picture that is not there leaves target unchanged.
+// Fills target with picture index of source: a copy of a PNG list's item, or the colour of
+// another list's icon with its own alpha when it has one (as GraphicToPng), its mask's
+// otherwise. A picture that is not there leaves target unchanged.
 void PngFromImageListEntry(TPngImage& target, TCustomImageList& source, int index);
 
 // True on systems whose icons carry an alpha channel (NT family, version 5.1 and later).

@@ -6,6 +6,7 @@
 #include "pngimagelist/pngimagelist.h"
 
 #include <exception>
+#include <type_traits>
 
 #include "platform/os/os.h"
 
@@ -80,28 +81,29 @@ void TPngImageList::SetPngOptions(TPngOptions value) {
 
 void TPngImageList::RefreshSystemImages() {
   if (rebuildLock_ > 0 || !pngImages_) return;
-  if (HandleAllocated()) ImageList_Remove(Handle(), -1);
-  HIMAGELIST fresh = ImageList_Create(Width(), Height(), ILC_COLOR32 | (Masked() ? ILC_MASK : 0), 0, AllocBy());
+  // The new list is filled completely before it takes the old one's place. An item of which
+  // no icon can be made shows the blank icon, and its error is raised once the new list is
+  // in place, unless it was raised for the same image before: it goes to the change that
+  // brought the image in, not to every later rebuild.
+  std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, BOOL (*)(HIMAGELIST)> fresh(
+      ImageList_Create(Width(), Height(), ILC_COLOR32 | (Masked() ? ILC_MASK : 0), 0, AllocBy()), ImageList_Destroy);
   if (!fresh) throw EOutOfMemory("Out of memory");
-  SetHandle(fresh);
+  ImageList_SetBkColor(fresh.get(), BkColor() == clNone ? CLR_NONE : COLORREF(ColorToRGB(BkColor())));
   const bool disabledLook = !enabledImages_ && !pngOptions_.Empty();
-  std::unique_ptr<TPngImage> scratch;
-  if (disabledLook) scratch = std::make_unique<TPngImage>();
+  std::exception_ptr failure;
   for (int i = 0; i < pngImages_->Count(); ++i) {
     TPngImageCollectionItem* item = pngImages_->Items(i);
     if (!item->PngImage()) continue;
-    HICON icon;
-    if (!disabledLook || !item->PngImage()->HasHeader()) {
-      icon = ItemIcon(*item->PngImage(), item->Background());
-    } else {
-      scratch->Assign(item->PngImage());
-      if (pngOptions_.Contains(pngBlendOnDisabled)) ApplyDisabledBlend(*scratch, 127);
-      if (pngOptions_.Contains(pngGrayscaleOnDisabled)) ApplyDisabledGrayscale(*scratch, 255);
-      icon = ItemIcon(*scratch, clNone);
-    }
-    ImageList_ReplaceIcon(fresh, -1, icon);
+    std::exception_ptr itemFailure;
+    HICON icon = ItemIcon(*item->PngImage(), item->Background(), disabledLook, &itemFailure);
+    if (itemFailure && !item->IconFailed() && !failure) failure = itemFailure;
+    item->SetIconFailed(itemFailure != nullptr);
+    ImageList_ReplaceIcon(fresh.get(), -1, icon);
     DestroyIcon(icon);
   }
+  if (HandleAllocated()) ImageList_Remove(Handle(), -1);
+  SetHandle(fresh.release());
+  if (failure) std::rethrow_exception(failure);
 }
 
 void TPngImageList::InsertSystemIcon(int index, TPngImage& image, TColor background) {
@@ -116,17 +118,33 @@ void TPngImageList::InsertSystemIcon(int index, TPngImage& image, TColor backgro
     DestroyIcon(icon);
   };
   for (int i = 0; i < index; ++i) append(ImageList_GetIcon(copy.Handle(), i, ILD_NORMAL));
-  append(ItemIcon(image, background));
+  append(ItemIcon(image, background, false));
   for (int i = index; i < copy.Count(); ++i) append(ImageList_GetIcon(copy.Handle(), i, ILD_NORMAL));
 }
 
 // ---------------------------------------------------------------------------------------
 // Icons
 
-HICON TPngImageList::ItemIcon(TPngImage& image, TColor background) {
-  if (image.HasHeader() && image.PixelWidth() > 0 && image.PixelHeight() > 0)
-    if (HICON icon = MakeItemIcon(image, background)) return icon;
-  // An item stored without image data keeps its place in the system list.
+HICON TPngImageList::ItemIcon(TPngImage& image, TColor background, bool disabledLook, std::exception_ptr* failure) {
+  if (image.HasHeader() && image.PixelWidth() > 0 && image.PixelHeight() > 0) {
+    try {
+      HICON icon;
+      if (disabledLook) {
+        TPngImage scratch;
+        scratch.Assign(&image);
+        if (pngOptions_.Contains(pngBlendOnDisabled)) ApplyDisabledBlend(scratch, 127);
+        if (pngOptions_.Contains(pngGrayscaleOnDisabled)) ApplyDisabledGrayscale(scratch, 255);
+        icon = MakeItemIcon(scratch, clNone);
+      } else {
+        icon = MakeItemIcon(image, background);
+      }
+      if (icon) return icon;
+    } catch (...) {
+      if (failure) *failure = std::current_exception();
+    }
+  }
+  // An item stored without image data, or one that makes no icon, keeps its place in the
+  // system list.
   TIconPixels blank;
   blank.width = Width();
   blank.height = Height();
@@ -235,13 +253,20 @@ void TPngImageList::DoDraw(int index, TCanvas* canvas, int x, int y, UINT, bool 
 
 namespace {
 bool Usable(TGraphic* picture) { return picture && !picture->Empty(); }
+// The pictures a list holds: a PNG list's items (also those without image data), another
+// list's icons.
+int PictureCount(TCustomImageList& list) {
+  auto* png = dynamic_cast<TPngImageList*>(&list);
+  return png ? png->PngImages()->Count() : list.Count();
+}
 }  // namespace
 
 int TPngImageList::AddConverted(std::unique_ptr<TPngImage> png) {
   TPngImageCollectionItem* item = pngImages_->AddItem(true);
   item->TakeImage(std::move(png));
   const int result = item->Index();
-  HICON icon = ItemIcon(*item->PngImage(), item->Background());
+  // An icon that fails is reported by the rebuild that ends every add operation.
+  HICON icon = ItemIcon(*item->PngImage(), item->Background(), false);
   ImageList_ReplaceIcon(Handle(), -1, icon);
   DestroyIcon(icon);
   return result;
@@ -266,10 +291,10 @@ int TPngImageList::AddIcon(TIcon* image) {
 }
 
 int TPngImageList::AddImage(TCustomImageList* value, int index) {
-  if (!value) return -1;
+  if (!value || index < 0 || index >= PictureCount(*value)) return -1;
+  // A picture without image data is copied as it is, like every other.
   auto png = std::make_unique<TPngImage>();
   PngFromImageListEntry(*png, *value, index);
-  if (png->Empty()) return -1;
   TRebuildScope scope(*this, true);
   const int result = AddConverted(std::move(png));
   Change();
@@ -279,11 +304,12 @@ int TPngImageList::AddImage(TCustomImageList* value, int index) {
 void TPngImageList::AddImages(TCustomImageList* value) {
   if (!value) return;
   TRebuildScope scope(*this, true);
-  const int count = value == this ? pngImages_->Count() : value->Count();
+  // Every picture, also one without image data, so that the indexes stay the same.
+  const int count = PictureCount(*value);
   for (int i = 0; i < count; ++i) {
     auto png = std::make_unique<TPngImage>();
     PngFromImageListEntry(*png, *value, i);
-    if (!png->Empty()) AddConverted(std::move(png));
+    AddConverted(std::move(png));
   }
   Change();
 }
@@ -349,7 +375,7 @@ void TPngImageList::ReplaceConverted(int index, std::unique_ptr<TPngImage> png) 
   TRebuildScope scope(*this, false);
   TPngImageCollectionItem* item = pngImages_->Items(index);
   item->TakeImage(std::move(png));
-  HICON icon = ItemIcon(*item->PngImage(), item->Background());
+  HICON icon = ItemIcon(*item->PngImage(), item->Background(), false);
   ImageList_ReplaceIcon(Handle(), index, icon);
   DestroyIcon(icon);
   Change();

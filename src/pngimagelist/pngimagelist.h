@@ -3,6 +3,7 @@
 // in step with the items, so anything holding the list's handle draws the same pictures.
 #pragma once
 
+#include <exception>
 #include <memory>
 
 #include "pngimagelist/pngcollection.h"
@@ -29,13 +30,16 @@ class TPngImageList : public TImageList {
   // While above 0, RefreshSystemImages does nothing (a content operation is running).
   int RebuildLock() const { return rebuildLock_; }
 
-  // Rebuilds the system image list from the items: a new list of the list's size, then
-  // one icon per item (its disabled look when EnabledImages is false).
+  // Rebuilds the system image list from the items: a new list of the list's size and
+  // background colour with one icon per item (its disabled look when EnabledImages is
+  // false), filled before it replaces the old one. An item that makes no icon gets the
+  // blank one; its error is raised after the new list is in place, the first time only.
   virtual void RefreshSystemImages();
 
   // The content operations on the items and the system list together. An operation
   // whose picture is absent or empty, or whose index names no item (insert: outside
-  // 0 .. count), changes nothing and returns -1 where it has a result.
+  // 0 .. count), changes nothing and returns -1 where it has a result. AddImage and
+  // AddImages copy a PNG list's item without image data as it is, so indexes stay.
   int Add(TBitmap* image, TBitmap* mask) override;
   int AddIcon(TIcon* image) override;
   int AddImage(TCustomImageList* value, int index) override;
@@ -74,8 +78,10 @@ class TPngImageList : public TImageList {
   void ReplaceConverted(int index, std::unique_ptr<TPngImage> png);
   // Rebuilds the system list with the item's icon at index (inserts and Move).
   void InsertSystemIcon(int index, TPngImage& image, TColor background);
-  // MakeItemIcon, or a transparent icon of the list's size for an image without header.
-  HICON ItemIcon(TPngImage& image, TColor background);
+  // MakeItemIcon (of the disabled look: the transforms of PngOptions, no background), or
+  // a transparent icon of the list's size for an image without pixels or one that makes
+  // no icon; that one's error goes to *failure when asked for.
+  HICON ItemIcon(TPngImage& image, TColor background, bool disabledLook, std::exception_ptr* failure = nullptr);
   void LockRebuild() { ++rebuildLock_; }
   void UnlockRebuild(bool refresh);
 

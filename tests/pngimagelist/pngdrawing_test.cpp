@@ -113,6 +113,10 @@ TEST(PaintPng, LooksOverWhite) {
   EXPECT_EQ(at({pngGrayscaleOnDisabled}, 0), TColor(RGB(123, 123, 123)));
   const std::uint8_t both = Blend(128, 123, 255);  // blend first, then grey
   EXPECT_EQ(at({pngBlendOnDisabled, pngGrayscaleOnDisabled}, 0), TColor(RGB(both, both, both)));
+  // Blend before grey: the grey of (200, 100, 40) is the key colour (123, 123, 123).
+  auto keyed = pngil::FromSamples(1, 1, 3, {{0}}, {{"PLTE", {200, 100, 40, 123, 123, 123}}, {"tRNS", {255, 0}}});
+  EXPECT_EQ(pngil::DrawnAt(1, 1, clWhite, [&](TCanvas& c) { PaintPng(*keyed, c, RECT{0, 0, 1, 1}, {pngBlendOnDisabled, pngGrayscaleOnDisabled}); }, 0, 0),
+            TColor(RGB(Blend(127, 123, 255), Blend(127, 123, 255), Blend(127, 123, 255))));
   EXPECT_EQ(image->AlphaRow(0)[0], 255);  // the caller's image never changes
   EXPECT_EQ(image->PixelColor(0, 0), RGB(200, 100, 40));
 }
@@ -181,11 +185,14 @@ TEST(MaskConversions, ImageListEntries) {
   TImageList plain(nullptr);
   plain.SetSize(2, 1);
   plain.AddIcon(Icon(0x00102030, 0x00405060, 1, 0).get());
+  plain.AddIcon(Icon(0x80102030, 0x00405060, 0, 0).get());  // own alpha, all-black mask
   TPngImage target;
+  PngFromImageListEntry(target, plain, 1);
+  EXPECT_EQ(Alphas(target), (std::vector<std::uint8_t>{0x80, 0}));
   PngFromImageListEntry(target, plain, 0);
   EXPECT_EQ(Alphas(target), (std::vector<std::uint8_t>{0, 255}));
   EXPECT_EQ(target.PixelColor(1, 0), RGB(0x40, 0x50, 0x60));
-  PngFromImageListEntry(target, plain, 1);  // nothing there: unchanged
+  PngFromImageListEntry(target, plain, 2);  // nothing there: unchanged
   EXPECT_EQ(target.PixelColor(1, 0), RGB(0x40, 0x50, 0x60));
   TPngImageList png(nullptr);
   png.AddIcon(Icon(0x80102030, 0xFF405060, 0, 0).get());

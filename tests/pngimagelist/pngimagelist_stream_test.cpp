@@ -131,6 +131,10 @@ TEST(PngImageListStream, ReadingRules) {
   // Items stored without image data keep their place in the system list and draw nothing.
   EXPECT_EQ(list.Count(), 2);
   EXPECT_EQ(pngil::DrawnAt(4, 4, clWhite, [&](TCanvas& c) { list.Draw(&c, 0, 0, 0, false); }, 0, 0), clWhite);
+  TPngImageList copy(nullptr);  // and keep it in a copy, so the indexes stay the same
+  copy.Assign(&list);
+  EXPECT_EQ(copy.PngImages()->Count(), 2);
+  EXPECT_EQ(copy.Count(), 2);
   // The size comes before the items: a size stored after them discards them.
   TPngImageList late(nullptr);
   LoadComponent(&late, ListRecord({{"PngImages", Items({{{"PngImage.Data", data}}})}, {"Height", TfValue::Integer(8)}}));

@@ -157,7 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"AddMasked empty", [](TPngImageList& l, TPngImageList&) { TBitmap e; return l.AddMasked(&e, clRed); }},
         Refusal{"AddIcon empty", [](TPngImageList& l, TPngImageList&) { return l.AddIcon(NoIcon().get()); }},
         Refusal{"AddImage without list", [](TPngImageList& l, TPngImageList&) { return l.AddImage(nullptr, 0); }},
-        Refusal{"AddImage past the source", [](TPngImageList& l, TPngImageList& o) { return l.AddImage(&o, 0); }}));
+        Refusal{"AddImage past the source", [](TPngImageList& l, TPngImageList& o) { return l.AddImage(&o, 0); }},
+        Refusal{"AddImage -1", [](TPngImageList& l, TPngImageList&) { return l.AddImage(&l, -1); }}));
 
 TEST(PngImageList, BaseReferencesReachThePngOperations) {
   TPngImageList list(nullptr);
@@ -206,10 +207,12 @@ TEST(PngImageList, AssignmentInBothDirections) {
   EXPECT_EQ(png.Width(), 2);
   EXPECT_EQ(png.PngImages()->Items(0)->PngImage()->AlphaRow(0)[0], 0);
   EXPECT_EQ(png.PngImages()->Items(0)->PngImage()->AlphaRow(0)[1], 255);
+  png.SetBkColor(clRed);
   png.PngImages()->Items(0)->SetName("Disc");
   png.PngImages()->Items(0)->SetBackground(clWindow);
   png.SetEnabledImages(false);
   png.SetPngOptions({pngGrayscaleOnDisabled});
+  EXPECT_EQ(ImageList_GetBkColor(png.Handle()), RGB(255, 0, 0));  // kept by the rebuilt system list
 
   TPngImageList viaAssign(nullptr), viaAssignTo(nullptr);
   viaAssign.Assign(&png);  // the base assignment: images only
@@ -232,11 +235,130 @@ TEST(PngImageList, ObserversHearEachOperationAndTheRebuild) {
   link.OnChange = [&](TObject*) { ++changes; };
   list.RegisterChanges(&link);
   list.Add(pngil::Filled(16, 16, clRed).get(), nullptr);
-  EXPECT_GE(changes, 1);
+  EXPECT_EQ(changes, 2);  // the operation, then the new system list
   EXPECT_EQ(list.RebuildLock(), 0);
   changes = 0;
   list.Delete(0);
   EXPECT_EQ(changes, 1);
+}
+
+// The system icon (0xAARRGGBB per pixel) of one 2 x 1 picture: alpha of its own when it has
+// one, 255 off and 0 on a key colour, 0 without transparency (the all-black mask rules).
+// Disabled: alpha x 128 / 256 first, then grey, so a key colour stays clear and a colour
+// whose grey equals the key's stays visible.
+struct IconCase {
+  const char* what;
+  std::function<std::unique_ptr<TPngImage>()> picture;
+  bool enabledImages;
+  std::vector<std::uint32_t> icon;
+};
+
+class PngImageListIcons : public ::testing::TestWithParam<IconCase> {};
+
+TEST_P(PngImageListIcons, AlphaByKindOfPicture) {
+  TPngImageList list(nullptr);
+  list.SetSize(2, 1);
+  list.SetEnabledImages(GetParam().enabledImages);
+  list.SetPngOptions({pngBlendOnDisabled, pngGrayscaleOnDisabled});
+  list.PngImages()->AddItem()->SetPngImage(GetParam().picture().get());
+  HICON icon = ImageList_GetIcon(list.Handle(), 0, ILD_NORMAL);
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(GetIconPixels(icon)->color, GetParam().icon) << GetParam().what;
+  DestroyIcon(icon);
+}
+
+const pngtest::Chunk kPalette = {"PLTE", {10, 20, 30, 40, 50, 60}};
+const pngtest::Chunk kSecondClear = {"tRNS", {255, 0}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Pictures, PngImageListIcons,
+    ::testing::Values(
+        IconCase{"RGB key (4, 5, 6)", [] { return pngil::FromSamples(2, 1, 2, {{1, 2, 3, 4, 5, 6}}, {{"tRNS", {0, 4, 0, 5, 0, 6}}}); },
+                 true, {0xFF010203u, 0x00040506u}},
+        IconCase{"grey", [] { return pngil::FromSamples(2, 1, 0, {{30, 220}}); }, true, {0x001E1E1Eu, 0x00DCDCDCu}},
+        IconCase{"grey with alpha", [] { return pngil::FromSamples(2, 1, 4, {{90, 33, 7, 0}}); }, true,
+                 {0x215A5A5Au, 0x00070707u}},
+        IconCase{"palette", [] { return pngil::FromSamples(2, 1, 3, {{0, 1}}, {kPalette}); }, true, {0x000A141Eu, 0x0028323Cu}},
+        IconCase{"palette, entry 1 clear", [] { return pngil::FromSamples(2, 1, 3, {{0, 1}}, {kPalette, kSecondClear}); },
+                 true, {0xFF0A141Eu, 0x0028323Cu}},
+        // Grey of (200, 100, 40) is 123, the key's own colour: grey first would clear pixel 0.
+        IconCase{"disabled palette, key (123, 123, 123)",
+                 [] { return pngil::FromSamples(2, 1, 3, {{0, 1}}, {{"PLTE", {200, 100, 40, 123, 123, 123}}, kSecondClear}); },
+                 false, {0x7F7B7B7Bu, 0x007B7B7Bu}}));
+
+// Content operations on a 1 x 1 list of red, lime and blue items: the system icons after
+// (0x80 alpha: the disabled look), which stay in step with the items, and the exact number
+// of change reports. The add operations rebuild the whole system list in the list's look;
+// the others change their own icons, which get the normal look.
+struct Operation {
+  const char* what;
+  bool enabledImages;
+  std::function<void(TPngImageList&)> call;
+  std::vector<std::uint32_t> icons;
+  int changes;
+};
+
+class PngImageListOperations : public ::testing::TestWithParam<Operation> {};
+
+TEST_P(PngImageListOperations, SystemListAndChangeReports) {
+  const Operation& op = GetParam();
+  TPngImageList list(nullptr);
+  list.SetSize(1, 1);
+  for (TColor c : {clRed, clLime, clBlue}) list.Add(pngil::Filled(1, 1, c).get(), nullptr);
+  list.SetEnabledImages(op.enabledImages);
+  int changes = 0;
+  list.OnChange = [&](TObject*) { ++changes; };
+  op.call(list);
+  EXPECT_EQ(changes, op.changes) << op.what;
+  std::vector<std::uint32_t> icons;
+  for (int i = 0; i < list.Count(); ++i) icons.push_back(SystemPixel(list, i));
+  EXPECT_EQ(icons, op.icons) << op.what;
+  ASSERT_EQ(list.PngImages()->Count(), list.Count()) << op.what;
+  for (int i = 0; i < list.Count(); ++i)
+    EXPECT_EQ(ItemPixels(list, i)[0] & 0xFFFFFF, icons[std::size_t(i)] & 0xFFFFFF) << op.what << " item " << i;
+}
+
+constexpr std::uint32_t kR = 0xFFFF0000u, kL = 0xFF00FF00u, kB = 0xFF0000FFu, kY = 0xFFFFFF00u;
+constexpr std::uint32_t Dim(std::uint32_t c) { return (c & 0xFFFFFF) | 0x80000000u; }
+auto Yellow() { return pngil::Filled(1, 1, clYellow); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, PngImageListOperations,
+    ::testing::Values(
+        Operation{"Delete 1", true, [](TPngImageList& l) { l.Delete(1); }, {kR, kB}, 1},
+        Operation{"Add disabled", false, [](TPngImageList& l) { l.Add(Yellow().get(), nullptr); },
+                  {Dim(kR), Dim(kL), Dim(kB), Dim(kY)}, 2},
+        Operation{"AddImages of itself", true, [](TPngImageList& l) { l.AddImages(&l); }, {kR, kL, kB, kR, kL, kB}, 2},
+        Operation{"AddImage 2 of itself", true, [](TPngImageList& l) { l.AddImage(&l, 2); }, {kR, kL, kB, kB}, 2},
+        Operation{"Insert disabled", false, [](TPngImageList& l) { l.Insert(1, Yellow().get(), nullptr); },
+                  {Dim(kR), kY, Dim(kL), Dim(kB)}, 1},
+        Operation{"Move disabled", false, [](TPngImageList& l) { l.Move(0, 2); }, {Dim(kL), Dim(kB), kR}, 1},
+        Operation{"Replace disabled", false, [](TPngImageList& l) { l.ReplaceMasked(1, Yellow().get(), clNone); },
+                  {Dim(kR), kY, Dim(kB)}, 1},
+        Operation{"Clear", true, [](TPngImageList& l) { l.Clear(); }, {}, 1},
+        Operation{"Assign nothing", true, [](TPngImageList& l) { l.Assign(nullptr); }, {}, 1}));
+
+// A palette index past the palette: the picture reads, but no icon can be made of it.
+std::unique_ptr<TPngImage> Unconvertible() { return pngil::FromSamples(1, 1, 3, {{5}}, {{"PLTE", {1, 2, 3}}}); }
+
+TEST(PngImageList, APictureWithoutIconGetsTheBlankOneAndItsErrorGoesToWhoBroughtIt) {
+  TPngImageList list(nullptr);
+  list.SetSize(1, 1);
+  list.Add(pngil::Filled(1, 1, clRed).get(), nullptr);
+  TPngImageCollectionItem* item = list.PngImages()->AddItem();
+  EXPECT_THROW(item->SetPngImage(Unconvertible().get()), EPngError);
+  list.Add(pngil::Filled(1, 1, clBlue).get(), nullptr);  // a later rebuild: complete, no error
+  list.SetEnabledImages(false);
+  ASSERT_EQ(list.Count(), 3);
+  HICON blank = ImageList_GetIcon(list.Handle(), 1, ILD_NORMAL);
+  EXPECT_EQ(GetIconPixels(blank)->mask, std::vector<std::uint8_t>{1});
+  DestroyIcon(blank);
+  EXPECT_EQ(SystemPixel(list, 2), Dim(kB));
+  EXPECT_THROW(item->SetPngImage(Unconvertible().get()), EPngError);  // brought in again
+  TPngImageList other(nullptr);
+  other.SetSize(1, 1);
+  EXPECT_THROW(other.AddImages(&list), EPngError);
+  EXPECT_EQ(other.Count(), 3);
 }
 
 }  // namespace

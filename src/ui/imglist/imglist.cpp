@@ -327,8 +327,17 @@ void TCustomImageList::ReplaceMasked(int index, TBitmap* image, TColor maskColor
 
 void TCustomImageList::Assign(TPersistent* source) {
   if (!source) {
-    FreeHandle();
-    Change();
+    // Nothing: no pictures (Clear, so a derived list drops its own too) and no system list.
+    BeginUpdate();
+    try {
+      Clear();
+      FreeHandle();
+      Change();
+    } catch (...) {
+      EndUpdate();
+      throw;
+    }
+    EndUpdate();
     return;
   }
   auto* src = dynamic_cast<TCustomImageList*>(source);

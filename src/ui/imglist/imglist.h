@@ -108,8 +108,8 @@ class TCustomImageList : public TComponent {
   virtual void ReplaceIcon(int index, TIcon* image);
   virtual void ReplaceMasked(int index, TBitmap* image, TColor maskColor);
 
-  // From another image list: Clear, its settings and size, then AddImages; null releases
-  // the system list.
+  // From another image list: Clear, its settings and size, then AddImages; null runs
+  // Clear and releases the system list (one change report).
   void Assign(TPersistent* source) override;
 
   // The stored "Bitmap" of a window definition: the pictures in a layout of our own.
