@@ -266,9 +266,10 @@ void PngFromImageListEntry(TPngImage& target, TCustomImageList& source, int inde
   // Alpha from the mask (black: opaque), unless the icon has an alpha channel of its own,
   // whose mask is all black: as AddIcon takes the same icon.
   const int w = color.Width(), h = color.Height();
-  std::vector<std::uint8_t> alpha(std::size_t(w) * std::size_t(h));
+  std::vector<std::uint8_t> alpha(std::size_t(w) * std::size_t(h), 255);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) alpha[std::size_t(y) * std::size_t(w) + std::size_t(x)] = mask.Canvas()->Pixels(x, y) == 0 ? 255 : 0;
+    for (int x = 0; x < w; ++x)
+      if (mask.Canvas()->Pixels(x, y) != 0) alpha[std::size_t(y) * std::size_t(w) + std::size_t(x)] = 0;
   TakeIconAlpha(color, w, h, alpha);
   color.SetPixelFormat(pf24bit);
   target.Assign(&color);

@@ -185,10 +185,10 @@ TEST(MaskConversions, ImageListEntries) {
   TImageList plain(nullptr);
   plain.SetSize(2, 1);
   plain.AddIcon(Icon(0x00102030, 0x00405060, 1, 0).get());
-  plain.AddIcon(Icon(0x80102030, 0x00405060, 0, 0).get());  // own alpha, all-black mask
+  plain.AddIcon(Icon(0x00102030, 0x80405060, 0, 0).get());  // own alpha, all-black mask
   TPngImage target;
   PngFromImageListEntry(target, plain, 1);
-  EXPECT_EQ(Alphas(target), (std::vector<std::uint8_t>{0x80, 0}));
+  EXPECT_EQ(Alphas(target), (std::vector<std::uint8_t>{0, 0x80}));
   PngFromImageListEntry(target, plain, 0);
   EXPECT_EQ(Alphas(target), (std::vector<std::uint8_t>{0, 255}));
   EXPECT_EQ(target.PixelColor(1, 0), RGB(0x40, 0x50, 0x60));

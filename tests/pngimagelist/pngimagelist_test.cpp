@@ -332,6 +332,8 @@ INSTANTIATE_TEST_SUITE_P(
         Operation{"AddImage 2 of itself", true, [](TPngImageList& l) { l.AddImage(&l, 2); }, {kR, kL, kB, kB}, 2},
         Operation{"Insert disabled", false, [](TPngImageList& l) { l.Insert(1, Yellow().get(), nullptr); },
                   {Dim(kR), kY, Dim(kL), Dim(kB)}, 1},
+        Operation{"InsertMasked at the end", true, [](TPngImageList& l) { l.InsertMasked(3, Yellow().get(), clNone); },
+                  {kR, kL, kB, kY}, 1},
         Operation{"Move disabled", false, [](TPngImageList& l) { l.Move(0, 2); }, {Dim(kL), Dim(kB), kR}, 1},
         Operation{"Replace disabled", false, [](TPngImageList& l) { l.ReplaceMasked(1, Yellow().get(), clNone); },
                   {Dim(kR), kY, Dim(kB)}, 1},
