@@ -47,12 +47,15 @@ TEST(OlderPlatform, IconsArePutOntoTheBackground) {
   EXPECT_EQ(target.Canvas()->Pixels(0, 0), clRed);
   EXPECT_EQ(target.Canvas()->Pixels(1, 0), clWhite);
   EXPECT_EQ(target.Canvas()->Pixels(2, 0), TColor(RGB(0, Blend(128, 0, 255), Blend(128, 255, 0))));
-  // A key-colour picture: the mask marks the key (4, 5, 6).
+  // The mask of a key-colour picture marks the key (4, 5, 6), that of a grey one alpha 0.
   list.PngImages()->Items(0)->SetPngImage(
       pngil::FromSamples(3, 1, 2, {{4, 5, 6, 1, 2, 3, 4, 5, 6}}, {{"tRNS", {0, 4, 0, 5, 0, 6}}}).get());
-  icon = ImageList_GetIcon(list.Handle(), 0, ILD_NORMAL);
-  EXPECT_EQ(GetIconPixels(icon)->mask, (std::vector<std::uint8_t>{1, 0, 1}));
-  DestroyIcon(icon);
+  list.PngImages()->AddItem()->SetPngImage(pngil::FromSamples(3, 1, 4, {{9, 0, 9, 1, 9, 0}}).get());
+  for (int i : {0, 1}) {
+    icon = ImageList_GetIcon(list.Handle(), i, ILD_NORMAL);
+    EXPECT_EQ(GetIconPixels(icon)->mask, (std::vector<std::uint8_t>{1, 0, 1})) << i;
+    DestroyIcon(icon);
+  }
 }
 
 TEST(OlderPlatform, DisabledIconsUseTheButtonFace) {

@@ -25,9 +25,9 @@ class DisabledBlend : public ::testing::TestWithParam<BlendCase> {};
 
 TEST_P(DisabledBlend, ScalesAlphaWithHalvesToEven) {
   const BlendCase c = GetParam();
-  auto image = pngil::Rgba(1, 1, [&](int, int) { return Rgba8{10, 20, 30, c.before}; });
+  auto image = pngil::Rgba(1, 2, [&](int, int) { return Rgba8{10, 20, 30, c.before}; });
   ApplyDisabledBlend(*image, c.amount);
-  EXPECT_EQ(image->AlphaRow(0)[0], c.after) << int(c.amount) << " " << int(c.before);
+  EXPECT_EQ(Alphas(*image), (std::vector<std::uint8_t>{c.after, c.after})) << int(c.amount) << " " << int(c.before);
   EXPECT_EQ(image->PixelColor(0, 0), RGB(10, 20, 30));
 }
 
@@ -184,13 +184,13 @@ TEST(MaskConversions, ColourAndMaskBitmaps) {
 TEST(MaskConversions, ImageListEntries) {
   TImageList plain(nullptr);
   plain.SetSize(2, 1);
-  plain.AddIcon(Icon(0x00102030, 0x00405060, 1, 0).get());
+  plain.AddIcon(Icon(0x00102030, 0x00405060, 0, 1).get());
   plain.AddIcon(Icon(0x00102030, 0x80405060, 0, 0).get());  // own alpha, all-black mask
   TPngImage target;
   PngFromImageListEntry(target, plain, 1);
   EXPECT_EQ(Alphas(target), (std::vector<std::uint8_t>{0, 0x80}));
   PngFromImageListEntry(target, plain, 0);
-  EXPECT_EQ(Alphas(target), (std::vector<std::uint8_t>{0, 255}));
+  EXPECT_EQ(Alphas(target), (std::vector<std::uint8_t>{255, 0}));
   EXPECT_EQ(target.PixelColor(1, 0), RGB(0x40, 0x50, 0x60));
   PngFromImageListEntry(target, plain, 2);  // nothing there: unchanged
   EXPECT_EQ(target.PixelColor(1, 0), RGB(0x40, 0x50, 0x60));

@@ -72,6 +72,7 @@ TEST(PngImageList, NamesCountFromTheItemCountAtCreation) {
   EXPECT_EQ(list.PngImages()->Items(0)->GetDisplayName(), "PngImage1");
   list.PngImages()->Items(0)->SetName("");
   EXPECT_EQ(list.PngImages()->Items(0)->GetDisplayName(), "TPngImageCollectionItem");
+  EXPECT_EQ(TPngImageCollectionItem(nullptr).Name(), "PngImage0");  // an item of no collection
   ExpectInStep(list);
 }
 
