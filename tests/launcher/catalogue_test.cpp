@@ -71,8 +71,10 @@ TEST(Catalogue, CategoriesInListOrderWithTheirSizesAndImageBases) {
     EXPECT_EQ(TaskCount(i), counts[i]);
     EXPECT_EQ(TaskImageIndexBase(i), bases[i]);
   }
-  EXPECT_EQ(TaskCount(-1), 0);
-  EXPECT_EQ(TaskImageIndexBase(-1), 0);
+  for (const int outside : {-1, kCategoryCount}) {  // before the first, after the last (4 of 4)
+    EXPECT_EQ(TaskCount(outside), 0);
+    EXPECT_EQ(TaskImageIndexBase(outside), 0);
+  }
   // The last Tools task uses the last of the fourteen task pictures.
   EXPECT_EQ(TaskImageIndexBase(3) + TaskCount(3) - 1, 13);
 }
