@@ -127,7 +127,10 @@ INSTANTIATE_TEST_SUITE_P(
                      {"ISO Grabber", "The wizard will guide you through data disc grabbing process using", ".", " "}}));
 
 TEST(Catalogue, TextsWithoutTheTitleAreFixed) {
-  EXPECT_EQ(TaskText(1, 1, "Brimlow"), TaskText(1, 1, "Velmora"));
+  for (int category = 0; category < kCategoryCount; ++category)  // all but Tools' 0, 3 and 4
+    for (int task = 0; task < TaskCount(category); ++task)
+      EXPECT_TRUE((category == 3 && task != 1 && task != 2) || TaskText(category, task, "Brimlow") == TaskText(category, task, ""))
+          << category << " " << task;
   EXPECT_EQ(Lines(TaskText(1, 1, ""))[3], " ");
   EXPECT_EQ(Lines(TaskText(0, 0, ""))[3], "on all Windows platforms.");
 }
