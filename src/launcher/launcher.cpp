@@ -7,6 +7,7 @@
 #include "embedded_resources.h"
 #include "buttons/paintedbuttons.h"
 #include "launcher/mainform.h"
+#include "platform/base/cp1252.h"
 #include "platform/os/os.h"
 #include "platform/profile/profile.h"
 #include "png/pngimage.h"
@@ -82,7 +83,18 @@ std::string FolderWithBackslash(const std::string& folder) {
 std::string ReadProductInfo(const std::string& folder, const std::string& key) {
   // An unknown folder must not turn into a file looked up in the current directory.
   if (folder.empty()) return std::string();
-  return ReadProfileString("SYSTEM", key, "", FolderWithBackslash(folder) + kProductFileName);
+  std::string text;
+  if (!ReadProfileFile((FolderWithBackslash(folder) + kProductFileName).c_str(), &text)) text.clear();
+  // A file saved as UTF-8 (with or without its byte-order mark) is read as UTF-8 and
+  // shown in the code page like the same text saved in it; any other file is taken as
+  // the code page's bytes. The cut to the buffer counts characters either way.
+  const bool utf8 = IsUtf8WithNonAscii(text);
+  std::string value(std::size_t(utf8 ? 4 : 1) * kProfileValueBufferSize, '\0');
+  value.resize(GetProfileStringFromText(text, "SYSTEM", key.c_str(), "", value.data(), DWORD(value.size())));
+  if (!utf8) return value;
+  value = Utf8ToCp1252(value);
+  if (value.size() >= kProfileValueBufferSize) value.resize(kProfileValueBufferSize - 1);
+  return value;
 }
 
 std::string ReadProductTitle(const std::string& folder) { return ReadProductInfo(folder, "Name"); }

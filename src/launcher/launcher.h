@@ -63,7 +63,8 @@ std::string NoEditionNote(const std::string& title);
 std::string FolderWithBackslash(const std::string& folder);
 
 // A value of the product information file: key `key` of section "SYSTEM" of lame.dll in
-// `folder`, "" when anything is missing. Read afresh on every call.
+// `folder`, "" when anything is missing, in the code page also when the file is UTF-8.
+// Read afresh on every call.
 std::string ReadProductInfo(const std::string& folder, const std::string& key);
 // The product title as the program entry reads it (key "Name").
 std::string ReadProductTitle(const std::string& folder);

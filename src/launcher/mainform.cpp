@@ -6,6 +6,7 @@
 #include "launcher/busy.h"
 #include "launcher/catalogue.h"
 #include "launcher/launcher.h"
+#include "ui/stdctrls/themedlook.h"
 
 namespace {
 
@@ -173,7 +174,7 @@ void TMainForm::ListBoxMainDrawItem(TWinControl*, int index, const RECT& rect, T
   const std::string text = ListBoxMain->Items()->Strings(index);
   c->TextOut(rect.left + (outerWidth - c->TextWidth(text)) / 2, rect.top + (itemHeight - c->TextHeight(text)) / 2 + 25,
              text);
-  if (state.Contains(odFocused)) c->DrawFocusRect(rect);
+  DrawFocus(c, rect, state);
 }
 
 void TMainForm::ListBoxDataDrawItem(TWinControl*, int index, const RECT& rect, TOwnerDrawState state) {
@@ -199,7 +200,11 @@ void TMainForm::ListBoxDataDrawItem(TWinControl*, int index, const RECT& rect, T
     c->TextOut(rect.left + kTaskTextLeft, rect.top + kTaskLineTop[line], text);
   }
   c->Font()->SetStyle(regular);
-  if (state.Contains(odFocused)) c->DrawFocusRect(rect);
+  DrawFocus(c, rect, state);
+}
+
+void TMainForm::DrawFocus(TCanvas* canvas, const RECT& rect, TOwnerDrawState state) {
+  if (state.Contains(odFocused) && !DrawThemedItemFocus(*canvas, rect)) canvas->DrawFocusRect(rect);
 }
 
 // ---------------------------------------------------------------------------------------

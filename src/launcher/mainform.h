@@ -70,4 +70,7 @@ class TMainForm : public TForm {
   bool StartupMessage(TMessage& message);
   // White item with black text, or grey with white text when selected.
   static void FillItem(TCanvas* canvas, const RECT& rect, TOwnerDrawState state);
+  // The focused item's focus, as the last step: the dotted frame drawn by inverting in the
+  // classic look, a ring that shows on white and on the selection grey with visual styles.
+  static void DrawFocus(TCanvas* canvas, const RECT& rect, TOwnerDrawState state);
 };

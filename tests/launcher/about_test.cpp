@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <sstream>
 
 #include "launcher/about.h"
@@ -103,6 +104,14 @@ TEST_P(AboutFill, TitleFirstThenVersionCopyrightAndAddresses) {
   const FillCase& c = GetParam();
   SetTestYear(2031);
   StartWith(c.productFile);
+  // Drawn as written: what follows the last "&" stands where the text before it, "&" counted,
+  // ends. Copyright at (16, 48) of the pages (204, 32), version at (12, 16) of the box (16, 32).
+  const auto drawn = [&](const testsupport::Image& page, int x, const std::string& text) {
+    const std::size_t tail = text.rfind('&') + 1;
+    x += testsupport::UiTextWidth(testsupport::UiFont::kRegular, std::regex_replace(text.substr(0, tail), std::regex("&"), "&&"));
+    return testsupport::HasNamedPixels(page, testsupport::TextInk(page, RGB(240, 240, 240), 0, testsupport::UiFont::kRegular, x, 80,
+                                                                 text.substr(tail), text));
+  };
   OpenAbout({[&](TFormAbout& about) {
     EXPECT_EQ(about.Caption(), "About Brimlow");
     EXPECT_EQ(about.LabalTitle->Caption(), c.title);
@@ -111,7 +120,9 @@ TEST_P(AboutFill, TitleFirstThenVersionCopyrightAndAddresses) {
     EXPECT_EQ(about.LabelWeb->Caption(), Brimlow().webAddress);
     EXPECT_EQ(about.LabelSupportEmail->Caption(), Brimlow().supportAddress);
     EXPECT_FALSE(about.ImageLeft->Picture()->Graphic()->Empty());
-  }});
+    EXPECT_TRUE(drawn(Compose({about.Handle()}), 204 + 16, c.copyright));
+    about.PageControlMain->SetActivePageIndex(1);
+  }, [&](TFormAbout& about) { EXPECT_TRUE(drawn(Compose({about.Handle()}), 204 + 28, c.version)); }});
   EXPECT_TRUE(boxes.empty());
 }
 

@@ -51,7 +51,7 @@ using Pixels = std::vector<NamedPixel>;
 constexpr COLORREF kFace = RGB(240, 240, 240), kShadow = RGB(160, 160, 160), kDark = RGB(105, 105, 105),
                    kLight = RGB(227, 227, 227), kHigh = RGB(255, 255, 255), kWhite = RGB(255, 255, 255),
                    kGrey = RGB(128, 128, 128), kBlack = 0, kDotOnGrey = RGB(127, 127, 127),
-                   kWindowFrame = RGB(100, 100, 100);
+                   kWindowFrame = RGB(100, 100, 100), kRing = RGB(0, 103, 192);
 
 void Add(Pixels& to, const Pixels& more) { to.insert(to.end(), more.begin(), more.end()); }
 
@@ -108,15 +108,21 @@ Pixels HelpButtonUnfocused() {
 }
 
 // The category list with `selected` chosen: items 80 high, names centred on the outer
-// width 169 at top + 58, the focus outline (every other pixel inverted) around the item.
-Pixels Categories(const testsupport::Image& img, int selected, bool focused) {
+// width 169 at top + 58, the focus around the item: the outline with every other pixel
+// inverted (classic), or two pixels of the focused list border's colour and one white.
+Pixels Categories(const testsupport::Image& img, int selected, bool focused, bool themed) {
   const int top = 10 + 80 * selected;
+  const bool ring = focused && themed;
+  const COLORREF edge = ring ? kRing : focused ? kDotOnGrey : kGrey;
+  const std::string focus = ring ? "focus ring" : focused ? "focus outline" : "no focus";
   Pixels p = {
-      {21, top, kGrey, "selected category: first row"},
-      {22, top + 79, kGrey, "selected category: last row (items 80 high)"},
+      {21, top, ring ? kRing : kGrey, "selected category: first row, " + focus},
+      {22, top + 79, ring ? kRing : kGrey, "selected category: last row (items 80 high), " + focus},
       {21, top + 80, kWhite, "the category below the selected one"},
-      {10, top, focused ? kDotOnGrey : kGrey, focused ? "focus outline's corner dot" : "no focus outline"},
-      {174, top + 78, focused ? kDotOnGrey : kGrey, focused ? "focus outline's right column (client 165 wide)" : "no focus outline"},
+      {10, top, edge, focus + ": corner"},
+      {174, top + 78, edge, focus + ": right column (client 165 wide)"},
+      {12, top + 2, ring ? kWhite : kGrey, focus + ": white inside the ring, seen on the grey"},
+      {13, top + 3, kGrey, "the selection grey inside the focus"},
   };
   if (selected > 0) p.push_back({21, top - 1, kWhite, "the category above the selected one"});
   for (int i = 0; i < kCategoryCount; ++i) {
@@ -303,7 +309,7 @@ Pixels ThemedGlyphs() {
 void Golden::ExpectWindow(const testsupport::Image& img, int category, bool focused, int task, bool helpAtRest,
                           const Pixels& more, const char* name) const {
   Pixels p = Themed() ? ThemedFrame() : Frame(img);
-  Add(p, Categories(img, category, focused));
+  Add(p, Categories(img, category, focused, Themed()));
   Add(p, Tasks(img, category, task));
   if (Themed()) Add(p, ThemedGlyphs());
   else if (helpAtRest) Add(p, HelpButtonUnfocused());

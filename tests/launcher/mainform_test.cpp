@@ -44,6 +44,10 @@ TEST_F(MainWindow, ChoosingACategoryRebuildsTheTaskListEachTime) {
   Pump();
   EXPECT_EQ(form->ListBoxMain->ItemIndex(), 2);
   EXPECT_EQ(form->ListBoxData->Count(), 3);
+  // No category chosen (cleared by the program): the task list stays as it is.
+  form->ListBoxMain->SetItemIndex(-1);
+  form->ListBoxMainClick(form->ListBoxMain);
+  EXPECT_EQ(form->ListBoxData->Count(), 3);
   EXPECT_TRUE(ShellCalls().empty()) << "choosing a category starts nothing";
 }
 

@@ -40,7 +40,13 @@ INSTANTIATE_TEST_SUITE_P(
                       TitleCase{"OtherSection", "[OTHER]\nName=Brimlow\n", ""},
                       TitleCase{"MissingKey", "[SYSTEM]\nVersion=2.0\n", ""},
                       TitleCase{"MissingFile", "", ""},
-                      TitleCase{"Long", "[SYSTEM]\nName=" + std::string(3000, 'x') + "\n", std::string(2047, 'x')}),
+                      TitleCase{"Long", "[SYSTEM]\nName=" + std::string(3000, 'x') + "\n", std::string(2047, 'x')},
+                      // UTF-8 shows as the same text in the code page; a code-page file stays as it is.
+                      TitleCase{"Utf8", "[SYSTEM]\nName=S\xC3\xB6" "ftware \xE2\x82\xAC \xCE\xA9\n", "S\xF6" "ftware \x80 ?"},
+                      TitleCase{"Utf8WithBom", "\xEF\xBB\xBF[SYSTEM]\nName=S\xC3\xB6\n", "S\xF6"},
+                      TitleCase{"CodePage", "[SYSTEM]\nName=S\xF6" "ftware \xC3\xB6\n", "S\xF6" "ftware \xC3\xB6"},
+                      TitleCase{"LongUtf8", "[SYSTEM]\nName=" + [] { std::string s; for (int i = 0; i < 2048; ++i) s += "\xC3\xB6"; return s; }() + "\n",
+                                 std::string(2047, '\xF6')}),
     [](const ::testing::TestParamInfo<TitleCase>& info) { return std::string(info.param.name); });
 
 TEST_F(LauncherTest, CreationFillsCaptionsEditionAndLists) {

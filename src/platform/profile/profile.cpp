@@ -84,13 +84,13 @@ DWORD CopyOut(std::string_view value, char* out, DWORD size) {
   return DWORD(n);
 }
 
+}  // namespace
+
 #ifdef _WIN32
-// Reads at most kProfileMaxFileBytes of a regular file; false when it cannot be read.
 bool ReadProfileFile(const char* fileName, std::string* text) {
   return native::ReadRegularFile(fileName, kProfileMaxFileBytes, text);
 }
 #else
-// Reads at most kProfileMaxFileBytes of a regular file; false when it cannot be read.
 // Non-blocking open so that a FIFO or device given as the file name cannot stall the caller.
 bool ReadProfileFile(const char* fileName, std::string* text) {
   const int fd = ::open(fileName, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -119,8 +119,6 @@ bool ReadProfileFile(const char* fileName, std::string* text) {
   return ok;
 }
 #endif
-
-}  // namespace
 
 DWORD GetProfileStringFromText(std::string_view text, const char* section, const char* key,
                                const char* defaultValue, char* out, DWORD size) {

@@ -26,6 +26,10 @@ constexpr DWORD kProfileValueBufferSize = 2048;
 DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
                                char* out, DWORD size, const char* fileName);
 
+// Reads at most kProfileMaxFileBytes of a regular file into *text; false when it cannot be
+// read (a missing file, a folder, a device).
+bool ReadProfileFile(const char* fileName, std::string* text);
+
 // Same lookup and result as GetPrivateProfileStringA, over profile text already in memory.
 DWORD GetProfileStringFromText(std::string_view text, const char* section, const char* key,
                                const char* defaultValue, char* out, DWORD size);

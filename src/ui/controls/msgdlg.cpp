@@ -1,10 +1,11 @@
 // Message dialogs: the request, the replaceable dialog builder and the library's own plain
-// dialog (icon, word-wrapped text, a row of push buttons that paint the classic look).
+// dialog (icon, word-wrapped text, a row of push buttons in the program's look).
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 
 #include "platform/font/font.h"
+#include "platform/theme/theme.h"
 #include "ui/controls/controls_internal.h"
 
 namespace {
@@ -79,6 +80,41 @@ class TMsgDlgButton : public TCustomControl {
 
   void Paint() override {
     TCanvas* c = Canvas();
+    const bool themed = PaintThemedFace();
+    if (!themed) PaintClassicFace();
+    c->Brush()->SetStyle(bsClear);
+    c->Font()->Assign(Font());
+    RECT tr = ClientRect();
+    c->TextOut(0, 0, "");  // selects the canvas font into the DC
+    ::SetTextColor(c->Handle(), COLORREF(ColorToRGB(Enabled() ? clBtnText : clGrayText)));
+    ::SetBkMode(c->Handle(), TRANSPARENT);
+    DrawTextA(c->Handle(), Caption().c_str(), -1, &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (Focused()) {
+      RECT f = ClientRect();
+      InflateRect(&f, themed ? -3 : -4, themed ? -3 : -4);
+      c->DrawFocusRect(f);
+    }
+  }
+
+  // The push button of the visual styles, as every other button of the program draws it
+  // while they are on (the default one with its ring); false in the classic look.
+  bool PaintThemedFace() {
+    const HTHEME theme = OpenThemeData(Handle(), "BUTTON");
+    if (!theme) return false;
+    const RECT r = ClientRect();
+    if (DrawThemeParentBackground(Handle(), Canvas()->Handle(), &r) != S_OK) {
+      Canvas()->Brush()->SetColor(clBtnFace);
+      Canvas()->FillRect(r);
+    }
+    const int state = !Enabled() ? PBS_DISABLED : active_ ? PBS_DEFAULTED : PBS_NORMAL;
+    DrawThemeBackground(theme, Canvas()->Handle(), BP_PUSHBUTTON, state, &r, nullptr);
+    CloseThemeData(theme);
+    return true;
+  }
+
+  // Bevelled, with a frame in the window-frame colour around the active one.
+  void PaintClassicFace() {
+    TCanvas* c = Canvas();
     RECT r = ClientRect();
     auto line = [&](TColor color, int x1, int y1, int x2, int y2) {
       c->Pen()->SetColor(color);
@@ -98,18 +134,6 @@ class TMsgDlgButton : public TCustomControl {
     line(cl3DDkShadow, r.right - 1, r.bottom - 1, r.left - 1, r.bottom - 1);
     line(clBtnShadow, r.right - 2, r.top + 1, r.right - 2, r.bottom - 2);
     line(clBtnShadow, r.right - 2, r.bottom - 2, r.left, r.bottom - 2);
-    c->Brush()->SetStyle(bsClear);
-    c->Font()->Assign(Font());
-    RECT tr = ClientRect();
-    c->TextOut(0, 0, "");  // selects the canvas font into the DC
-    ::SetTextColor(c->Handle(), COLORREF(ColorToRGB(Enabled() ? clBtnText : clGrayText)));
-    ::SetBkMode(c->Handle(), TRANSPARENT);
-    DrawTextA(c->Handle(), Caption().c_str(), -1, &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    if (Focused()) {
-      RECT f = ClientRect();
-      InflateRect(&f, -4, -4);
-      c->DrawFocusRect(f);
-    }
   }
 
  private:

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/base/ascii.h"
+#include "platform/base/cp1252.h"
 
 namespace {
 
@@ -174,6 +175,8 @@ double TReaderContext::Double(const TfValue& v) const {
 
 std::string TReaderContext::String(const TfValue& v) const {
   if (!v.IsString()) Error("Invalid property value");
+  // Captions, fonts and titles take the code page; wide and UTF-8 values are Unicode.
+  if (v.type == vaWString || v.type == vaUTF8String) return Utf8ToCp1252(v.AsString());
   return v.AsString();
 }
 

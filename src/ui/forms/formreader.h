@@ -94,7 +94,8 @@ class TReaderContext {
   int Int32(const TfValue& v) const;
   bool Boolean(const TfValue& v) const;
   double Double(const TfValue& v) const;
-  std::string String(const TfValue& v) const;  // any string kind
+  // Any string kind, in the code page (wide and UTF-8 strings converted, "?" for what it lacks).
+  std::string String(const TfValue& v) const;
   std::string Ident(const TfValue& v) const;
   const std::vector<std::uint8_t>& Binary(const TfValue& v) const;
   // The root's method of that name (or the loader's method provider's, when it was given

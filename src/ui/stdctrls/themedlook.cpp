@@ -95,6 +95,18 @@ bool DrawThemedListBoxFrame(TCanvas& canvas, const RECT& bounds, TColor backgrou
   return true;
 }
 
+bool DrawThemedItemFocus(TCanvas& canvas, const RECT& rect) {
+  Theme theme(nullptr, "LISTBOX");
+  if (!theme) return false;
+  RECT r = rect;
+  for (int ring = 0; ring < 2; ++ring, InflateRect(&r, -1, -1)) theme.Draw(canvas, LBCP_BORDER_NOSCROLL, LBPSN_FOCUSED, r);
+  const TColor saved = canvas.Brush()->Color();
+  canvas.Brush()->SetColor(clWhite);
+  canvas.FrameRect(r);
+  canvas.Brush()->SetColor(saved);
+  return true;
+}
+
 // ---------------------------------------------------------------------------------------
 // Tabs
 

@@ -25,6 +25,11 @@ bool DrawThemedGroupBoxFrame(TCanvas& canvas, const RECT& bounds, const std::str
 // List box: a flat one-pixel border and the background; *client is the same client
 // rectangle as the classic look's (the border's second pixel is background).
 bool DrawThemedListBoxFrame(TCanvas& canvas, const RECT& bounds, TColor background, bool enabled, RECT* client);
+// Focus of a list item (owner-drawn ones included): two pixels of the focused list's
+// border colour with one white pixel inside, around the item, so it shows on a white item
+// and on a grey or coloured selection alike. The classic look's dotted frame drawn by
+// inverting vanishes on mid grey.
+bool DrawThemedItemFocus(TCanvas& canvas, const RECT& rect);
 // Page control: the pane's outline below the tab row and the tabs at the classic places;
 // the selected tab opens into the page.
 bool DrawThemedTabStrip(TCanvas& canvas, const RECT& bounds, const std::vector<RECT>& tabs,

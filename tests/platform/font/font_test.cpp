@@ -257,8 +257,9 @@ TEST(TextOut, Cp1252BytesFindTheirGlyphs) {
   EXPECT_NE(fonttest::FirstDifference(ellipsis.Image(), box.Image()), "");
 }
 
-// Window titles reach the desktop as UTF-8 of what the bytes stand for in the code page.
-TEST(Cp1252, TextBecomesUtf8OfItsCharacters) {
+// Window titles reach the desktop as UTF-8 of what the bytes stand for in the code page;
+// UTF-8 read from files comes back to the same bytes.
+TEST(Cp1252, TextBecomesUtf8OfItsCharactersAndBack) {
   const struct {
     const char* text;
     const char* utf8;
@@ -271,7 +272,10 @@ TEST(Cp1252, TextBecomesUtf8OfItsCharacters) {
       {"\x81", "\xC2\x81"},                   // unassigned: stands for itself
       {"", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(Cp1252ToUtf8(c.text), c.utf8) << c.text;
+  for (const auto& c : cases) {
+    EXPECT_EQ(Cp1252ToUtf8(c.text), c.utf8) << c.text;
+    EXPECT_EQ(Utf8ToCp1252(c.utf8), c.text) << c.text;
+  }
 }
 
 TEST(TextOut, EveryUnassignedByteShowsTheSameBox) {

@@ -3,6 +3,7 @@
 // inherited from the parent, pointer enter/leave notifications.
 #include <functional>
 
+#include "platform/theme/theme.h"
 #include "testcontrols.h"
 #include "ui/core/streams.h"
 #include "ui/forms/formtext.h"
@@ -212,8 +213,14 @@ TEST_F(ControlsTest, MessageDlgHookAndDefaultDialog) {
   EXPECT_EQ(seen.text, "Sure?");
   Application->OnMessageDlg = nullptr;
 
-  // The built-in dialog: Enter presses the first button, Esc the cancel one.
-  ScriptIdle({[] { headless::KeyPress(VK_RETURN); }});
+  // The built-in dialog: Enter presses the first button, Esc the cancel one. With visual
+  // styles on, the first button is the program's themed default button, ring and all.
+  SetThemeAppProperties(STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS);
+  ScriptIdle({[] {
+    const TControl* yes = Screen->ActiveForm()->Controls(0);
+    EXPECT_EQ(headless::PresentedFrame(Screen->ActiveForm()->Handle()).At(yes->Left() + 37, yes->Top()), 0x0067C0u);
+    headless::KeyPress(VK_RETURN);
+  }});
   EXPECT_EQ(MessageDlg("Sure?", "Question", mtConfirmation, TMsgDlgButtons{mbYes, mbNo}), mrYes);
   ScriptIdle({[] { headless::KeyPress(VK_ESCAPE); }});
   EXPECT_EQ(MessageDlg("Sure?", "Question", mtConfirmation, TMsgDlgButtons{mbOK, mbCancel}), mrCancel);

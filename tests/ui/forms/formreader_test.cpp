@@ -113,8 +113,8 @@ void RegisterTestClasses() {
     // The form's other properties play no part here; they are accepted and noted.
     for (const char* p : {"Width", "Height", "Color", "Scale", "Ratio", "Price", "Stamp", "Big", "Wide", "Title", "Utf",
                           "Long", "Enabled", "Visible", "Popup", "Items.Strings"})
-      RegisterProperty("TTestForm", p, [](TPersistent* o, const TfValue&, TReaderContext& ctx) {
-        As<TTestForm>(o)->unknownProps.push_back(ctx.PropertyName());
+      RegisterProperty("TTestForm", p, [](TPersistent* o, const TfValue& v, TReaderContext& ctx) {
+        As<TTestForm>(o)->unknownProps.push_back(ctx.PropertyName() + (v.IsString() ? "=" + ctx.String(v) : ""));
       });
     RegisterProperty("TTestForm", "Caption", [](TPersistent* o, const TfValue& v, TReaderContext& ctx) { As<TTestForm>(o)->caption = ctx.String(v); });
     RegisterProperty("TTestForm", "Font.*", [](TPersistent* o, const TfValue& v, TReaderContext& ctx) {
@@ -174,6 +174,10 @@ TEST_F(FormReader, BuildsTheWholeForm) {
   EXPECT_EQ(form.top, 120);
   EXPECT_EQ(form.caption, "Launcher - it's a test\r\nsecond line");
   EXPECT_EQ(form.fontStyle, "fsBold;fsItalic;");
+  // Wide and UTF-8 strings arrive in the code page, "?" for a character it lacks.
+  const std::vector<std::string>& noted = form.unknownProps;
+  EXPECT_EQ(std::vector<std::string>(noted.begin() + 9, noted.begin() + 12),
+            (std::vector<std::string>{"Title=Caf\xE9 \x80?", "Utf=na\xEFve", "Long=short but long"}));
   EXPECT_EQ(form.ComponentCount(), 4);
   auto* top = FindField<TTestPanel>(&form, "PanelTop");
   auto* inner = FindField<TTestPanel>(&form, "PanelInner");

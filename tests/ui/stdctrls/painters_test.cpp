@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "support/golden.h"
+#include "platform/theme/theme.h"
 #include "ui/stdctrls/classiclook.h"
+#include "ui/stdctrls/themedlook.h"
 
 namespace {
 
@@ -279,11 +281,18 @@ std::vector<NamedPixel> SheetPixels(const testsupport::Image& img) {
   Add(p, TextInk(img, kFace, kBlack, UiFont::kRegular, 173 + 17, 153 + 2, "Web &site...", "menu item, 17 pixels in"));
   Add(p, TextInk(img, kBlue, kWhite, UiFont::kRegular, 173 + 17, 170 + 2, "A&bout...", "highlighted menu item"));
   Add(p, DisabledInk(img, 173 + 17, 196 + 2, "&Disabled"));
+  // Row 5: a list item's focus on white and on the selection grey, classic then themed.
+  const COLORREF ring = RGB(0, 103, 192);
+  Add(p, {{8, 240, kBlack, "classic focus on white: the corner dot inverted to black"},
+          {56, 240, RGB(127, 127, 127), "classic focus on grey: inverted to #7F7F7F, as the platform does"},
+          {104, 240, ring, "themed focus on white: the focused list border's colour"},
+          {153, 250, ring, "themed focus on grey: two pixels of the border colour"},
+          {154, 250, kWhite, "themed focus on grey: then white"}});
   return p;
 }
 
 TEST(Painters, GoldenSheet) {
-  Surface s(320, 240);
+  Surface s(320, 268);
   TCanvas& c = s.c();
   // Row 1: buttons in four states.
   DrawPushButton(c, RECT{8, 8, 83, 33}, "&Normal", {});
@@ -315,6 +324,15 @@ TEST(Painters, GoldenSheet) {
   DrawMenuItem(c, RECT{menu.left + 3, y, menu.right - 3, y + 9}, "-", {midSeparator});
   y += 9;
   DrawMenuItem(c, RECT{menu.left + 3, y, menu.right - 3, y + 17}, "&Disabled", {midDisabled});
+  // Row 5: focus on list items, white and grey, in both looks.
+  const DWORD look = GetThemeAppProperties();
+  for (int k = 0; k < 4; ++k) {
+    const RECT item{8 + 48 * k, 240, 48 + 48 * k, 260};
+    FillColor(c, item, k % 2 ? TColor(0x808080) : clWhite);
+    SetThemeAppProperties(k < 2 ? STAP_ALLOW_NONCLIENT : STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS);
+    if (!DrawThemedItemFocus(c, item)) c.DrawFocusRect(item);
+  }
+  SetThemeAppProperties(look);
   const testsupport::Image img = testsupport::ImageFromBitmap(s.bmp.Handle());
   EXPECT_TRUE(testsupport::HasNamedPixels(img, SheetPixels(img)));
   testsupport::ExpectMatchesGolden(img, "stdctrls_painters");
