@@ -54,10 +54,6 @@ TBitmap* StockGlyph(TBitBtnKind kind) {
   return slot.get();
 }
 
-void ReleaseStockGlyphs() {
-  for (auto& slot : StockCache()) slot.reset();
-}
-
 // ---------------------------------------------------------------------------------------
 // Properties
 

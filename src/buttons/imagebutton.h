@@ -26,8 +26,6 @@ const TBitBtnKindInfo& BitBtnKindInfo(TBitBtnKind kind);
 // The stock picture of a kind, loaded from the embedded resources on first use and shared
 // by every button for the rest of the run; null for bkCustom.
 TBitmap* StockGlyph(TBitBtnKind kind);
-// Frees the cached stock pictures (program end).
-void ReleaseStockGlyphs();
 
 class TImageButton : public TPaintedButton {
   LB_CLASS(TImageButton)

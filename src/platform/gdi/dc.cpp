@@ -273,12 +273,6 @@ BOOL SetBrushOrgEx(HDC hdc, int x, int y, POINT* old) {
   return TRUE;
 }
 
-BOOL GetBrushOrgEx(HDC hdc, POINT* out) {
-  if (!hdc || !out) return FALSE;
-  *out = hdc->state.brushOrg;
-  return TRUE;
-}
-
 // ---------------------------------------------------------------------------------------
 // Viewport and current position
 
@@ -349,18 +343,6 @@ int SelectClipRgn(HDC hdc, HRGN rgn) {
   }
   s.clip = CombineRects(rgn->rects, {}, RGN_COPY);
   s.clipped = true;
-  return ClipType(hdc);
-}
-
-int OffsetClipRgn(HDC hdc, int dx, int dy) {
-  if (!hdc) return ERROR;
-  DcState& s = hdc->state;
-  if (s.clipped) {
-    for (RECT& r : s.clip)
-      r = RECT{Saturate(std::int64_t(r.left) + dx), Saturate(std::int64_t(r.top) + dy),
-               Saturate(std::int64_t(r.right) + dx), Saturate(std::int64_t(r.bottom) + dy)};
-    s.clip = CombineRects(s.clip, {}, RGN_COPY);
-  }
   return ClipType(hdc);
 }
 

@@ -271,7 +271,6 @@ HPEN CreatePen(int style, int width, COLORREF color);
 HFONT CreateFontIndirectA(const LOGFONTA* lf);
 HPALETTE CreatePalette(const LOGPALETTE* lp);
 HRGN CreateRectRgn(int left, int top, int right, int bottom);
-HRGN CreateRectRgnIndirect(const RECT* r);
 int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode);
 BOOL PtInRegion(HRGN rgn, int x, int y);
 int GetRgnBox(HRGN rgn, RECT* r);
@@ -436,14 +435,11 @@ constexpr int DEFAULT_BITMAP = 21;
 HBRUSH GetSysColorBrush(int index);
 
 BOOL GetCurrentPositionEx(HDC hdc, POINT* out);
-BOOL GetBrushOrgEx(HDC hdc, POINT* out);
 
 // Region helpers (device coordinates).
 BOOL SetRectRgn(HRGN rgn, int left, int top, int right, int bottom);
 int OffsetRgn(HRGN rgn, int dx, int dy);
 BOOL EqualRgn(HRGN a, HRGN b);
-// Moves the clip region of a DC by (dx, dy) logical units; returns the region type.
-int OffsetClipRgn(HDC hdc, int dx, int dy);
 // Copies the DC's clip region (device coordinates) into rgn: 1 when there is one, 0 when
 // the DC is unclipped, -1 on error.
 int GetClipRgn(HDC hdc, HRGN rgn);

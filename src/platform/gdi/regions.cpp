@@ -126,11 +126,6 @@ HRGN CreateRectRgn(int left, int top, int right, int bottom) {
   return r;
 }
 
-HRGN CreateRectRgnIndirect(const RECT* r) {
-  if (!r) return nullptr;
-  return CreateRectRgn(r->left, r->top, r->right, r->bottom);
-}
-
 BOOL SetRectRgn(HRGN rgn, int left, int top, int right, int bottom) {
   if (!rgn) return FALSE;
   rgn->rects = RectList(left, top, right, bottom);

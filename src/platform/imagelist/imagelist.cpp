@@ -139,8 +139,6 @@ BOOL ImageList_Destroy(HIMAGELIST himl) {
   return TRUE;
 }
 
-HIMAGELIST ImageList_Duplicate(HIMAGELIST himl) { return himl ? new ImageListObj(*himl) : nullptr; }
-
 int ImageList_GetImageCount(HIMAGELIST himl) { return himl ? int(himl->images.size()) : 0; }
 
 BOOL ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy) {
@@ -158,7 +156,6 @@ BOOL ImageList_SetIconSize(HIMAGELIST himl, int cx, int cy) {
   return TRUE;
 }
 
-UINT ImageList_GetFlags(HIMAGELIST himl) { return himl ? himl->flags : 0; }
 int ImageList_GetGrow(HIMAGELIST himl) { return himl ? himl->grow : 0; }
 
 COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF color) {

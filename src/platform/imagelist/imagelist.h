@@ -44,13 +44,10 @@ constexpr UINT ILCF_SWAP = 0x0001;
 // reserves room; grow is kept for ImageList_GetGrow.
 HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int initial, int grow);
 BOOL ImageList_Destroy(HIMAGELIST himl);
-// A new list with the same size, flags, background colour and pictures.
-HIMAGELIST ImageList_Duplicate(HIMAGELIST himl);
 int ImageList_GetImageCount(HIMAGELIST himl);
 BOOL ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy);
 // Changes the picture size and removes every picture.
 BOOL ImageList_SetIconSize(HIMAGELIST himl, int cx, int cy);
-UINT ImageList_GetFlags(HIMAGELIST himl);  // ours: the creation flags, 0 for null
 int ImageList_GetGrow(HIMAGELIST himl);    // ours: the grow-by count, 0 for null
 COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF color);  // returns the previous one
 COLORREF ImageList_GetBkColor(HIMAGELIST himl);

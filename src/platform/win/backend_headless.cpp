@@ -204,12 +204,6 @@ Frame BackBuffer(HWND top) {
   return FromBitmap(top->backBuffer);
 }
 
-HBITMAP BackBufferBitmap(HWND top) {
-  HeadlessBackend* h = Ready();
-  if (!h || !winsys::IsLive(*h->system, top) || top->IsChild()) return nullptr;
-  return top->backBuffer;
-}
-
 int PresentCount(HWND top) {
   HeadlessBackend* h = Ready();
   if (!h || !winsys::IsLive(*h->system, top) || !top->native) return 0;

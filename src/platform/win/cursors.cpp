@@ -49,11 +49,6 @@ HCURSOR SetCursor(HCURSOR cursor) {
   return old;
 }
 
-HCURSOR GetCursor() {
-  System* s = Current();
-  return s ? s->cursors.current : nullptr;
-}
-
 HCURSOR SetOverrideCursor(HCURSOR cursor) {
   System* s = Current();
   if (!s) return nullptr;

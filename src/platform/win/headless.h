@@ -60,7 +60,6 @@ struct Frame {
 Frame PresentedFrame(HWND topLevel);
 // The top-level window's back buffer as it is now.
 Frame BackBuffer(HWND topLevel);
-HBITMAP BackBufferBitmap(HWND topLevel);
 // How many times the window's frame was presented.
 int PresentCount(HWND topLevel);
 // Top-level windows that exist, topmost first.

@@ -251,13 +251,3 @@ int PumpPendingMessages() {
   PresentAll(*s);
   return n;
 }
-
-DWORD GetMessageTime() {
-  System* s = Current();
-  return s ? s->queue.msgTime : 0;
-}
-
-DWORD GetMessagePos() {
-  System* s = Current();
-  return s ? DWORD(MAKELPARAM(s->queue.msgPos.x, s->queue.msgPos.y)) : 0;
-}

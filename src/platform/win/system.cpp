@@ -122,11 +122,6 @@ void ShutdownWindowSystem() { Started().reset(); }
 
 bool WindowSystemRunning() { return Current() != nullptr; }
 
-WindowBackend ActiveWindowBackend() {
-  System* s = Current();
-  return s ? s->backend->Kind() : WindowBackend::Auto;
-}
-
 const char* WindowSystemError() { return StartError().c_str(); }
 
 bool WindowSystemUsesSharedMemory() {
@@ -195,12 +190,6 @@ RECT GetWorkArea() {
   RECT wa = s->backend->WorkArea();
   if (IsRectEmpty(wa)) wa = s->backend->ScreenRect();
   return wa;
-}
-
-BOOL SystemParametersInfoA(UINT action, UINT, void* pvParam, UINT) {
-  if (action != SPI_GETWORKAREA || !pvParam) return FALSE;
-  *static_cast<RECT*>(pvParam) = GetWorkArea();
-  return TRUE;
 }
 
 RECT ClampRectToWorkArea(const RECT& r) {

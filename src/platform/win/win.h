@@ -84,7 +84,6 @@ bool InitWindowSystem(WindowBackend which, const WindowSystemOptions& options = 
 void ShutdownWindowSystem();
 // True while a window system is current.
 bool WindowSystemRunning();
-WindowBackend ActiveWindowBackend();
 const char* WindowSystemError();
 // True when presenting goes through shared memory (x11 only).
 bool WindowSystemUsesSharedMemory();
@@ -235,12 +234,10 @@ constexpr LPARAM MAKELPARAM(int low, int high) {
 constexpr WPARAM MAKEWPARAM(int low, int high) {
   return WPARAM(std::uint32_t(WORD(low)) | (std::uint32_t(WORD(high)) << 16));
 }
-constexpr LRESULT MAKELRESULT(int low, int high) { return LRESULT(MAKELPARAM(low, high)); }
 // Signed coordinates out of a mouse message's lParam (negative off the left/top edge).
 constexpr int GET_X_LPARAM(LPARAM lp) { return int(std::int16_t(LOWORD(std::uintptr_t(lp)))); }
 constexpr int GET_Y_LPARAM(LPARAM lp) { return int(std::int16_t(HIWORD(std::uintptr_t(lp)))); }
 constexpr int GET_WHEEL_DELTA_WPARAM(WPARAM wp) { return int(std::int16_t(HIWORD(wp))); }
-constexpr WORD GET_KEYSTATE_WPARAM(WPARAM wp) { return LOWORD(wp); }
 
 // Retrieval order: posted messages and input in arrival order, then the quit request,
 // then WM_PAINT, then WM_TIMER. GetMessageA blocks; it returns 0 for WM_QUIT and -1 when
@@ -265,8 +262,6 @@ BOOL WaitMessageTimeout(int timeoutMs);
 int PumpPendingMessages();
 // True (with the exit code) while a quit request waits to be retrieved.
 bool QuitRequested(int* exitCode = nullptr);
-DWORD GetMessageTime();
-DWORD GetMessagePos();  // screen point as MAKELPARAM(x, y)
 
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc);
@@ -447,8 +442,6 @@ constexpr int SM_CXMENUCHECK = 71;
 constexpr int SM_CYMENUCHECK = 72;
 int GetSystemMetrics(int index);
 constexpr UINT SPI_GETWORKAREA = 0x0030;
-// Only SPI_GETWORKAREA (pvParam: RECT*) is answered.
-BOOL SystemParametersInfoA(UINT action, UINT uiParam, void* pvParam, UINT winIni);
 // The part of the screen that windows may use (the screen less panels of the desktop).
 RECT GetWorkArea();
 // Moves r (without resizing, unless it is larger than the work area) so that it lies on
@@ -629,7 +622,6 @@ int CursorId(HCURSOR cursor);
 // Sets the cursor shown while the pointer is over the application's windows; returns the
 // previous one. DefWindowProcA sets the class cursor on WM_SETCURSOR.
 HCURSOR SetCursor(HCURSOR cursor);
-HCURSOR GetCursor();
 // An application-wide cursor that wins over every window's cursor while set (the busy
 // hourglass); null removes it. Takes effect at once on every window. Returns the old one.
 HCURSOR SetOverrideCursor(HCURSOR cursor);

@@ -171,23 +171,6 @@ bool TApplication::ProcessMessage(MSG& msg) {
   return true;
 }
 
-void TApplication::ProcessMessages() {
-  MSG msg;
-  for (int guard = 0; guard < 100000; ++guard) {
-    // A quit request stays queued for the loop that owns it.
-    if (QuitRequested()) {
-      MSG probe;
-      if (!PeekMessageA(&probe, nullptr, 0, 0, PM_NOREMOVE) || probe.message == WM_QUIT) break;
-    }
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) break;
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(int(msg.wParam));
-      break;
-    }
-    ProcessMessage(msg);
-  }
-}
-
 int TApplication::Run() {
   Initialize();
   running_ = true;
@@ -332,7 +315,6 @@ void TScreen::SetCursor(TCursor value) {
 
 int TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
 int TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }
-RECT TScreen::WorkAreaRect() const { return GetWorkArea(); }
 
 TCustomForm* TScreen::ActiveForm() const {
   HWND active = GetActiveWindow();

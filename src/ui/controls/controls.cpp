@@ -442,14 +442,4 @@ void TControl::BringToFront() {
   Invalidate();
 }
 
-void TControl::SendToBack() {
-  if (!parent_) return;
-  auto& list = parent_->controls_;
-  list.erase(std::remove(list.begin(), list.end(), this), list.end());
-  list.insert(list.begin(), this);
-  if (auto* w = dynamic_cast<TWinControl*>(this); w && w->HandleAllocated())
-    SetWindowPos(w->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  Invalidate();
-}
-
 void TControl::Loaded() { TComponent::Loaded(); }

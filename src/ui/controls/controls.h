@@ -184,7 +184,6 @@ class TControl : public TComponent {
   void SetHeight(int value) { SetBounds(left_, top_, width_, value); }
   virtual void SetBounds(int left, int top, int width, int height);
   RECT BoundsRect() const { return RECT{left_, top_, left_ + width_, top_ + height_}; }
-  void SetBoundsRect(const RECT& r) { SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top); }
   // The client area; controls without a frame: (0, 0, Width, Height).
   virtual RECT ClientRect() const;
   int ClientWidth() const;
@@ -233,12 +232,8 @@ class TControl : public TComponent {
   TBiDiMode BiDiMode() const { return bidiMode_; }
   void SetBiDiMode(TBiDiMode value) { bidiMode_ = value; }
   bool UseRightToLeftAlignment() const { return bidiMode_ == bdRightToLeft; }
-  bool UseRightToLeftReading() const { return bidiMode_ != bdLeftToRight; }
 
   TControlStyle ControlStyle() const { return controlStyle_; }
-  void SetControlStyle(TControlStyle value) { controlStyle_ = value; }
-  TControlState ControlState() const { return controlState_; }
-  void SetControlState(TControlState value) { controlState_ = value; }
 
   // Painting. Invalidate asks for a repaint later, Update paints what is pending now,
   // Repaint does both.
@@ -249,7 +244,6 @@ class TControl : public TComponent {
   void Refresh() { Repaint(); }
   // Brings the control to the front (top of its siblings) or sends it to the back.
   void BringToFront();
-  void SendToBack();
 
   // Raises OnClick. Buttons override it (and call the inherited one).
   virtual void Click();
@@ -434,9 +428,6 @@ class TWinControl : public TControl {
   void Insert(TControl* control);
   void Remove(TControl* control);
   void UpdateTabOrder(int value);
-  // Window positions of children follow the control's bounds.
-  void UpdateBounds();
-  void ShowingChanged();
 
   HWND handle_ = nullptr;
   std::vector<TControl*> controls_;  // z-order, bottom first

@@ -29,14 +29,12 @@ void ControlRemoving(TCustomForm* form, TControl* control);
 class CanvasPaintScope {
  public:
   CanvasPaintScope(TControlCanvas& canvas, HDC dc, TFont* font, TColor color) : canvas_(canvas) {
-    canvas_.Lock();
     canvas_.SetPaintDC(dc);
     canvas_.Font()->Assign(font);
     canvas_.Brush()->SetColor(color);
   }
   ~CanvasPaintScope() {
     canvas_.SetPaintDC(nullptr);
-    canvas_.Unlock();
   }
   CanvasPaintScope(const CanvasPaintScope&) = delete;
   CanvasPaintScope& operator=(const CanvasPaintScope&) = delete;

@@ -349,7 +349,6 @@ TModalResult TCustomForm::ShowModal() {
   if (TApplication* app = ApplicationIfAny()) app->SetCaptureControl(nullptr);
   HWND activeBefore = GetActiveWindow();
   formState_.Include(fsModal);
-  ++Application->modalLevel_;
   HandleNeeded();
   std::vector<HWND> disabled = Application->DisableTaskWindows(handle_);
   struct Restore {
@@ -364,7 +363,6 @@ TModalResult TCustomForm::ShowModal() {
       } catch (...) {
       }
       form->formState_.Exclude(fsModal);
-      --Application->modalLevel_;
     }
   } restore{this, disabled, activeBefore};
 
@@ -431,8 +429,6 @@ void TCustomForm::Activated(bool active) {
     if (OnDeactivate) OnDeactivate(this);
   }
 }
-
-bool TCustomForm::WantsKey(WORD key) { return key == VK_TAB; }
 
 // ---------------------------------------------------------------------------------------
 // Messages

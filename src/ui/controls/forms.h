@@ -66,7 +66,6 @@ class TCustomForm : public TWinControl, public IMethodProvider {
   void DoCreate();
 
   // Handlers by name for the window definition's event properties.
-  TMethodTable& Methods() { return methods_; }
   template <class F>
   void RegisterMethod(const std::string& name, F handler) {
     methods_.Add(name, std::move(handler));
@@ -87,11 +86,9 @@ class TCustomForm : public TWinControl, public IMethodProvider {
   virtual TModalResult ShowModal();
   TModalResult ModalResult() const { return modalResult_; }
   void SetModalResult(TModalResult value) { modalResult_ = value; }
-  TFormState FormState() const { return formState_; }
   bool Active() const { return active_; }
   // Brings the form to the front and activates it.
   void BringToFront();
-  void SetFocusOnForm() { SetFocus(); }
 
   // The focused control of the form (also remembered while the form is inactive).
   TWinControl* ActiveControl() const { return activeControl_; }
@@ -100,8 +97,6 @@ class TCustomForm : public TWinControl, public IMethodProvider {
   void SetActiveControlByName(const std::string& name);
   // Told by a control that received the focus; tells every control (CM_FOCUSCHANGED).
   void FocusControl(TWinControl* control);
-  // The form's handling of a dialog key or character nobody else took.
-  bool WantsKey(WORD key);
 
   TFormBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TFormBorderStyle value);
@@ -211,7 +206,6 @@ TCustomForm* CreateDefaultMessageDialog(const TMessageDlgRequest& request);
 // Shows a modal message dialog and returns the modal result of the button pressed
 // (mrCancel when closed otherwise). An empty caption shows Application->Title.
 int MessageDlg(const std::string& text, const std::string& caption, TMsgDlgType type, TMsgDlgButtons buttons);
-void ShowMessage(const std::string& text);
 
 // Win32-style message box flags for TApplication::MessageBox.
 constexpr UINT MB_OK = 0x0000;
@@ -269,8 +263,6 @@ class TApplication : public TComponent {
   // Handles one message (waiting for one when none is queued); false once the quit
   // request was retrieved or nothing can arrive any more.
   bool HandleMessage();
-  // Dispatches whatever is queued now, without waiting.
-  void ProcessMessages();
 
   // The standard error handling for an exception escaping an event handler or a form's
   // creation: OnException when set, else the error box.
@@ -301,7 +293,6 @@ class TApplication : public TComponent {
   void SetCaptureControl(TControl* control);
   // A control being destroyed is forgotten everywhere.
   void ControlDestroyed(TControl* control);
-  int ModalLevel() const { return modalLevel_; }
 
  private:
   friend class TCustomForm;
@@ -314,7 +305,6 @@ class TApplication : public TComponent {
   TCustomForm* mainForm_ = nullptr;
   bool terminated_ = false;
   bool running_ = false;
-  int modalLevel_ = 0;
   TControl* mouseControl_ = nullptr;
   TControl* captureControl_ = nullptr;
 };
@@ -338,7 +328,6 @@ class TScreen : public TComponent {
 
   int Width() const;
   int Height() const;
-  RECT WorkAreaRect() const;
   TCustomForm* ActiveForm() const;
   TWinControl* ActiveControl() const;
   int FormCount() const { return int(forms_.size()); }

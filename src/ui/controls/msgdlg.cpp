@@ -284,5 +284,3 @@ int MessageDlg(const std::string& text, const std::string& caption, TMsgDlgType 
   if (!dialog) return mrCancel;
   return dialog->ShowModal();
 }
-
-void ShowMessage(const std::string& text) { MessageDlg(text, "", mtCustom, TMsgDlgButtons{mbOK}); }

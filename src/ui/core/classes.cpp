@@ -95,11 +95,6 @@ void TList::Move(int curIndex, int newIndex) {
 
 void TList::Pack() { items_.erase(std::remove(items_.begin(), items_.end(), nullptr), items_.end()); }
 
-void TList::SetCapacity(int value) {
-  if (value < Count()) throw EListError("List capacity out of bounds (" + std::to_string(value) + ")");
-  items_.reserve(std::size_t(value));
-}
-
 // ---------------------------------------------------------------------------------------
 // TComponent
 
@@ -283,8 +278,6 @@ void TCollectionItem::SetIndex(int value) {
 
 std::string TCollectionItem::GetDisplayName() { return ClassName(); }
 
-void TCollectionItem::SetDisplayName(const std::string&) { Changed(false); }
-
 TPersistent* TCollectionItem::GetOwner() { return collection_; }
 
 std::string TCollectionItem::GetNamePath() {
@@ -448,12 +441,6 @@ int TStrings::IndexOf(const std::string& s) const {
   return -1;
 }
 
-int TStrings::IndexOfObject(void* object) const {
-  for (int i = 0; i < Count(); ++i)
-    if (Objects(i) == object) return i;
-  return -1;
-}
-
 void TStrings::Exchange(int index1, int index2) {
   std::string s1 = Strings(index1), s2 = Strings(index2);
   void* o1 = Objects(index1);
@@ -496,26 +483,6 @@ void TStrings::SetText(const std::string& text) {
     if (text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
     i = j + 1;
   }
-}
-
-std::string TStrings::CommaText() const {
-  std::string out;
-  for (int i = 0; i < Count(); ++i) {
-    if (i) out += ',';
-    std::string s = Strings(i);
-    bool quote = s.empty() || s.find_first_of(" ,\"") != std::string::npos;
-    if (!quote) {
-      out += s;
-      continue;
-    }
-    out += '"';
-    for (char c : s) {
-      if (c == '"') out += '"';
-      out += c;
-    }
-    out += '"';
-  }
-  return out;
 }
 
 std::string TStrings::Names(int index) const {
@@ -640,10 +607,7 @@ int TStringList::AddObject(const std::string& s, void* object) {
     return index;
   }
   int index;
-  if (Find(s, index)) {
-    if (duplicates_ == dupIgnore) return index;
-    if (duplicates_ == dupError) throw EStringListError("String list does not allow duplicates");
-  }
+  if (Find(s, index)) return index;  // a sorted list keeps one of each string
   InsertItem(index, s, object);
   return index;
 }
@@ -679,7 +643,7 @@ bool TStringList::Find(const std::string& s, int& index) const {
       hi = mid - 1;
       if (c == 0) {
         found = true;
-        if (duplicates_ != dupAccept) lo = mid;
+        lo = mid;
       }
     }
   }

@@ -52,13 +52,10 @@ class TList : public TObject {
   void* Items(int index) const;
   void SetItems(int index, void* item);
   void* First() const { return Items(0); }
-  void* Last() const { return Items(Count() - 1); }
   void Clear() { items_.clear(); }
   void Exchange(int index1, int index2);
   void Move(int curIndex, int newIndex);
   void Pack();  // drops the null entries
-  int Capacity() const { return int(items_.capacity()); }
-  void SetCapacity(int value);
 
  private:
   void Check(int index) const;
@@ -143,7 +140,6 @@ class TComponent : public TPersistent {
   virtual void Notification(TComponent* component, TOperation operation);
 
  protected:
-  void SetComponentState(TComponentState state) { state_ = state; }
   // Called before a rename; the base checks the new name.
   virtual void ValidateRename(TComponent* component, const std::string& curName, const std::string& newName);
 
@@ -186,7 +182,6 @@ class TCollectionItem : public TPersistent {
   virtual void SetIndex(int value);
   // The name shown for the item; the base gives its class name.
   virtual std::string GetDisplayName();
-  virtual void SetDisplayName(const std::string& value);
   TPersistent* GetOwner() override;
   std::string GetNamePath() override;
 
@@ -207,7 +202,6 @@ class TCollection : public TPersistent {
   explicit TCollection(TCollectionItemClass itemClass);
   ~TCollection() override;
 
-  TCollectionItemClass ItemClass() const { return itemClass_; }
   TCollectionItem* Add();
   TCollectionItem* Insert(int index);
   // Takes an item made elsewhere (for item constructors with arguments); index -1 appends.
@@ -282,13 +276,11 @@ class TStrings : public TPersistent {
   virtual int AddObject(const std::string& s, void* object);
   void AddStrings(const TStrings& strings);
   virtual int IndexOf(const std::string& s) const;  // case-insensitive, -1 when absent
-  int IndexOfObject(void* object) const;
   void Exchange(int index1, int index2);
   void Move(int curIndex, int newIndex);
   // All lines joined with CRLF after each one; setting splits at CR, LF or CRLF.
   std::string Text() const;
   void SetText(const std::string& text);
-  std::string CommaText() const;
   // "Name=Value" lines.
   std::string Names(int index) const;
   std::string Values(const std::string& name) const;
@@ -337,8 +329,6 @@ class TUpdateScope {
   int pending_;
 };
 
-enum TDuplicates { dupIgnore, dupAccept, dupError };
-
 class TStringList : public TStrings {
   LB_CLASS(TStringList)
  public:
@@ -357,10 +347,7 @@ class TStringList : public TStrings {
 
   // A sorted list keeps its strings in case-insensitive order; Insert then raises
   // EStringListError "Operation not allowed on sorted list".
-  bool Sorted() const { return sorted_; }
   void SetSorted(bool value);
-  TDuplicates Duplicates() const { return duplicates_; }
-  void SetDuplicates(TDuplicates value) { duplicates_ = value; }
   void Sort();
   // Binary search of a sorted list: true and the index when found, else the insert point.
   bool Find(const std::string& s, int& index) const;
@@ -382,5 +369,4 @@ class TStringList : public TStrings {
   void InsertItem(int index, const std::string& s, void* object);
   std::vector<Item> items_;
   bool sorted_ = false;
-  TDuplicates duplicates_ = dupIgnore;
 };

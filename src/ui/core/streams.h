@@ -87,7 +87,6 @@ class TFileStream : public TStream {
   std::int64_t Write(const void* buffer, std::int64_t count) override;
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
   void SetSize(std::int64_t size) override;
-  const std::string& FileName() const { return fileName_; }
 
  private:
   std::string fileName_;

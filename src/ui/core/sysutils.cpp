@@ -113,13 +113,6 @@ int StrToIntDef(const std::string& text, int fallback) {
 
 std::string LowerCase(const std::string& s) { return AsciiLowerCase(s); }
 
-std::string UpperCase(const std::string& s) {
-  std::string r = s;
-  for (char& c : r)
-    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-  return r;
-}
-
 int CompareText(const std::string& a, const std::string& b) { return AsciiCompareText(a, b); }
 
 bool SameText(const std::string& a, const std::string& b) { return AsciiSameText(a, b); }

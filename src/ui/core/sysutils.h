@@ -95,7 +95,6 @@ std::string IntToHex(std::uint64_t value, int digits);
 int StrToInt(const std::string& text);
 int StrToIntDef(const std::string& text, int fallback);
 std::string LowerCase(const std::string& s);   // ASCII only, as the class library does
-std::string UpperCase(const std::string& s);
 int CompareText(const std::string& a, const std::string& b);  // ASCII case-insensitive, <0/0/>0
 bool SameText(const std::string& a, const std::string& b);
 std::string Trim(const std::string& s);  // drops control characters and spaces at both ends

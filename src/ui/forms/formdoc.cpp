@@ -411,12 +411,6 @@ double TfValue::AsDouble() const {
   }
 }
 
-bool TfValue::AsBoolean() const {
-  if (type == vaTrue) return true;
-  if (type == vaFalse) return false;
-  throw EConvertError("Value is not a boolean (value tag " + Hex2(type) + ")");
-}
-
 std::string TfValue::AsString() const {
   switch (type) {
     case vaString:

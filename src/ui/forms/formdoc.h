@@ -72,7 +72,6 @@ struct TfValue {
   // number (extended converted to the nearest double).
   std::int64_t AsInteger() const;
   double AsDouble() const;
-  bool AsBoolean() const;  // vaTrue/vaFalse, EConvertError otherwise
   // The text of any string kind (wide strings converted to UTF-8) or of an identifier.
   std::string AsString() const;
 

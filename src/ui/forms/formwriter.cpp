@@ -152,5 +152,3 @@ void RegisterComponentBaseClasses() {
 }
 
 TfObject WriteComponent(TComponent* root) { return TComponentWriter(root).Record(root, 0); }
-
-void WriteComponentToStream(TComponent* root, TStream& stream) { WriteTpf0(stream, WriteComponent(root)); }

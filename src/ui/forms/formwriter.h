@@ -56,4 +56,3 @@ void RegisterComponentBaseClasses();
 
 // The root's record with its children. The root's class must be registered.
 TfObject WriteComponent(TComponent* root);
-void WriteComponentToStream(TComponent* root, TStream& stream);

@@ -252,11 +252,6 @@ void TBitmap::SetPixelFormat(TPixelFormat value) {
   Replace(fresh, width_, height_, value);
 }
 
-void TBitmap::SetMonochrome(bool value) {
-  if (value == Monochrome()) return;
-  SetPixelFormat(value ? pf1bit : pfDevice);
-}
-
 void* TBitmap::ScanLine(int y) {
   HBITMAP h = Handle();
   if (!h || y < 0 || y >= height_) throw EInvalidGraphicOperation("Scan line index out of range");
@@ -293,8 +288,6 @@ void TBitmap::LoadFromResourceName(const std::string& name) {
   TResourceStream stream(name);
   ReadFromStream(stream);
 }
-
-void TBitmap::Dormant() { FreeContext(); }
 
 bool TBitmap::IsEmpty() { return Handle() == nullptr; }
 

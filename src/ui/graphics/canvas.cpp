@@ -290,9 +290,3 @@ void TCanvas::DrawFocusRect(const RECT& rect) {
   ::DrawFocusRect(hdc_, &rect);
   Changed();
 }
-
-RECT TCanvas::ClipRect() {
-  RECT r;
-  GetClipBox(Handle(), &r);
-  return r;
-}

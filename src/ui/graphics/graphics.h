@@ -210,11 +210,8 @@ class TCanvas : public TPersistent {
   TBrush* Brush() { return brush_.get(); }
   TPen* Pen() { return pen_.get(); }
   void SetFont(TFont* value) { font_->Assign(value); }
-  void SetBrush(TBrush* value) { brush_->Assign(value); }
-  void SetPen(TPen* value) { pen_->Assign(value); }
   // The raster operation of CopyRect and Draw of bitmaps (SRCCOPY by default).
   DWORD CopyMode() const { return copyMode_; }
-  void SetCopyMode(DWORD value) { copyMode_ = value; }
 
   void FillRect(const RECT& rect);
   void FrameRect(const RECT& rect);  // a one-pixel frame in the brush
@@ -235,15 +232,9 @@ class TCanvas : public TPersistent {
   void MoveTo(int x, int y);
   void LineTo(int x, int y);
   POINT PenPos() const { return penPos_; }
-  void SetPenPos(POINT p) { MoveTo(p.x, p.y); }
   // Copies src of another canvas into dest (stretching when the sizes differ) with CopyMode.
   void CopyRect(const RECT& dest, TCanvas* canvas, const RECT& src);
   void DrawFocusRect(const RECT& rect);
-  RECT ClipRect();
-  // The canvas has no threads to guard against; these only count.
-  void Lock() { ++lockCount_; }
-  void Unlock() { --lockCount_; }
-  int LockCount() const { return lockCount_; }
   // Takes the canvas's objects out of the DC so they are selected afresh on the next draw.
   void Refresh();
 
@@ -276,7 +267,6 @@ class TCanvas : public TPersistent {
   HGDIOBJ oldPen_ = nullptr;
   POINT penPos_;
   DWORD copyMode_ = SRCCOPY;
-  int lockCount_ = 0;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -323,7 +313,6 @@ class TGraphic : public TPersistent {
   bool Transparent() { return IsTransparent(); }
   virtual void SetTransparent(bool value);
   bool Modified() const { return modified_; }
-  void SetModified(bool value);
 
   TNotifyEvent OnChange;
 
@@ -418,7 +407,6 @@ class TBitmap : public TGraphic {
   TPixelFormat PixelFormat() const { return pixelFormat_; }
   void SetPixelFormat(TPixelFormat value);  // converts the content
   bool Monochrome() const { return pixelFormat_ == pf1bit; }
-  void SetMonochrome(bool value);
   // Address of image row y (0 = top) of the pixel memory; EInvalidGraphicOperation
   // "Scan line index out of range" outside 0..Height-1.
   void* ScanLine(int y);
@@ -431,8 +419,6 @@ class TBitmap : public TGraphic {
 
   // Reads a bitmap stored as a named resource (EResNotFound when there is none).
   void LoadFromResourceName(const std::string& name);
-  // Releases the canvas's DC (the pixels stay).
-  void Dormant();
   void FreeImage() {}
 
   void Assign(TPersistent* source) override;

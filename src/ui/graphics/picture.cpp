@@ -40,11 +40,6 @@ void TGraphic::SetTransparent(bool value) {
   Changed(this);
 }
 
-void TGraphic::SetModified(bool value) {
-  if (value) Changed(this);
-  else modified_ = false;
-}
-
 void TGraphic::Changed(TObject* sender) {
   modified_ = true;
   if (OnChange) OnChange(sender ? sender : this);

@@ -2,7 +2,7 @@
 // fourteen content operations and the stored picture data.
 //
 // Sections: change links / size and settings / handle and observers / drawing /
-// content operations / assignment / stored data / TDragImageList.
+// content operations / assignment / stored data.
 #include "ui/imglist/imglist.h"
 
 #include <algorithm>
@@ -193,14 +193,6 @@ bool TCustomImageList::GetBitmap(int index, TBitmap* image) {
   if (!ok) return false;
   DeleteObject(info.hbmMask);
   image->SetHandle(info.hbmColor);
-  return true;
-}
-
-bool TCustomImageList::GetIcon(int index, TIcon* image) {
-  if (!image || !handle_) return false;
-  HICON icon = ImageList_GetIcon(handle_, index, ILD_NORMAL);
-  if (!icon) return false;
-  image->SetHandle(icon);
   return true;
 }
 
@@ -438,14 +430,4 @@ void TCustomImageList::ReadData(const std::vector<std::uint8_t>& data) {
     throw;
   }
   EndUpdate();
-}
-
-// ---------------------------------------------------------------------------------------
-// TDragImageList
-
-bool TDragImageList::SetDragImage(int index, int hotSpotX, int hotSpotY) {
-  if (index < 0 || index >= Count()) return false;
-  dragIndex_ = index;
-  dragHotspot_ = POINT{hotSpotX, hotSpotY};
-  return true;
 }

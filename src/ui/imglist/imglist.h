@@ -89,7 +89,6 @@ class TCustomImageList : public TComponent {
   void Draw(TCanvas* canvas, int x, int y, int index, TDrawingStyle style, TImageType type, bool enabled = true);
   // Picture index as a 32-bit bitmap / as an icon; false when there is none.
   bool GetBitmap(int index, TBitmap* image);
-  bool GetIcon(int index, TIcon* image);
 
   // The content operations. Index errors raise EInvalidOperation "Invalid ImageList Index"
   // here; the results are the new picture's index, or -1 when nothing was added.
@@ -146,24 +145,11 @@ class TCustomImageList : public TComponent {
   std::vector<TChangeLink*> links_;
 };
 
-// An image list that can serve as the picture of a drag: the picture and hot spot are
-// kept here for a drag-and-drop layer to draw.
+// The image list's place in the class tree between the base list and TImageList.
 class TDragImageList : public TCustomImageList {
   LB_CLASS(TDragImageList)
  public:
   using TCustomImageList::TCustomImageList;
-  // Picture index becomes the drag picture with its hot spot; false for a bad index.
-  bool SetDragImage(int index, int hotSpotX, int hotSpotY);
-  int DragIndex() const { return dragIndex_; }
-  POINT DragHotspot() const { return dragHotspot_; }
-  // The cursor shown while dragging (a cursor number of the controls library).
-  int DragCursor() const { return dragCursor_; }
-  void SetDragCursor(int value) { dragCursor_ = value; }
-
- private:
-  int dragIndex_ = -1;
-  POINT dragHotspot_;
-  int dragCursor_ = 0;
 };
 
 // The image list a window definition names.

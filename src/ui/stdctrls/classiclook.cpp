@@ -79,11 +79,6 @@ void DrawEtchedHLine(TCanvas& canvas, int left, int right, int y) {
   HLine(canvas, left, right, y + 1, clBtnHighlight);
 }
 
-void DrawEtchedVLine(TCanvas& canvas, int x, int top, int bottom) {
-  VLine(canvas, x, top, bottom, clBtnShadow);
-  VLine(canvas, x + 1, top, bottom, clBtnHighlight);
-}
-
 void DrawEtchedFrame(TCanvas& canvas, const RECT& rect) {
   if (rect.right - rect.left < 2 || rect.bottom - rect.top < 2) return;
   RECT hi{rect.left + 1, rect.top + 1, rect.right, rect.bottom};

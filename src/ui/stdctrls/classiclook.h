@@ -69,7 +69,6 @@ RECT DrawSunkenEdge(TCanvas& canvas, const RECT& rect);
 RECT DrawRaisedEdge(TCanvas& canvas, const RECT& rect);
 // Etched lines: a shadow line with a highlight line below it (right of it for vertical).
 void DrawEtchedHLine(TCanvas& canvas, int left, int right, int y);
-void DrawEtchedVLine(TCanvas& canvas, int x, int top, int bottom);
 // An etched frame (group boxes, bevel frames): shadow outline, highlight outline inside
 // it offset by one pixel.
 void DrawEtchedFrame(TCanvas& canvas, const RECT& rect);

@@ -98,8 +98,6 @@ TImage::TImage(TComponent* owner) : TGraphicControl(owner), picture_(std::make_u
 
 TImage::~TImage() { picture_->OnChange = nullptr; }
 
-void TImage::SetPicture(TPicture* value) { picture_->Assign(value); }
-
 void TImage::SetCenter(bool value) {
   if (center_ == value) return;
   center_ = value;
@@ -336,11 +334,6 @@ void TPageControl::SetActivePageIndex(int index) {
     return;
   }
   ChangeActivePage(pages_[std::size_t(index)], false);
-}
-
-void TPageControl::SetActivePage(TTabSheet* page) {
-  if (page && page->PageControl() != this) return;
-  ChangeActivePage(page, false);
 }
 
 void TPageControl::ChangeActivePage(TTabSheet* page, bool byUser) {

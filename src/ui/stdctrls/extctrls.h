@@ -77,7 +77,6 @@ class TImage : public TGraphicControl {
   ~TImage() override;
 
   TPicture* Picture() { return picture_.get(); }
-  void SetPicture(TPicture* value);
   bool Center() const { return center_; }
   void SetCenter(bool value);
   bool Stretch() const { return stretch_; }
@@ -151,9 +150,7 @@ class TPageControl : public TCustomControl {
   ~TPageControl() override;
 
   int PageCount() const { return int(pages_.size()); }
-  TTabSheet* Pages(int index) const { return pages_.at(std::size_t(index)); }
   TTabSheet* ActivePage() const { return activePage_; }
-  void SetActivePage(TTabSheet* page);
   int ActivePageIndex() const;
   void SetActivePageIndex(int index);
   // The next page after `current` with a visible tab, wrapping round; null when none.

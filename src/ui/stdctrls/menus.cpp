@@ -175,8 +175,6 @@ void TPopupMenu::Popup(int x, int y) {
   UpdateWindow(window_);
 }
 
-void TPopupMenu::CloseMenu() { Choose(nullptr); }
-
 void TPopupMenu::Choose(TMenuItem* item) {
   if (!open_) return;
   open_ = false;

@@ -68,8 +68,6 @@ class TPopupMenu : public TComponent {
   // Opens the menu with its top-left corner at screen point (x, y) and returns; input is
   // handled as the message loop delivers it.
   void Popup(int x, int y);
-  // Closes an open menu without choosing.
-  void CloseMenu();
   bool IsOpen() const;
   HWND WindowHandle() const { return window_; }
   // The index (in Items) of the highlighted entry, -1 for none.

@@ -35,8 +35,6 @@ void Text(TCanvas& canvas, RECT r, const std::string& caption, UINT format, TCol
 
 }  // namespace
 
-bool StandardPartsThemed() { return IsAppThemed() != FALSE; }
-
 // ---------------------------------------------------------------------------------------
 // Buttons and group boxes
 

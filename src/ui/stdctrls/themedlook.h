@@ -10,9 +10,6 @@
 
 #include "ui/stdctrls/classiclook.h"
 
-// Visual styles are on for this process.
-bool StandardPartsThemed();
-
 // Push button: the theme's push-button part over the parent's picture (hwnd's parent; the
 // face colour without one), the caption centred and not shifted while pressed, the focus
 // rectangle 3 pixels inside.
