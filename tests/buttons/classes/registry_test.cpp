@@ -5,6 +5,7 @@
 #include "button_fixture.h"
 #include "buttons/registerbuttons.h"
 #include "ui/forms/formtext.h"
+#include "ui/forms/formwriter.h"
 
 namespace {
 
@@ -78,6 +79,11 @@ TEST_F(ButtonForm, DefinitionPropertiesAreReadAndStoredBack) {
                                              "TextShadowDepth", "Kind", "Layout", "Margin", "Spacing", "ImageIndex",
                                              "DisabledIndex"}));
   EXPECT_FALSE(ButtonCaptionStored(ok));
+  auto record = [&] { return WriteComponent(form).children[0]; };
+  EXPECT_EQ(record().FindProperty("Caption"), nullptr) << "the written definition keeps the rule";
+  ok->SetCaption("");
+  EXPECT_EQ(record().properties.back().name, "Caption") << "an emptied caption is stored after the Kind";
+  ok->SetCaption("OK");
   ok->SetModalResult(mrNone);
   names.clear();
   for (const TfProperty& p : StoredButtonProperties(ok)) names.push_back(p.name);
