@@ -425,7 +425,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {kPressed, {{60, 4}, COLORREF(ColorToRGB(ShadeDarker(clBtnFace, 10)))}},
                    {kDisabled, {{0, 2}, kFaceColor}}}},
         // Visual styles: the pressed glyph moves one pixel right, the caption stays; the down
-        // pattern covers the whole element, which keeps the client as its face.
+        // pattern fills the element's content, inside its frame and rounded corners.
         SheetCase{"themed",
                   Look::kThemed,
                   {7 + 1, 5},
@@ -437,8 +437,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {kFocused, {{40, 1}, kDefaultRing}},
                    {kDefault, {{40, 1}, kDefaultRing}},
                    {kDisabled, {{40, 0}, kThemedBorder[3]}},
-                   {kDown, {{40, 0}, COLORREF(ColorToRGB(clSilver))}},
-                   {kDown, {{41, 0}, kFaceColor}}}}),
+                   {kDown, {{0, 0}, kFaceColor}},
+                   {kDown, {{40, 0}, kThemedBorder[2]}},
+                   {kDown, {{3, 3}, COLORREF(ColorToRGB(clSilver))}}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
