@@ -2,6 +2,7 @@
 // side (normal, focused, pressed, default, disabled, down in a group), compared pixel for
 // pixel, with named pixels from each look's frame colours beside the golden.
 #include <functional>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -440,6 +441,253 @@ INSTANTIATE_TEST_SUITE_P(
                    {kDown, {{0, 0}, kFaceColor}},
                    {kDown, {{40, 0}, kThemedBorder[2]}},
                    {kDown, {{3, 3}, COLORREF(ColorToRGB(clSilver))}}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// One button (75 x 41, caption "Go", no glyph unless a row gives it one) brought into a
+// state, and the pixels that state must show, each derived from the design's numbers:
+// where the text and its copies go, the frame and face shades of a custom colour, the
+// hover ring, the down pattern, the focus frame, the glyph cell.
+constexpr int kPH = 41;
+constexpr COLORREF kLite = RGB(0, 200, 0), kDeep = RGB(0, 0, 200);
+constexpr TColor kTint = 0x3080C0;
+using testsupport::NamedPixel;
+using Pixels = std::vector<NamedPixel>;
+
+// The first or last ink of "Go" drawn with its cell at (x, y) in `ink`; `want` (when given)
+// replaces the colour expected there, for a copy that must not be drawn.
+NamedPixel Ink(const testsupport::Image& img, int x, int y, COLORREF ink, bool last, const std::string& why,
+               std::optional<COLORREF> want = {}) {
+  std::vector<NamedPixel> ends = testsupport::TextInk(img, ink ^ 0xFFFFFF, ink, testsupport::UiFont::kRegular, x, y, "Go", why);
+  NamedPixel p = last ? ends.back() : ends.front();
+  if (want) p.want = *want;
+  return p;
+}
+// Caption rectangle (5, 5, 70, 36): the left of a centred "Go", and of a right-aligned one
+// (kept clear of the border by TextShadowDepth).
+int Centred() { return 5 + (65 - testsupport::UiTextWidth(testsupport::UiFont::kRegular, "Go")) / 2; }
+int RightAligned(int depth) { return 70 - depth - testsupport::UiTextWidth(testsupport::UiFont::kRegular, "Go"); }
+// Both ends of the caption itself at (x, y).
+void Main(Pixels& p, const testsupport::Image& img, int x, int y, COLORREF ink = 0) {
+  p.push_back(Ink(img, x, y, ink, false, "caption"));
+  p.push_back(Ink(img, x, y, ink, true, "caption"));
+}
+COLORREF C(TColor c) { return COLORREF(ColorToRGB(c)); }
+
+struct PixelCase {
+  const char* name;
+  Look look;
+  std::function<void(TImageButton*)> setup;
+  std::function<void(TImageButton*, TPaintedButton*)> state;
+  std::function<Pixels(const testsupport::Image&)> pixels;
+};
+void PrintTo(const PixelCase& c, std::ostream* os) { *os << c.name; }
+
+class StatePixels : public LooksGolden, public ::testing::WithParamInterface<PixelCase> {};
+
+TEST_P(StatePixels, ShowWhatTheDesignSays) {
+  const PixelCase& c = GetParam();
+  const bool fullColor = FullColorDisplay();
+  ShowForm();
+  testsupport::Image img(kW, kPH);
+  Capture<TImageButton>(img, 0, c.look, c.state ? c.state : [](TImageButton*, TPaintedButton*) {}, kW, kPH,
+                        [&](TImageButton* b) {
+                          b->SetCaption("Go");
+                          b->SetTextHighlightColor(TColor(kLite));
+                          b->SetTextShadowColor(TColor(kDeep));
+                          c.setup(b);
+                        });
+  SetFullColorDisplay(fullColor);
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, c.pixels(img)));
+}
+
+auto Style(TTextStyle s, bool light = false) {
+  return [s, light](TImageButton* b) {
+    b->SetTextStyle(s);
+    b->SetLightTextStyle(light);
+  };
+}
+// A strip of n solid 16 x 16 cells, its bottom-left pixel (the transparent colour) apart.
+void Cells(TImageButton* b, int n) {
+  TBitmap strip(16 * n, 16);
+  const TColor cells[] = {clRed, clLime, clBlue, clYellow};
+  for (int i = 0; i < n; ++i) {
+    strip.Canvas()->Brush()->SetColor(cells[i]);
+    strip.Canvas()->FillRect(RECT{16 * i, 0, 16 * i + 16, 16});
+  }
+  strip.Canvas()->SetPixel(0, 15, clFuchsia);
+  b->SetGlyph(&strip);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, StatePixels,
+    ::testing::Values(
+        PixelCase{"Raised", Look::kClassic, Style(tsRaised), nullptr,
+                  [](const auto& img) {
+                    Pixels p{Ink(img, Centred() - 1, 13, kLite, false, "light copy up-left"),
+                             Ink(img, Centred() + 1, 15, kDeep, true, "dark copy down-right")};
+                    Main(p, img, Centred(), 14);
+                    return p;
+                  }},
+        PixelCase{"Recessed", Look::kClassic, Style(tsRecessed), nullptr,
+                  [](const auto& img) {
+                    Pixels p{Ink(img, Centred() - 1, 13, kDeep, false, "dark copy up-left"),
+                             Ink(img, Centred() + 1, 15, kLite, true, "light copy down-right")};
+                    Main(p, img, Centred(), 14);
+                    return p;
+                  }},
+        PixelCase{"RaisedLight", Look::kClassic, Style(tsRaised, true), nullptr,
+                  [](const auto& img) {
+                    Pixels p{Ink(img, Centred() - 1, 13, kLite, false, "light copy up-left"),
+                             Ink(img, Centred() + 1, 15, kDeep, true, "no dark copy", C(clBtnFace))};
+                    Main(p, img, Centred(), 14);
+                    return p;
+                  }},
+        PixelCase{"RecessedLight", Look::kClassic, Style(tsRecessed, true), nullptr,
+                  [](const auto& img) {
+                    Pixels p{Ink(img, Centred() - 1, 13, kDeep, false, "no dark copy", C(clBtnFace)),
+                             Ink(img, Centred() + 1, 15, kLite, true, "light copy down-right")};
+                    Main(p, img, Centred(), 14);
+                    return p;
+                  }},
+        PixelCase{"ShadowDepth3",
+                  Look::kClassic,
+                  [](TImageButton* b) {
+                    b->SetTextStyle(tsShadow);
+                    b->SetTextShadowDepth(3);
+                  },
+                  nullptr,
+                  [](const auto& img) {
+                    Pixels p{Ink(img, Centred() + 3, 17, kDeep, true, "shadow 3 down-right")};
+                    Main(p, img, Centred(), 14);
+                    return p;
+                  }},
+        PixelCase{"ShadowRightAligned",
+                  Look::kClassic,
+                  [](TImageButton* b) {
+                    b->SetTextStyle(tsShadow);
+                    b->SetAlignment(taRightJustify);
+                  },
+                  nullptr,
+                  [](const auto& img) {
+                    Pixels p{Ink(img, RightAligned(0), 16, kDeep, true, "shadow moved down only")};
+                    Main(p, img, RightAligned(2), 14);
+                    return p;
+                  }},
+        PixelCase{"RightAligned", Look::kClassic, [](TImageButton* b) { b->SetAlignment(taRightJustify); }, nullptr,
+                  [](const auto& img) {
+                    Pixels p;
+                    Main(p, img, RightAligned(2), 14);
+                    return p;
+                  }},
+        PixelCase{"ListWithoutIndexIsNoGlyph", Look::kClassic,
+                  [](TImageButton* b) { b->SetImages(new SolidImageList(b->Owner())); }, nullptr,
+                  [](const auto& img) {
+                    Pixels p;
+                    Main(p, img, Centred(), 14);
+                    return p;
+                  }},
+        PixelCase{"Top", Look::kClassic, [](TImageButton* b) { b->SetAlignmentVertical(avTop); }, nullptr,
+                  [](const auto& img) {
+                    Pixels p;
+                    Main(p, img, Centred(), 5);
+                    return p;
+                  }},
+        PixelCase{"Bottom", Look::kClassic, [](TImageButton* b) { b->SetAlignmentVertical(avBottom); }, nullptr,
+                  [](const auto& img) {
+                    Pixels p;
+                    Main(p, img, Centred(), 36 - 13 - 1);
+                    return p;
+                  }},
+        PixelCase{"DisabledOnAGreyFace",
+                  Look::kClassic,
+                  [](TImageButton* b) {
+                    b->SetColor(TColor(0x707070));
+                    b->SetEnabled(false);
+                  },
+                  nullptr,
+                  [](const auto& img) {
+                    Pixels p;
+                    Main(p, img, Centred(), 14, C(cl3DDkShadow));
+                    return p;
+                  }},
+        PixelCase{"TintedFrame", Look::kClassic, [](TImageButton* b) { b->SetColor(kTint); }, nullptr,
+                  [](const auto&) {
+                    return Pixels{{0, 0, C(ShadeLighter(kTint, 100)), "outer ring, upper left"},
+                                  {74, 40, C(ShadeDarker(kTint, 100)), "outer ring, lower right"},
+                                  {1, 1, C(ShadeLighter(kTint, 40)), "inner ring, upper left"},
+                                  {73, 39, C(ShadeDarker(kTint, 50)), "inner ring, lower right"},
+                                  {2, 2, C(kTint), "face"}};
+                  }},
+        PixelCase{"TintedPressed", Look::kClassic, [](TImageButton* b) { b->SetColor(kTint); },
+                  [](TImageButton* b, TPaintedButton*) {
+                    headless::MovePointerTo(b->Handle(), 60, 30);
+                    headless::PressButton(1);
+                  },
+                  [](const auto&) {
+                    return Pixels{{0, 0, C(ShadeDarker(kTint, 100)), "outer ring"},
+                                  {1, 1, C(ShadeDarker(kTint, 50)), "inner ring"}};
+                  }},
+        // Down on silver: the tinted sunken frame, grey dots, and the focus frame moved by (1, 1).
+        PixelCase{"SilverDownFocused",
+                  Look::kClassic,
+                  [](TImageButton* b) {
+                    b->SetColor(clSilver);
+                    b->SetGroupIndex(1);
+                    b->SetDown(true);
+                  },
+                  [](TImageButton* b, TPaintedButton*) { b->SetFocus(); },
+                  [](const auto&) {
+                    return Pixels{{0, 0, C(ShadeDarker(clSilver, 50)), "sunken outer ring"},
+                                  {74, 40, C(ShadeLighter(clSilver, 100)), "sunken outer ring, lower right"},
+                                  {1, 1, C(ShadeDarker(clSilver, 100)), "sunken inner ring"},
+                                  {3, 3, C(clGray), "grey dots on silver"},
+                                  {5, 6, 0, "focus frame moved by (1, 1)"},
+                                  {4, 5, C(clSilver), "not where an unpressed button has it"}};
+                  }},
+        PixelCase{"HotTrackDisabledTint",
+                  Look::kHotTrack,
+                  [](TImageButton* b) {
+                    b->SetColor(kTint);
+                    b->SetEnabled(false);
+                  },
+                  nullptr,
+                  [](const auto&) {
+                    return Pixels{{1, 2, C(ShadeDarker(kTint, 80)), "inner ring"}, {10, 10, C(kTint), "flat face"}};
+                  }},
+        PixelCase{"HotTrackComplementHover",
+                  Look::kHotTrack,
+                  [](TImageButton* b) { b->SetHotTrackColorType(htctComplement); },
+                  [](TImageButton* b, TPaintedButton*) { headless::MovePointerTo(b->Handle(), 30, 12); },
+                  [](const auto&) {
+                    return Pixels{{2, kPH - 3, C(ShadeDarker(OppositeHue(0x149BF0, 180), 30)), "ring's bottom row"}};
+                  }},
+        PixelCase{"HotTrackHoverOn256Colours",
+                  Look::kHotTrack,
+                  [](TImageButton*) { SetFullColorDisplay(false); },
+                  [](TImageButton* b, TPaintedButton*) { headless::MovePointerTo(b->Handle(), 30, 12); },
+                  [](const auto&) {
+                    return Pixels{{2, kPH - 3, C(ShadeDarker(clBtnFace, 30)), "bottom line, no ring"},
+                                  {2, 2, C(clBtnFace), "plain face, no ring"},
+                                  {10, 10, C(clBtnFace), "plain face, no gradient"}};
+                  }},
+        // Glyph (16 x 16, margin 2) at (7, 13) moved by (1, 1) when pressed or down.
+        PixelCase{"PressedGlyphCell", Look::kClassic, [](TImageButton* b) { Cells(b, 3); },
+                  [](TImageButton* b, TPaintedButton*) {
+                    headless::MovePointerTo(b->Handle(), 60, 30);
+                    headless::PressButton(1);
+                  },
+                  [](const auto&) { return Pixels{{16, 22, C(clBlue), "third cell"}}; }},
+        PixelCase{"DownGlyphCell", Look::kClassic,
+                  [](TImageButton* b) {
+                    Cells(b, 4);
+                    b->SetGroupIndex(1);
+                    b->SetDown(true);
+                  },
+                  nullptr, [](const auto&) { return Pixels{{16, 22, C(clYellow), "fourth cell"}}; }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
