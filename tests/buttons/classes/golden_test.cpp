@@ -504,6 +504,30 @@ TEST_P(StatePixels, ShowWhatTheDesignSays) {
   EXPECT_TRUE(testsupport::HasNamedPixels(img, c.pixels(img)));
 }
 
+// While a click the button started runs, the classic look wears the outline, also on a
+// button that has neither the focus nor the default role.
+class ClickingButton : public TPaintedButton {
+ public:
+  using TPaintedButton::PerformClick;
+  using TPaintedButton::TPaintedButton;
+};
+
+TEST_F(LooksGolden, ClassicOutlineWhileItsClickRuns) {
+  ShowForm();
+  auto* b = Add<ClickingButton>(20, 20, kW, kH, "Go");
+  b->SetThemeAware(false);
+  FocusAList(b);
+  Pump();
+  COLORREF corner = 0;
+  b->OnClick = [&](TObject*) {
+    b->Repaint();
+    corner = testsupport::FrameImage(headless::BackBuffer(form->Handle()), 20, 20, 1, 1).Color(0, 0);
+  };
+  b->PerformClick();
+  EXPECT_EQ(corner, C(clWindowFrame));
+  EXPECT_FALSE(b->InClick());
+}
+
 auto Style(TTextStyle s, bool light = false) {
   return [s, light](TImageButton* b) {
     b->SetTextStyle(s);

@@ -40,6 +40,10 @@ constexpr const char* kDefinition = R"(object Form1: TForm
   end
   object Images: TImageButton
   end
+  object Kept: TImageButton
+    Caption = 'Go'
+    Kind = bkNo
+  end
 end
 )";
 
@@ -71,6 +75,7 @@ TEST_F(ButtonForm, DefinitionPropertiesAreReadAndStoredBack) {
   EXPECT_TRUE(toggle->Cancel());
   EXPECT_FALSE(toggle->ShowFocusRect());
   EXPECT_EQ(toggle->FrameColor(), clNavy);
+  EXPECT_EQ(FindField<TImageButton>(form, "Kept")->Caption(), "Go") << "a read caption outlives the Kind";
 
   // A stock kind stores the kind, not what it implies; the caption equals the kind's.
   std::vector<std::string> names;
