@@ -535,10 +535,12 @@ TEST_P(StatePixels, ShowWhatTheDesignSays) {
     px.push_back(ink(0, 0, c.ink, false, "caption"));
     px.push_back(ink(0, 0, c.ink, true, "caption"));
   }
-  // A copy's end pixel, and the face just past it along the row (no other copy reaches it).
+  // A copy's end pixel, and the face just past it along the row and the column (no other
+  // copy reaches them).
   for (const Copy& k : c.copies) {
     NamedPixel p = ink(k.dx, k.dy, k.ink, k.last, "copy (" + std::to_string(k.dx) + ", " + std::to_string(k.dy) + ")");
     px.push_back({p.x + (k.last ? 1 : -1), p.y, C(clBtnFace), p.why + ": just past it"});
+    px.push_back({p.x, p.y + (k.last ? 1 : -1), C(clBtnFace), p.why + ": just past it"});
     if (k.want) p.want = *k.want;
     px.push_back(p);
   }
