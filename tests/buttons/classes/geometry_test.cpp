@@ -138,7 +138,8 @@ TEST_F(ImageButtonGeometry, MarginBelowMinusOneIsRefused) {
 
 struct GlyphSizeCase {
   int width;
-  int expected;  // NumGlyphs after assigning a width x 16 glyph over NumGlyphs 2
+  int expected;  // NumGlyphs after assigning a width x height glyph over NumGlyphs 2
+  int height = 16;
 };
 
 class NumGlyphsFromGlyph : public ButtonForm, public ::testing::WithParamInterface<GlyphSizeCase> {};
@@ -146,14 +147,14 @@ class NumGlyphsFromGlyph : public ButtonForm, public ::testing::WithParamInterfa
 TEST_P(NumGlyphsFromGlyph, CellsFollowTheStrip) {
   auto* b = Add<TImageButton>(10, 10, 75, 25, "");
   b->SetNumGlyphs(2);
-  TBitmap strip(GetParam().width, 16);
+  TBitmap strip(GetParam().width, GetParam().height);
   b->SetGlyph(&strip);
   EXPECT_EQ(b->NumGlyphs(), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, NumGlyphsFromGlyph,
                          ::testing::Values(GlyphSizeCase{64, 4}, GlyphSizeCase{48, 3}, GlyphSizeCase{100, 2},
-                                           GlyphSizeCase{96, 1}, GlyphSizeCase{16, 1}));
+                                           GlyphSizeCase{96, 1}, GlyphSizeCase{16, 1}, GlyphSizeCase{3, 3, 1}));
 
 TEST_F(ButtonForm, KindAppliesItsEffectsAndFallsBackToCustom) {
   auto* b = Add<TImageButton>(10, 10, 75, 25, "Go");
