@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "buttons/paintedbuttons.h"
 #include "platform/win/headless.h"
 #include "pngimagelist/pngimagelist.h"
 #include "ui/controls/forms.h"
@@ -146,8 +147,10 @@ int Reload(const std::string& in, const std::string& out) {
   if (!ReadFile(in, data)) return Fail(in, "cannot read the file");
   std::vector<std::uint8_t> bytes;
   if (!headless::Enable(1024, 768)) return Fail(in, "no window system");
+  // Every class the launcher's window definitions can hold.
   RegisterStdControlClasses();
   RegisterPngImageListClasses();
+  RegisterButtonClasses();
   try {
     const TfObject doc = ReadTpf0(reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
     std::unique_ptr<TComponent> root(CreateRegisteredComponent(doc.className, nullptr));

@@ -4,7 +4,10 @@
 
 namespace {
 
-// A button whose hover or press can be put on before any pointer has come near it.
+// A button whose hover or press can be put on before any pointer has come near it, and
+// that can wear the focus or the default role while another button has the real focus
+// (which takes the default role from every other button). Both are worn until the focus
+// first moves to another control.
 class TShowcaseButton : public TImageButton {
  public:
   using TImageButton::TImageButton;
@@ -13,6 +16,33 @@ class TShowcaseButton : public TImageButton {
     tracker_.PointerEntered();
     tracker_.Press(true);
   }
+  void ShowFocused(TWinControl* realFocus) { Wear(realFocus, true, false); }
+  void ShowDefault(TWinControl* realFocus) { Wear(realFocus, false, true); }
+
+ protected:
+  TButtonLook Look() const override {
+    TButtonLook look = TImageButton::Look();
+    look.focused = look.focused || wearFocus_;
+    look.actsAsDefault = look.actsAsDefault || wearDefault_;
+    return look;
+  }
+  void WndProc(TMessage& message) override {
+    if (message.Msg == CM_FOCUSCHANGED && reinterpret_cast<TWinControl*>(message.LParam) != realFocus_ &&
+        (wearFocus_ || wearDefault_)) {
+      wearFocus_ = wearDefault_ = false;
+      Invalidate();
+    }
+    TImageButton::WndProc(message);
+  }
+
+ private:
+  void Wear(TWinControl* realFocus, bool focused, bool isDefault) {
+    realFocus_ = realFocus;
+    wearFocus_ = focused;
+    wearDefault_ = isDefault;
+  }
+  TWinControl* realFocus_ = nullptr;
+  bool wearFocus_ = false, wearDefault_ = false;
 };
 
 const char* const kLooks[] = {"Visual styles", "Hot-tracking", "Classic"};
@@ -43,6 +73,8 @@ TButtonPanel::TButtonPanel(TComponent* owner) : TForm(owner) {
 
   TShowcaseButton* hot[3] = {};
   TShowcaseButton* pressed[3] = {};
+  TShowcaseButton* focused[3] = {};
+  TShowcaseButton* defaults[3] = {};
   for (int row = 0; row < 3; ++row) {
     const int y = kTop + row * kCellH;
     AddLabel(8, y + 14, kLooks[row]);
@@ -59,7 +91,11 @@ TButtonPanel::TButtonPanel(TComponent* owner) : TForm(owner) {
       };
       if (c == 1) hot[row] = b;
       if (c == 2) pressed[row] = b;
-      if (c == 4) b->SetDefault(true);
+      if (c == 3) focused[row] = b;
+      if (c == 4) {
+        b->SetDefault(true);
+        defaults[row] = b;
+      }
       if (c == 5) b->SetEnabled(false);
       if (c == 6) {
         b->SetGroupIndex(row + 1);
@@ -101,6 +137,8 @@ TButtonPanel::TButtonPanel(TComponent* owner) : TForm(owner) {
   for (int row = 0; row < 3; ++row) {
     hot[row]->ShowHot();
     pressed[row]->ShowPressed();
+    if (row != 0) focused[row]->ShowFocused(FocusedCell());
+    defaults[row]->ShowDefault(FocusedCell());
   }
   SetActiveControl(FocusedCell());
 }

@@ -26,6 +26,9 @@ RECT PaintThemedLook(TCanvas& canvas, HWND hwnd, const TButtonLook& look) {
   HDC dc = canvas.Handle();
   if (IsThemeBackgroundPartiallyTransparent(theme, BP_PUSHBUTTON, state)) DrawThemeParentBackground(hwnd, dc, &r);
   DrawThemeBackground(theme, dc, BP_PUSHBUTTON, state, &r, nullptr);
+  // The face inside the element's frame: a down pattern there keeps border and corners.
+  RECT face = r;
+  GetThemeBackgroundContentRect(theme, dc, BP_PUSHBUTTON, state, &r, &face);
   CloseThemeData(theme);
-  return r;
+  return face;
 }

@@ -153,7 +153,7 @@ class TPaintedButton : public TCustomPaintedButton {
   // An 8 x 8 checkered pattern for the face of a down group button.
   virtual void MakeDownPattern(TBitmap& bitmap);
   // The snapshot the looks paint from.
-  TButtonLook Look() const;
+  virtual TButtonLook Look() const;
 
   void CreateWnd() override;
   void KeyDown(WORD& key, TShiftState shift) override;

@@ -247,6 +247,12 @@ void RegisterButtonClasses() {
   RegisterPaintedButton();
   RegisterImageButton();
   RegisterPropertyWriter("TPaintedButton", [](TPersistent* o, TWriterContext& ctx) {
+    // The base writes a caption that is not empty; an image button's stock kind brings
+    // its own, so only one that differs from it is stored. An emptied one goes after the
+    // Kind, which would otherwise put the kind's caption back when it is read.
+    const bool stored = ButtonCaptionStored(o);
+    if (!stored) ctx.Unwrite("Caption");
     for (TfProperty& p : StoredButtonProperties(o)) ctx.Write(p.name, std::move(p.value));
+    if (stored && static_cast<TControl*>(o)->Caption().empty()) ctx.Write("Caption", TfValue::String(""));
   });
 }

@@ -32,6 +32,8 @@ INSTANTIATE_TEST_SUITE_P(
         ColorCase{"split blue", Split(Rgb(0, 0, 255)), Rgb(160, 240, 120)},
         ColorCase{"split grey", Split(Rgb(128, 128, 128)), Rgb(0, 0, 120)},
         ColorCase{"split: a negative hue wraps", Split(Rgb(255, 0, 128)), Rgb(220, 240, 120)},
+        ColorCase{"split: blue the largest", Split(Rgb(0, 128, 255)), Rgb(140, 240, 120)},
+        ColorCase{"split: green the largest", Split(Rgb(0, 200, 100)), Rgb(100, 240, 94)},
         ColorCase{"split resolves system colours", Split(COLORREF(clBtnFace)), Rgb(0, 0, 226)},
         ColorCase{"join reads hue on 239", COLORREF(JoinHsl(160, 240, 120)), Rgb(4, 0, 255)},
         ColorCase{"join green", COLORREF(JoinHsl(80, 240, 120)), Rgb(0, 255, 2)},
@@ -64,7 +66,12 @@ INSTANTIATE_TEST_SUITE_P(Examples, ColorsAlikeTest,
                          ::testing::Values(AlikeCase{"hues 0 and 239", Rgb(255, 0, 0), Rgb(255, 0, 6), false},
                                            AlikeCase{"luminance 120 and 94", Rgb(255, 0, 0), Rgb(200, 0, 0), true},
                                            AlikeCase{"luminance 120 and 28", Rgb(255, 0, 0), Rgb(60, 0, 0), false},
-                                           AlikeCase{"saturation ignored", Rgb(128, 128, 128), Rgb(255, 0, 0), true}));
+                                           AlikeCase{"saturation ignored", Rgb(128, 128, 128), Rgb(255, 0, 0), true},
+                                           AlikeCase{"hues 0 and 19", Rgb(255, 0, 0), Rgb(255, 121, 0), true},
+                                           AlikeCase{"hues 0 and 20", Rgb(255, 0, 0), Rgb(255, 128, 0), false},
+                                           AlikeCase{"hues 20 and 30", Rgb(255, 128, 0), Rgb(255, 191, 0), true},
+                                           AlikeCase{"luminance 0 and 59", Rgb(0, 0, 0), Rgb(63, 63, 63), true},
+                                           AlikeCase{"luminance 0 and 60", Rgb(0, 0, 0), Rgb(64, 64, 64), false}));
 
 TEST(DrawTextIn, MeasuresAndDrawsTransparentlyInTheFontColour) {
   TBitmap bmp(60, 20, pf32bit);

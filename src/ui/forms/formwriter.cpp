@@ -96,6 +96,13 @@ class TComponentWriter {
 
 void TWriterContext::Write(const std::string& name, TfValue value) { out_->push_back(TfProperty{name, std::move(value)}); }
 
+bool TWriterContext::Unwrite(const std::string& name) {
+  auto it = std::find_if(out_->begin(), out_->end(), [&](const TfProperty& p) { return p.name == name; });
+  if (it == out_->end()) return false;
+  out_->erase(it);
+  return true;
+}
+
 void TWriterContext::WriteEvent(TComponent* component, const std::string& event) {
   for (const auto& [e, method] : component->EventBindings()) {
     if (!SameText(e, event)) continue;

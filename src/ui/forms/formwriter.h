@@ -27,6 +27,9 @@ class TWriterContext {
   TComponent* Root() const { return root_; }
   // Appends a property to the record or collection item being written.
   void Write(const std::string& name, TfValue value);
+  // Takes back a property an earlier writer of the chain wrote: for a class whose rule
+  // for storing it is not its base's. True when there was one.
+  bool Unwrite(const std::string& name);
   // Writes the event as the name of the root's method a window definition bound to it.
   void WriteEvent(TComponent* component, const std::string& event);
   // A collection value: one entry per item with the properties its class's writers give.

@@ -89,7 +89,7 @@ TEST_P(FormcReload, OwnOutputIsAFixedPoint) {
   EXPECT_EQ(Slurp(kOut + name + ".2.bin"), once);
 }
 
-INSTANTIATE_TEST_SUITE_P(Definitions, FormcReload, ::testing::Values("uidemo", "ListForm", "LoneList"));
+INSTANTIATE_TEST_SUITE_P(Definitions, FormcReload, ::testing::Values("uidemo", "ListForm", "LoneList", "ButtonForm"));
 
 TEST(FormcReloadErrors, UnknownClassesAreNamed) {
   std::string err;

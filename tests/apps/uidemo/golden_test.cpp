@@ -93,23 +93,39 @@ TEST_F(UidemoGolden, ButtonPanel) {
     return NamedPixel{pt.x, pt.y, want, why};
   };
   const COLORREF face = kFace;
-  const Pixels p = {
+  // The hot-tracking look's ring around a focused or default face, at its bottom row.
+  const TColor h = ColorsAlike(clHighlight, clBtnFace) ? ShadeDarker(clHighlight, 30) : clHighlight;
+  const COLORREF ring = COLORREF(ColorToRGB(MixColors(h, ShadeLighter(clBtnFace, 30), 160)));
+  Pixels p = {
       at(0, 0, 0, 0, face, "themed normal: corner shows the window"),
       at(0, 0, 40, 0, RGB(173, 173, 173), "themed normal: border"),
       at(0, 1, 40, 0, RGB(72, 140, 214), "themed hot: border"),
       at(0, 2, 40, 0, RGB(34, 94, 160), "themed pressed: border"),
       at(0, 3, 40, 1, RGB(153, 200, 242), "themed focused: default ring"),
       at(0, 3, 3, 4, 0, "themed focused: dotted frame 3 pixels in"),
-      at(0, 4, 40, 0, RGB(173, 173, 173), "themed default while another button has the focus: plain"),
+      at(0, 4, 40, 1, RGB(153, 200, 242), "themed default: default ring"),
       at(0, 5, 40, 0, RGB(204, 204, 204), "themed disabled: border"),
+      at(0, 6, 40, 0, RGB(34, 94, 160), "themed down: pressed border around the pattern"),
+      at(0, 6, 3, 3, RGB(192, 192, 192), "themed down: checkered face inside the frame"),
       at(1, 0, 0, 2, COLORREF(ColorToRGB(ShadeDarker(clBtnFace, 20))), "hot-tracking normal: outer ring, left"),
       at(1, 1, 2, 39, RGB(240, 155, 20), "hot-tracking hot: ring's bottom row (3 above the bottom) in HotTrackColor"),
       at(1, 2, 10, 20, COLORREF(ColorToRGB(ShadeDarker(clBtnFace, 10))), "hot-tracking pressed: flat darker face"),
+      at(1, 3, 3, 4, 0, "hot-tracking focused: dotted frame 3 pixels in"),
+      at(1, 4, 2, 39, ring, "hot-tracking default: highlight ring's bottom row"),
+      at(1, 5, 1, 2, COLORREF(ColorToRGB(ShadeLighter(clBtnShadow, 30))), "hot-tracking disabled: inner ring"),
+      at(1, 6, 3, 3, RGB(192, 192, 192), "hot-tracking down: checkered face"),
       at(2, 0, 0, 0, kHigh, "classic normal: raised edge"),
+      at(2, 1, 0, 0, kHigh, "classic hot: no hover look"),
       at(2, 2, 0, 0, RGB(0, 0, 0), "classic pressed: dark outer ring"),
+      at(2, 3, 4, 5, 0, "classic focused: dotted frame 4 pixels in"),
+      at(2, 4, 0, 0, COLORREF(ColorToRGB(clWindowFrame)), "classic default: outline"),
       at(2, 6, 0, 0, kShadow, "classic down: sunken outer ring"),
       at(2, 6, 3, 3, RGB(192, 192, 192), "classic down: checkered face"),
   };
+  const POINT disabled = cell(2, 5, 5, 14);
+  testsupport::Append(p, testsupport::TextInk(img, face, COLORREF(ColorToRGB(clGrayText)), testsupport::UiFont::kRegular,
+                                              disabled.x + (71 - testsupport::UiTextWidth(testsupport::UiFont::kRegular, "Disabled")) / 2,
+                                              disabled.y, "Disabled", "classic disabled: grey caption"));
   EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
   testsupport::ExpectMatchesGolden(img, "uidemo_buttons");
   delete panel;

@@ -138,7 +138,8 @@ TEST_F(ImageButtonGeometry, MarginBelowMinusOneIsRefused) {
 
 struct GlyphSizeCase {
   int width;
-  int expected;  // NumGlyphs after assigning a width x 16 glyph over NumGlyphs 2
+  int expected;  // NumGlyphs after assigning a width x height glyph over NumGlyphs 2
+  int height = 16;
 };
 
 class NumGlyphsFromGlyph : public ButtonForm, public ::testing::WithParamInterface<GlyphSizeCase> {};
@@ -146,14 +147,14 @@ class NumGlyphsFromGlyph : public ButtonForm, public ::testing::WithParamInterfa
 TEST_P(NumGlyphsFromGlyph, CellsFollowTheStrip) {
   auto* b = Add<TImageButton>(10, 10, 75, 25, "");
   b->SetNumGlyphs(2);
-  TBitmap strip(GetParam().width, 16);
+  TBitmap strip(GetParam().width, GetParam().height);
   b->SetGlyph(&strip);
   EXPECT_EQ(b->NumGlyphs(), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, NumGlyphsFromGlyph,
                          ::testing::Values(GlyphSizeCase{64, 4}, GlyphSizeCase{48, 3}, GlyphSizeCase{100, 2},
-                                           GlyphSizeCase{96, 1}, GlyphSizeCase{16, 1}));
+                                           GlyphSizeCase{96, 1}, GlyphSizeCase{16, 1}, GlyphSizeCase{3, 3, 1}));
 
 TEST_F(ButtonForm, KindAppliesItsEffectsAndFallsBackToCustom) {
   auto* b = Add<TImageButton>(10, 10, 75, 25, "Go");
@@ -184,6 +185,35 @@ TEST_F(ButtonForm, KindAppliesItsEffectsAndFallsBackToCustom) {
   b->SetGlyph(&own);
   EXPECT_EQ(b->Kind(), bkCustom) << "an own glyph";
 }
+
+struct KindCase {
+  TBitBtnKind kind;
+  const char* caption;
+  TModalResult result;
+  bool isDefault, isCancel;
+};
+class KindEffects : public ButtonForm, public ::testing::WithParamInterface<KindCase> {};
+
+TEST_P(KindEffects, CaptionResultAndRoles) {
+  const KindCase& k = GetParam();
+  auto* b = Add<TImageButton>(10, 10, 75, 25, "Go");
+  EXPECT_EQ(b->GetGlyphSize(), (POINT{0, 0})) << "no glyph yet";
+  b->SetKind(k.kind);
+  EXPECT_EQ(b->Caption(), k.caption);
+  EXPECT_EQ(b->ModalResult(), k.result);
+  EXPECT_EQ(b->Default(), k.isDefault);
+  EXPECT_EQ(b->Cancel(), k.isCancel);
+  EXPECT_EQ(b->Kind(), k.kind);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, KindEffects,
+                         ::testing::Values(KindCase{bkOK, "OK", 1, true, false}, KindCase{bkCancel, "Cancel", 2, false, true},
+                                           KindCase{bkHelp, "&Help", 0, false, false}, KindCase{bkYes, "&Yes", 6, true, false},
+                                           KindCase{bkNo, "&No", 7, false, true}, KindCase{bkClose, "&Close", 0, false, false},
+                                           KindCase{bkAbort, "Abort", 3, false, false},
+                                           KindCase{bkRetry, "&Retry", 4, false, false},
+                                           KindCase{bkIgnore, "&Ignore", 5, false, false},
+                                           KindCase{bkAll, "&All", 8, false, false}));
 
 TEST_F(ButtonForm, StockGlyphsAreLoadedOncePerKind) {
   for (int k = bkOK; k <= bkAll; ++k) {
@@ -217,6 +247,9 @@ TEST_F(ImageButtonGeometry, ListGlyphInEachStateAndARemovedListIsNoLongerDrawn) 
   EXPECT_EQ(at(20), blue) << "DisabledIndex drawn as it is";
   b->SetEnabled(true);
   EXPECT_EQ(at(20), green);
+  const int draws = images->draws;
+  images->Changed();
+  EXPECT_GT(images->draws, draws) << "a changed list is drawn again at once";
   delete images;
   images = nullptr;
   EXPECT_EQ(b->Images(), nullptr);

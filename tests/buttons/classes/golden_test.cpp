@@ -2,6 +2,7 @@
 // side (normal, focused, pressed, default, disabled, down in a group), compared pixel for
 // pixel, with named pixels from each look's frame colours beside the golden.
 #include <functional>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -425,7 +426,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {kPressed, {{60, 4}, COLORREF(ColorToRGB(ShadeDarker(clBtnFace, 10)))}},
                    {kDisabled, {{0, 2}, kFaceColor}}}},
         // Visual styles: the pressed glyph moves one pixel right, the caption stays; the down
-        // pattern covers the whole element, which keeps the client as its face.
+        // pattern fills the element's content, inside its frame and rounded corners.
         SheetCase{"themed",
                   Look::kThemed,
                   {7 + 1, 5},
@@ -437,8 +438,222 @@ INSTANTIATE_TEST_SUITE_P(
                    {kFocused, {{40, 1}, kDefaultRing}},
                    {kDefault, {{40, 1}, kDefaultRing}},
                    {kDisabled, {{40, 0}, kThemedBorder[3]}},
-                   {kDown, {{40, 0}, COLORREF(ColorToRGB(clSilver))}},
-                   {kDown, {{41, 0}, kFaceColor}}}}),
+                   {kDown, {{0, 0}, kFaceColor}},
+                   {kDown, {{40, 0}, kThemedBorder[2]}},
+                   {kDown, {{3, 3}, COLORREF(ColorToRGB(clSilver))}}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// One button (75 x 41, caption "Go", no glyph unless a row gives it one) brought into a
+// state, and the pixels that state must show, each derived from the design's numbers:
+// where the caption and its copies go, the frame and face shades of a custom colour, the
+// hover ring, the down pattern, the focus frame, the glyph cell.
+constexpr int kPH = 41;
+constexpr COLORREF kLite = RGB(0, 200, 0), kDeep = RGB(0, 0, 200);
+constexpr TColor kTint = 0x3080C0;
+using testsupport::NamedPixel;
+using Pixels = std::vector<NamedPixel>;
+COLORREF C(TColor c) { return COLORREF(ColorToRGB(c)); }
+
+// While a click the button started runs, the classic look wears the outline, also on a
+// button that has neither the focus nor the default role.
+class ClickingButton : public TPaintedButton {
+ public:
+  using TPaintedButton::PerformClick;
+  using TPaintedButton::TPaintedButton;
+};
+
+TEST_F(LooksGolden, ClassicOutlineWhileItsClickRuns) {
+  ShowForm();
+  auto* b = Add<ClickingButton>(20, 20, kW, kH, "Go");
+  b->SetThemeAware(false);
+  FocusAList(b);
+  Pump();
+  COLORREF corner = 0;
+  b->OnClick = [&](TObject*) {
+    b->Repaint();
+    corner = testsupport::FrameImage(headless::BackBuffer(form->Handle()), 20, 20, 1, 1).Color(0, 0);
+  };
+  b->PerformClick();
+  EXPECT_EQ(corner, C(clWindowFrame));
+  EXPECT_FALSE(b->InClick());
+}
+
+// Where the caption "Go" goes in the caption rectangle (5, 5, 70, 36): centred, or right-
+// aligned and kept clear of the border by TextShadowDepth 2; none for rows about the face.
+enum class At { kNone, kCentre, kRight };
+// A copy of the caption (dx, dy) from it in `ink`, checked at its first or last ink pixel
+// (on the button face); `want` replaces the colour expected there for a copy that must not
+// be drawn.
+struct Copy {
+  int dx, dy;
+  COLORREF ink;
+  bool last;
+  std::optional<COLORREF> want = {};
+};
+
+struct PixelCase {
+  const char* name;
+  Look look;
+  std::function<void(TImageButton*)> setup;
+  std::function<void(TImageButton*, TPaintedButton*)> state;
+  At at;
+  int top = 0;  // of the caption's cell
+  std::vector<Copy> copies = {};
+  Pixels pixels = {};
+  COLORREF ink = 0;
+};
+void PrintTo(const PixelCase& c, std::ostream* os) { *os << c.name; }
+
+class StatePixels : public LooksGolden, public ::testing::WithParamInterface<PixelCase> {};
+
+TEST_P(StatePixels, ShowWhatTheDesignSays) {
+  const PixelCase& c = GetParam();
+  const bool fullColor = FullColorDisplay();
+  ShowForm();
+  testsupport::Image img(kW, kPH);
+  Capture<TImageButton>(img, 0, c.look, c.state ? c.state : [](TImageButton*, TPaintedButton*) {}, kW, kPH,
+                        [&](TImageButton* b) {
+                          b->SetCaption("Go");
+                          b->SetTextHighlightColor(TColor(kLite));
+                          b->SetTextShadowColor(TColor(kDeep));
+                          c.setup(b);
+                        });
+  SetFullColorDisplay(fullColor);
+  Pixels px = c.pixels;
+  const int w = testsupport::UiTextWidth(testsupport::UiFont::kRegular, "Go");
+  const int x = c.at == At::kRight ? 70 - 2 - w : 5 + (65 - w) / 2;
+  auto ink = [&](int dx, int dy, COLORREF color, bool last, const std::string& why) {
+    const Pixels ends = testsupport::TextInk(img, color ^ 0xFFFFFF, color, testsupport::UiFont::kRegular, x + dx,
+                                             c.top + dy, "Go", why);
+    return last ? ends.back() : ends.front();
+  };
+  if (c.at != At::kNone) {
+    px.push_back(ink(0, 0, c.ink, false, "caption"));
+    px.push_back(ink(0, 0, c.ink, true, "caption"));
+  }
+  // A copy's end pixel, and the face just past it along the row and the column (no other
+  // copy reaches them).
+  for (const Copy& k : c.copies) {
+    NamedPixel p = ink(k.dx, k.dy, k.ink, k.last, "copy (" + std::to_string(k.dx) + ", " + std::to_string(k.dy) + ")");
+    px.push_back({p.x + (k.last ? 1 : -1), p.y, C(clBtnFace), p.why + ": just past it"});
+    px.push_back({p.x, p.y + (k.last ? 1 : -1), C(clBtnFace), p.why + ": just past it"});
+    if (k.want) p.want = *k.want;
+    px.push_back(p);
+  }
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, px));
+}
+
+auto Style(TTextStyle s, bool light = false, int depth = 2, TAlignment a = taCenter) {
+  return [=](TImageButton* b) {
+    b->SetTextStyle(s);
+    b->SetLightTextStyle(light);
+    b->SetTextShadowDepth(depth);
+    b->SetAlignment(a);
+  };
+}
+// A strip of n solid 16 x 16 cells, its bottom-left pixel (the transparent colour) apart.
+void Cells(TImageButton* b, int n) {
+  TBitmap strip(16 * n, 16);
+  const TColor cells[] = {clRed, clLime, clBlue, clYellow};
+  for (int i = 0; i < n; ++i) {
+    strip.Canvas()->Brush()->SetColor(cells[i]);
+    strip.Canvas()->FillRect(RECT{16 * i, 0, 16 * i + 16, 16});
+  }
+  strip.Canvas()->SetPixel(0, 15, clFuchsia);
+  b->SetGlyph(&strip);
+}
+void Press(TImageButton* b, TPaintedButton*) {
+  headless::MovePointerTo(b->Handle(), 60, 30);
+  headless::PressButton(1);
+}
+void Hover(TImageButton* b, TPaintedButton*) { headless::MovePointerTo(b->Handle(), 30, 12); }
+void GroupDown(TImageButton* b) {
+  b->SetGroupIndex(1);
+  b->SetDown(true);
+}
+
+const COLORREF kFace = C(clBtnFace);
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, StatePixels,
+    ::testing::Values(
+        PixelCase{"Raised", Look::kClassic, Style(tsRaised), nullptr, At::kCentre, 14,
+                  {{-1, -1, kLite, false}, {1, 1, kDeep, true}}},
+        PixelCase{"Recessed", Look::kClassic, Style(tsRecessed), nullptr, At::kCentre, 14,
+                  {{-1, -1, kDeep, false}, {1, 1, kLite, true}}},
+        PixelCase{"RaisedLight", Look::kClassic, Style(tsRaised, true), nullptr, At::kCentre, 14,
+                  {{-1, -1, kLite, false}, {1, 1, kDeep, true, kFace}}},
+        PixelCase{"RecessedLight", Look::kClassic, Style(tsRecessed, true), nullptr, At::kCentre, 14,
+                  {{-1, -1, kDeep, false, kFace}, {1, 1, kLite, true}}},
+        PixelCase{"ShadowDepth3", Look::kClassic, Style(tsShadow, false, 3), nullptr, At::kCentre, 14,
+                  {{3, 3, kDeep, true}}},
+        // The shadow goes down only, and the caption moves left by the depth.
+        PixelCase{"ShadowRightAligned", Look::kClassic, Style(tsShadow, false, 2, taRightJustify), nullptr,
+                  At::kRight, 14, {{2, 2, kDeep, true}}},
+        PixelCase{"RightAligned", Look::kClassic, Style(tsNormal, false, 2, taRightJustify), nullptr, At::kRight, 14},
+        PixelCase{"Top", Look::kClassic, [](TImageButton* b) { b->SetAlignmentVertical(avTop); }, nullptr,
+                  At::kCentre, 5},
+        PixelCase{"Bottom", Look::kClassic, [](TImageButton* b) { b->SetAlignmentVertical(avBottom); }, nullptr,
+                  At::kCentre, 36 - 13 - 1},
+        PixelCase{"ListWithoutIndexIsNoGlyph", Look::kClassic,
+                  [](TImageButton* b) { b->SetImages(new SolidImageList(b->Owner())); }, nullptr, At::kCentre, 14},
+        PixelCase{"DisabledOnAGreyFace", Look::kClassic,
+                  [](TImageButton* b) {
+                    b->SetColor(TColor(0x707070));
+                    b->SetEnabled(false);
+                  },
+                  nullptr, At::kCentre, 14, {}, {}, C(cl3DDkShadow)},
+        PixelCase{"TintedFrame", Look::kClassic, [](TImageButton* b) { b->SetColor(kTint); }, nullptr, At::kNone, 0,
+                  {},
+                  {{0, 0, C(ShadeLighter(kTint, 100)), "outer ring, upper left"},
+                   {74, 40, C(ShadeDarker(kTint, 100)), "outer ring, lower right"},
+                   {1, 1, C(ShadeLighter(kTint, 40)), "inner ring, upper left"},
+                   {73, 39, C(ShadeDarker(kTint, 50)), "inner ring, lower right"},
+                   {2, 2, C(kTint), "face"}}},
+        PixelCase{"TintedPressed", Look::kClassic, [](TImageButton* b) { b->SetColor(kTint); }, Press, At::kNone, 0,
+                  {},
+                  {{0, 0, C(ShadeDarker(kTint, 100)), "outer ring"}, {1, 1, C(ShadeDarker(kTint, 50)), "inner ring"}}},
+        // Down on silver: the tinted sunken frame, grey dots, the focus frame moved by (1, 1).
+        PixelCase{"SilverDownFocused", Look::kClassic,
+                  [](TImageButton* b) {
+                    b->SetColor(clSilver);
+                    GroupDown(b);
+                  },
+                  [](TImageButton* b, TPaintedButton*) { b->SetFocus(); }, At::kNone, 0, {},
+                  {{0, 0, C(ShadeDarker(clSilver, 50)), "sunken outer ring"},
+                   {74, 40, C(ShadeLighter(clSilver, 100)), "sunken outer ring, lower right"},
+                   {1, 1, C(ShadeDarker(clSilver, 100)), "sunken inner ring"},
+                   {3, 3, C(clGray), "grey dots on silver"},
+                   {5, 6, 0, "focus frame moved by (1, 1)"},
+                   {4, 5, C(clSilver), "not where an unpressed button has it"}}},
+        PixelCase{"HotTrackDisabledTint", Look::kHotTrack,
+                  [](TImageButton* b) {
+                    b->SetColor(kTint);
+                    b->SetEnabled(false);
+                  },
+                  nullptr, At::kNone, 0, {},
+                  {{1, 2, C(ShadeDarker(kTint, 80)), "inner ring"}, {10, 10, C(kTint), "flat face"}}},
+        PixelCase{"HotTrackComplementHover", Look::kHotTrack,
+                  [](TImageButton* b) { b->SetHotTrackColorType(htctComplement); }, Hover, At::kNone, 0, {},
+                  {{2, kPH - 3, C(ShadeDarker(OppositeHue(0x149BF0, 180), 30)), "ring's bottom row"}}},
+        PixelCase{"HotTrackHoverOn256Colours", Look::kHotTrack, [](TImageButton*) { SetFullColorDisplay(false); },
+                  Hover, At::kNone, 0, {},
+                  {{2, kPH - 3, C(ShadeDarker(clBtnFace, 30)), "bottom line, no ring"},
+                   {2, 2, kFace, "plain face, no ring"},
+                   {10, 10, kFace, "plain face, no gradient"}}},
+        // Glyph (16 x 16, margin 2) at (7, 13), moved by (1, 1) when pressed or down.
+        PixelCase{"PressedGlyphCell", Look::kClassic, [](TImageButton* b) { Cells(b, 3); }, Press, At::kNone, 0, {},
+                  {{16, 22, C(clBlue), "third cell"}}},
+        PixelCase{"DownGlyphCell", Look::kClassic,
+                  [](TImageButton* b) {
+                    Cells(b, 4);
+                    GroupDown(b);
+                  },
+                  nullptr, At::kNone, 0, {}, {{16, 22, C(clYellow), "fourth cell"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

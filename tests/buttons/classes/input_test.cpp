@@ -83,11 +83,14 @@ INSTANTIATE_TEST_SUITE_P(
         Sequence{"ReleaseOutsideDoesNotClick",
                  {{Act::Press, 10, 10, true, 0}, {Act::Move, 200, 10, false, 0}, {Act::Release, 0, 0, false, 0}}},
         Sequence{"RightAndBottomEdgesAreOutside",
-                 {{Act::Press, 10, 10, true, 0}, {Act::Move, 75, 10, false, 0}, {Act::Move, 74, 24, true, 0},
+                 {{Act::Press, 10, 10, true, 0}, {Act::Move, 75, 10, false, 0}, {Act::Move, 0, 0, true, 0},
+                  {Act::Move, -1, 0, false, 0}, {Act::Move, 74, 24, true, 0},
                   {Act::Move, 10, 25, false, 0}, {Act::Release, 0, 0, false, 0}}},
         Sequence{"DragOffAndBack",
                  {{Act::Press, 10, 10, true, 0}, {Act::Move, 10, -5, false, 0}, {Act::Move, 30, 12, true, 0},
                   {Act::Release, 0, 0, false, 1}}},
+        Sequence{"RightReleaseWhileLeftHeldEndsThePress",
+                 {{Act::Press, 10, 10, true, 0}, {Act::RightRelease, 0, 0, false, 1}, {Act::Release, 0, 0, false, 1}}},
         Sequence{"TwoPressesTwoClicks",
                  {{Act::Press, 10, 10, true, 0}, {Act::Release, 0, 0, false, 1}, {Act::Press, 5, 5, true, 1},
                   {Act::Release, 0, 0, false, 2}}},
@@ -105,6 +108,16 @@ TEST_F(PaintedButtonInput, DisabledButtonNeitherPressesNorClicks) {
   headless::ClickAt(button->Handle(), 10, 10);
   Pump();
   EXPECT_FALSE(button->PressedLook());
+  // Nor Enter, Esc or its access key: a button that cannot take the focus takes no key.
+  button->SetDefault(true);
+  button->SetCancel(true);
+  Add<TListBox>(20, 60, 100, 100)->SetFocus();
+  Pump();
+  for (WORD key : {VK_RETURN, VK_ESCAPE}) headless::KeyPress(key);
+  headless::KeyDown(VK_MENU);
+  headless::KeyPress('O', 'o');
+  headless::KeyUp(VK_MENU);
+  Pump();
   EXPECT_EQ(clicks, 0);
 }
 
@@ -155,6 +168,11 @@ TEST_F(PaintedButtonInput, EnterGoesToTheDefaultButtonUnlessAnotherButtonHasTheF
   headless::KeyUp(VK_SHIFT);
   Pump();
   EXPECT_EQ(clicks, 1) << "Shift+Enter is not the default button's key";
+  other->SetDefault(true);
+  EXPECT_TRUE(other->ActsAsDefault()) << "setting Default takes effect at once";
+  Add<TButton>(20, 170, 75, 25, "Std")->SetFocus();
+  Pump();
+  EXPECT_FALSE(button->ActsAsDefault()) << "a focused standard button takes Enter itself";
 }
 
 TEST_F(PaintedButtonInput, EveryClickHandsItsModalResultToTheFormAlsoZero) {
@@ -223,6 +241,8 @@ TEST_F(ButtonForm, DownNeedsAGroupAndOtherGroupsAreLeftAlone) {
   g2->SetDown(true);
   EXPECT_TRUE(g1->Down());
   EXPECT_TRUE(g2->Down());
+  g2->SetGroupIndex(1);
+  EXPECT_FALSE(g1->Down()) << "a down button joining the group releases the group's one";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "button_fixture.h"
 #include "buttons/registerbuttons.h"
 #include "ui/forms/formtext.h"
+#include "ui/forms/formwriter.h"
 
 namespace {
 
@@ -39,6 +40,10 @@ constexpr const char* kDefinition = R"(object Form1: TForm
   end
   object Images: TImageButton
   end
+  object Kept: TImageButton
+    Caption = 'Go'
+    Kind = bkNo
+  end
 end
 )";
 
@@ -70,6 +75,7 @@ TEST_F(ButtonForm, DefinitionPropertiesAreReadAndStoredBack) {
   EXPECT_TRUE(toggle->Cancel());
   EXPECT_FALSE(toggle->ShowFocusRect());
   EXPECT_EQ(toggle->FrameColor(), clNavy);
+  EXPECT_EQ(FindField<TImageButton>(form, "Kept")->Caption(), "Go") << "a read caption outlives the Kind";
 
   // A stock kind stores the kind, not what it implies; the caption equals the kind's.
   std::vector<std::string> names;
@@ -78,6 +84,11 @@ TEST_F(ButtonForm, DefinitionPropertiesAreReadAndStoredBack) {
                                              "TextShadowDepth", "Kind", "Layout", "Margin", "Spacing", "ImageIndex",
                                              "DisabledIndex"}));
   EXPECT_FALSE(ButtonCaptionStored(ok));
+  auto record = [&] { return WriteComponent(form).children[0]; };
+  EXPECT_EQ(record().FindProperty("Caption"), nullptr) << "the written definition keeps the rule";
+  ok->SetCaption("");
+  EXPECT_EQ(record().properties.back().name, "Caption") << "an emptied caption is stored after the Kind";
+  ok->SetCaption("OK");
   ok->SetModalResult(mrNone);
   names.clear();
   for (const TfProperty& p : StoredButtonProperties(ok)) names.push_back(p.name);
