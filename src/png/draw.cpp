@@ -13,6 +13,7 @@
 
 #include "platform/gdi/alphablend.h"
 #include "png/pngimage.h"
+#include "png/rowconv.h"
 
 namespace {
 
@@ -253,8 +254,9 @@ unsigned MaxByte(const std::uint8_t* p, std::size_t n) {
   std::size_t i = 0;
   unsigned m = 0;
 #if defined(__SSE2__)
+  const std::size_t vectorEnd = pngrow::CurrentRowLevel() >= pngrow::RowLevel::Sse2 ? n : 0;
   __m128i v = _mm_setzero_si128();
-  for (; i + 16 <= n; i += 16) v = _mm_max_epu8(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+  for (; i + 16 <= vectorEnd; i += 16) v = _mm_max_epu8(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
   v = _mm_max_epu8(v, _mm_srli_si128(v, 8));
   v = _mm_max_epu8(v, _mm_srli_si128(v, 4));
   v = _mm_max_epu8(v, _mm_srli_si128(v, 2));

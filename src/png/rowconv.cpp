@@ -48,6 +48,42 @@ unsigned FilterOffset(unsigned colorType, unsigned d) {
 }
 
 // ---------------------------------------------------------------------------------------
+// Levels
+
+namespace {
+RowLevel& Level() {
+  static RowLevel level = RowLevelAvailable(RowLevel::Ssse3)  ? RowLevel::Ssse3
+                          : RowLevelAvailable(RowLevel::Sse2) ? RowLevel::Sse2
+                                                              : RowLevel::Scalar;
+  return level;
+}
+}  // namespace
+
+bool RowLevelAvailable(RowLevel level) {
+  switch (level) {
+#ifdef LB_PNG_SSSE3
+    case RowLevel::Ssse3: {
+      static const bool have = __builtin_cpu_supports("ssse3");
+      return have;
+    }
+#endif
+#ifdef LB_PNG_SSE2
+    case RowLevel::Sse2: return true;
+#endif
+    case RowLevel::Scalar: return true;
+    default: return false;
+  }
+}
+
+RowLevel CurrentRowLevel() { return Level(); }
+
+bool SetRowLevel(RowLevel level) {
+  if (!RowLevelAvailable(level)) return false;
+  Level() = level;
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------
 // Scalar filters
 
 namespace {
@@ -220,31 +256,34 @@ void PaethSse2(std::uint8_t* row, const std::uint8_t* prev, std::size_t len) {
 
 void Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* prev, std::size_t len, unsigned bpp) {
   if (bpp == 0) bpp = 1;
+#ifdef LB_PNG_SSE2
+  const bool sse2 = Level() >= RowLevel::Sse2;
+#endif
   switch (type) {
     case 1:
 #ifdef LB_PNG_SSE2
-      if (bpp == 4) return SubSse2<4>(row, len);
-      if (bpp == 3) return SubSse2<3>(row, len);
-      if (bpp == 8) return SubSse2<8>(row, len);
-      if (bpp == 6) return SubSse2<6>(row, len);
+      if (sse2 && bpp == 4) return SubSse2<4>(row, len);
+      if (sse2 && bpp == 3) return SubSse2<3>(row, len);
+      if (sse2 && bpp == 8) return SubSse2<8>(row, len);
+      if (sse2 && bpp == 6) return SubSse2<6>(row, len);
 #endif
       return SubScalar(row, len, bpp);
     case 2:
       return UpScalar(row, prev, len);
     case 3:
 #ifdef LB_PNG_SSE2
-      if (bpp == 4) return AverageSse2<4>(row, prev, len);
-      if (bpp == 3) return AverageSse2<3>(row, prev, len);
-      if (bpp == 8) return AverageSse2<8>(row, prev, len);
-      if (bpp == 6) return AverageSse2<6>(row, prev, len);
+      if (sse2 && bpp == 4) return AverageSse2<4>(row, prev, len);
+      if (sse2 && bpp == 3) return AverageSse2<3>(row, prev, len);
+      if (sse2 && bpp == 8) return AverageSse2<8>(row, prev, len);
+      if (sse2 && bpp == 6) return AverageSse2<6>(row, prev, len);
 #endif
       return AverageScalar(row, prev, len, bpp);
     case 4:
 #ifdef LB_PNG_SSE2
-      if (bpp == 4) return PaethSse2<4>(row, prev, len);
-      if (bpp == 3) return PaethSse2<3>(row, prev, len);
-      if (bpp == 8) return PaethSse2<8>(row, prev, len);
-      if (bpp == 6) return PaethSse2<6>(row, prev, len);
+      if (sse2 && bpp == 4) return PaethSse2<4>(row, prev, len);
+      if (sse2 && bpp == 3) return PaethSse2<3>(row, prev, len);
+      if (sse2 && bpp == 8) return PaethSse2<8>(row, prev, len);
+      if (sse2 && bpp == 6) return PaethSse2<6>(row, prev, len);
 #endif
       return PaethScalar(row, prev, len, bpp);
     default:
@@ -404,10 +443,7 @@ __attribute__((target("ssse3"))) void Rgb8Ssse3(const std::uint8_t* s, std::uint
   }
 }
 
-bool HaveSsse3() {
-  static const bool have = __builtin_cpu_supports("ssse3");
-  return have;
-}
+bool HaveSsse3() { return Level() >= RowLevel::Ssse3; }
 #endif
 
 // ---------------------------------------------------------------------------------------

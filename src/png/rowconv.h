@@ -7,6 +7,15 @@
 
 namespace pngrow {
 
+// Instruction-set levels with row code of their own: plain C++, SSE2 (unfiltering, the
+// encoder's filters) and SSSE3 (byte shuffles of 8-bit RGB and RGBA rows, both ways). Rows
+// use the best level the processor has; tests step down so every level's code runs.
+enum class RowLevel { Scalar, Sse2, Ssse3 };
+bool RowLevelAvailable(RowLevel level);
+RowLevel CurrentRowLevel();
+// The level rows use from now on; a level the processor lacks is refused (false).
+bool SetRowLevel(RowLevel level);
+
 // Row length in bytes (without the filter byte) for w pixels, and the byte distance to
 // the pixel on the left; both 0 for combinations without a layout.
 std::size_t RowBytes(unsigned colorType, unsigned bitDepth, std::uint32_t width);

@@ -93,7 +93,8 @@ TEST(ChunkLayer, TextChunks) {
   zbad[4] = 1;
   TPngImage png;
   Load(png, WithChunks(0, 8, 2, 2, {{"tEXt", {'T', 'i', 't', 'l', 'e', 0, 'x', 'y'}}, {"tEXt", {'a', 'b'}},
-                                    {"zTXt", ztxt}, {"zTXt", zbad}}));
+                                    {"zTXt", ztxt}, {"zTXt", zbad}, {"tEXt", {'a', 'b', 'c'}},
+                                    {"zTXt", {'L', 'o', 'n', 'g'}}}));
   auto* t0 = static_cast<TChunktEXt*>(png.Chunks().Item(1));
   auto* t1 = static_cast<TChunktEXt*>(png.Chunks().Item(2));
   auto* z0 = static_cast<TChunkzTXt*>(png.Chunks().Item(3));
@@ -105,6 +106,10 @@ TEST(ChunkLayer, TextChunks) {
   EXPECT_EQ(z0->Keyword, "Key");
   EXPECT_EQ(z0->Text, "hello world");
   EXPECT_EQ(z1->Text, "");  // compression method 1
+  // A keyword without its zero byte runs to the end of the body.
+  EXPECT_EQ(static_cast<TChunktEXt*>(png.Chunks().Item(5))->Keyword, "abc");
+  EXPECT_EQ(static_cast<TChunktEXt*>(png.Chunks().Item(5))->Text, "");
+  EXPECT_EQ(static_cast<TChunkzTXt*>(png.Chunks().Item(6))->Keyword, "Long");
   EXPECT_EQ(png.Chunks().FirstOfClass<TChunktEXt>(), t0);
   EXPECT_EQ(png.Chunks().FirstOfClass<TChunkzTXt>(), z0);
 
