@@ -5,6 +5,7 @@
 // export.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -173,8 +174,8 @@ void TPngImage::SetPaletteHandle(HPALETTE palette) {
   TChunkIHDR& h = ImageHeader();
   if (h.ColorType() != 0 && h.ColorType() != 3) return;
   PALETTEENTRY entries[256];
-  UINT n = palette ? GetPaletteEntries(palette, 0, 256, entries) : 0;
-  for (UINT i = 0; i < n && i < 256; ++i) {
+  UINT n = palette ? GetPaletteEntries(palette, 0, UINT(std::size(entries)), entries) : 0;
+  for (UINT i = 0; i < n; ++i) {
     RGBQUAD& q = h.HeaderInfo().bmiColors[i];
     q.rgbRed = entries[i].peRed;
     q.rgbGreen = entries[i].peGreen;

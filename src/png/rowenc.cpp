@@ -162,7 +162,7 @@ void PackRgb8(const std::uint8_t* s, const std::uint8_t*, std::uint8_t* out, std
               std::uint32_t step, std::uint32_t count, const std::uint8_t* g) {
   std::uint32_t i = 0;
 #ifdef LB_PNG_SSSE3
-  if (std::is_same_v<G, Identity> && first == 0 && step == 1 && HaveSsse3()) i = RgbRowSsse3(s, out, count);
+  if (std::is_same_v<G, Identity> && step == 1 && HaveSsse3()) i = RgbRowSsse3(s + 3 * std::size_t(first), out, count);
 #endif
   for (std::uint32_t x = first + i * step; i < count; ++i, x += step) {
     const std::uint8_t* p = s + std::size_t(x) * 3;
@@ -189,7 +189,8 @@ void PackRgba8(const std::uint8_t* s, const std::uint8_t* a, std::uint8_t* out, 
                std::uint32_t step, std::uint32_t count, const std::uint8_t* g) {
   std::uint32_t i = 0;
 #ifdef LB_PNG_SSSE3
-  if (std::is_same_v<G, Identity> && first == 0 && step == 1 && HaveSsse3()) i = RgbaRowSsse3(s, a, out, count);
+  if (std::is_same_v<G, Identity> && step == 1 && HaveSsse3())
+    i = RgbaRowSsse3(s + 3 * std::size_t(first), a + first, out, count);
 #endif
   for (std::uint32_t x = first + i * step; i < count; ++i, x += step) {
     const std::uint8_t* p = s + std::size_t(x) * 3;
