@@ -173,7 +173,7 @@ HPALETTE TPngImage::PaletteHandle() {
 void TPngImage::SetPaletteHandle(HPALETTE palette) {
   TChunkIHDR& h = ImageHeader();
   if (h.ColorType() != 0 && h.ColorType() != 3) return;
-  PALETTEENTRY entries[256];
+  PALETTEENTRY entries[256] = {};
   UINT n = palette ? GetPaletteEntries(palette, 0, UINT(std::size(entries)), entries) : 0;
   for (UINT i = 0; i < n; ++i) {
     RGBQUAD& q = h.HeaderInfo().bmiColors[i];

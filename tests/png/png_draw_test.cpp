@@ -3,6 +3,7 @@
 // (exact at 255 and 0, rounding at 128, natural size at the rectangle's corner).
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sstream>
 
 #include "png/pngimage.h"
@@ -299,6 +300,10 @@ TEST(PixelAccess, PaletteHandleReflectsTheColourTable) {
   pal.SetPaletteHandle(mine);
   DeleteObject(mine);
   EXPECT_EQ(pal.ImageHeader().HeaderInfo().bmiColors[7].rgbRed, 1);
+  // No palette: no entry changes.
+  const RGBQUAD first = pal.ImageHeader().HeaderInfo().bmiColors[0];
+  pal.SetPaletteHandle(nullptr);
+  EXPECT_EQ(std::memcmp(&pal.ImageHeader().HeaderInfo().bmiColors[0], &first, sizeof first), 0);
   PngPlan rgb;
   rgb.image = RandomImage(2, 2, 2, 8, 2);
   TPngImage r;
@@ -327,6 +332,11 @@ TEST(Registration, PictureLoadsPngByExtension) {
   for (const auto& f : TPicture::FileFormats())
     if (f.extension == "png") found = f.description == "Portable Network Graphics";
   EXPECT_TRUE(found);
+  // Ended and started again, the codec registers the format afresh.
+  UnregisterPngFormat();
+  EXPECT_EQ(TPicture::FindGraphicClass("PNG"), nullptr);
+  RegisterPngFormat();
+  EXPECT_NE(TPicture::FindGraphicClass("PNG"), nullptr);
 }
 
 }  // namespace

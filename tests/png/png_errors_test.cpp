@@ -148,6 +148,8 @@ const ReadCase kReadCases[] = {
      "EPngInvalidCRC", kInvalidCRC},
     {"unknown_critical", [] { return Insert(Rgba(), FindChunk(Rgba(), "IDAT"), "ABCD", {1, 2}); },
      "EPngUnknownCriticalChunk", kUnknownCritical},
+    {"unknown_critical_first_byte_1", [] { return Insert(Rgba(), FindChunk(Rgba(), "IDAT"), "\x01" "bcd", {}); },
+     "EPngUnknownCriticalChunk", kUnknownCritical},
     {"unknown_critical_lower_case_after_first", [] { return Insert(Rgba(), FindChunk(Rgba(), "IDAT"), "Abcd", {}); },
      "EPngUnknownCriticalChunk", kUnknownCritical},
     {"no_image_data",
