@@ -117,6 +117,7 @@ void PaethScalar(std::uint8_t* row, const std::uint8_t* prev, std::size_t len, u
 // ---------------------------------------------------------------------------------------
 // SSE2 filters: one pixel per step in the low lanes of a register. Pixels of 3 and 6
 // bytes are moved through loads and stores of exactly their size, never past the row's end.
+// Rows hold whole pixels, so the steps end exactly at the row's end.
 
 #ifdef LB_PNG_SSE2
 
@@ -201,7 +202,6 @@ void SubSse2(std::uint8_t* row, std::size_t len) {
     a = _mm_add_epi8(LoadPx<Bpp>(row + i), a);
     StorePx<Bpp>(row + i, a);
   }
-  for (; i < len; ++i) row[i] = std::uint8_t(row[i] + (i >= Bpp ? row[i - Bpp] : 0));
 }
 
 template <unsigned Bpp>
@@ -216,7 +216,6 @@ void AverageSse2(std::uint8_t* row, const std::uint8_t* prev, std::size_t len) {
     a = _mm_add_epi8(LoadPx<Bpp>(row + i), avg);
     StorePx<Bpp>(row + i, a);
   }
-  for (; i < len; ++i) row[i] = std::uint8_t(row[i] + (((i >= Bpp ? row[i - Bpp] : 0) + prev[i]) >> 1));
 }
 
 inline __m128i Abs16(__m128i x) { return _mm_max_epi16(x, _mm_sub_epi16(_mm_setzero_si128(), x)); }
@@ -240,10 +239,6 @@ void PaethSse2(std::uint8_t* row, const std::uint8_t* prev, std::size_t len) {
     a = _mm_and_si128(_mm_add_epi16(x, pred), _mm_set1_epi16(0xFF));
     StorePx<Bpp>(row + i, _mm_packus_epi16(a, a));
     c = b;
-  }
-  for (; i < len; ++i) {
-    int left = i >= Bpp ? row[i - Bpp] : 0, upLeft = i >= Bpp ? prev[i - Bpp] : 0;
-    row[i] = std::uint8_t(row[i] + PaethPredictor(left, prev[i], upLeft));
   }
 }
 

@@ -21,8 +21,8 @@ bool SetRowLevel(RowLevel level);
 std::size_t RowBytes(unsigned colorType, unsigned bitDepth, std::uint32_t width);
 unsigned FilterOffset(unsigned colorType, unsigned bitDepth);
 
-// Undoes filter `type` on row (len bytes) in place against prev (the previous row, zeros
-// for the first). Types 0 and above 4 leave the row as it is.
+// Undoes filter `type` on row (len bytes, whole pixels of bpp bytes) in place against prev
+// (the previous row, zeros for the first). Types 0 and above 4 leave the row as it is.
 void Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* prev, std::size_t len, unsigned bpp);
 
 // Sequential: converts one row of `width` pixels into a storage row and an alpha row.

@@ -156,6 +156,9 @@ TEST(ChunkLayer, AddAncillaryChunkPlacesChunks) {
   png.Chunks().AddAncillaryChunk<TChunkgAMA>();
   png.Chunks().AddAncillaryChunk<TChunktRNS>();
   EXPECT_EQ(Types(png), "IHDR gAMA PLTE tRNS IDAT tEXt IEND ");
+  EXPECT_EQ(png.Chunks().Item(3)->PositionInList(), 3);
+  TChunktEXt loose(&png);
+  EXPECT_EQ(loose.PositionInList(), -1);
   TPngImage rgb;
   Load(rgb, WithChunks(2, 8, 2, 2, {}));
   rgb.Chunks().AddAncillaryChunk<TChunktRNS>();

@@ -267,7 +267,8 @@ TEST(PixelAccess, SetPixelColorRoundTrips) {
   png.SetPixelColor(5, 1, 0x111111);  // outside: ignored
 
   PngPlan p;
-  p.image = RandomImage(9, 2, 3, 1, 2);
+  p.image = RandomImage(12, 2, 3, 1, 2);
+  p.image.samples[0] = {0, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};  // the byte before pixel 8's differs from it
   p.beforeData.push_back({"PLTE", {255, 255, 255, 0, 0, 0}});
   TPngImage pal;
   Load(pal, BuildPng(p));
@@ -275,6 +276,7 @@ TEST(PixelAccess, SetPixelColorRoundTrips) {
   pal.SetPixelColor(7, 0, 0xFFFFFF);
   EXPECT_EQ(pal.PixelColor(8, 0), 0u);
   EXPECT_EQ(pal.PixelColor(7, 0), 0xFFFFFFu);
+  EXPECT_EQ(pal.PixelColor(9, 0), 0xFFFFFFu);  // the other pixels of its byte keep their index
 }
 
 TEST(PixelAccess, PaletteHandleReflectsTheColourTable) {
