@@ -396,6 +396,14 @@ TEST(ImageOps, Import24BitBitmap) {
   png.Assign(&bmp);
   EXPECT_EQ(png.TransparencyKind(), tkKeyColor);
   EXPECT_EQ(png.KeyColor(), 0x123456u);
+  // An indexed bitmap's key is the first entry of that colour (maroon, entry 1; purple, 5,
+  // shares its red and green).
+  TBitmap indexed(3, 2, pf4bit);
+  indexed.SetTransparentColor(TColor(0x000080));
+  indexed.SetTransparent(true);
+  png.Assign(&indexed);
+  EXPECT_EQ(png.ImageHeader().ColorType(), 3);
+  EXPECT_EQ(png.KeyColor(), 0x000080u);
 }
 
 // ---------------------------------------------------------------------------------------
