@@ -274,6 +274,28 @@ TEST(Encode, LowDepthGreyWithAddedAlphaIsWrittenAtEightBits) {
   }
 }
 
+// Bits past the last sample of a packed row go out as 0 in every pass, whatever the storage
+// holds beyond the pass's last column (here the next row's pixels, all 1).
+TEST(Encode, PackedRowsEndInZeroBits) {
+  PngPlan plan;
+  plan.image = RandomImage(32, 9, 3, 1, 1);
+  for (auto& row : plan.image.samples) std::fill(row.begin(), row.end(), 1);
+  plan.beforeData.push_back({"PLTE", PaletteBody(2)});
+  TPngImage a;
+  Load(a, BuildPng(plan));
+  a.SetInterlacing(1);
+  a.SetFilterSet(pfNone);
+  const Bytes data = InflatedData(Write(a));
+  const std::uint32_t r0[7] = {0, 0, 4, 0, 2, 0, 1}, c0[7] = {0, 4, 0, 2, 0, 1, 0};
+  const std::uint32_t rs[7] = {8, 8, 8, 4, 4, 2, 2}, cs[7] = {8, 8, 4, 4, 2, 2, 1};
+  std::size_t at = 0;
+  for (int p = 0; p < 7; ++p) {
+    const std::uint32_t cols = (32 - c0[p] + cs[p] - 1) / cs[p], len = (cols + 7) / 8;
+    for (std::uint32_t y = r0[p]; y < 9; y += rs[p], at += 1 + len)
+      ASSERT_EQ(data.at(at + len) & (0xFF >> (cols - 8 * (len - 1))), 0) << "pass " << p + 1 << " row " << y;
+  }
+}
+
 // A header whose fields no longer match its storage cannot be written; nothing is.
 TEST(Encode, HeaderChangedAfterItsStorageIsRefusedBeforeAnyByte) {
   const std::function<void(TChunkIHDR&)> changes[] = {[](TChunkIHDR& h) { h.SetBitDepth(3); },
