@@ -233,7 +233,7 @@ void TChunk::ReadBodyAndCrc(TStream& stream, const char* type, std::uint32_t len
     RaisePngError<EPngOutMemory>(owner_, png_messages::kOutMemory);
   SetBodyLength(length);
   if (length > 0) stream.Read(body_.get(), length);
-  std::uint8_t stored[4] = {0, 0, 0, 0};
+  std::uint8_t stored[4] = {};
   bool haveCrc = stream.Read(stored, 4) == 4;
   std::uint32_t crc = AccumulateCrc(0xFFFFFFFFu, type, 4);
   crc = ~AccumulateCrc(crc, body_.get(), length);
@@ -416,7 +416,7 @@ bool TChunktRNS::ReadFromStream(TStream& stream, const char* type, std::uint32_t
     case 2: {
       // A key of the wrong length or beyond the bit depth matches no pixel; masking it
       // into range would hide pixels of another value.
-      std::uint16_t s[3] = {0, 0, 0};
+      std::uint16_t s[3] = {};
       const unsigned needed = header.ColorType() == 2 ? 6 : 2;
       const unsigned max = header.BitDepth() >= 16 ? 0xFFFF : (1u << header.BitDepth()) - 1;
       bitTransparency_ = length == needed && KeySamples(s);
@@ -458,7 +458,7 @@ COLORREF TChunktRNS::TransparentColor() const {
   // drawing code compares stored colours with a stored colour.
   const TChunkIHDR& header = OwnerHeader();
   const std::uint8_t* gamma = OwnerImage()->GammaMap();
-  std::uint16_t s[3] = {0, 0, 0};
+  std::uint16_t s[3] = {};
   switch (header.ColorType()) {
     case 0: {
       if (!bitTransparency_ || !KeySamples(s)) return 0;

@@ -5,6 +5,7 @@
 // export.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -13,6 +14,7 @@
 
 #include "platform/gdi/alphablend.h"
 #include "png/pngimage.h"
+#include "png/rowconv.h"
 
 namespace {
 
@@ -171,9 +173,9 @@ HPALETTE TPngImage::PaletteHandle() {
 void TPngImage::SetPaletteHandle(HPALETTE palette) {
   TChunkIHDR& h = ImageHeader();
   if (h.ColorType() != 0 && h.ColorType() != 3) return;
-  PALETTEENTRY entries[256];
-  UINT n = palette ? GetPaletteEntries(palette, 0, 256, entries) : 0;
-  for (UINT i = 0; i < n && i < 256; ++i) {
+  PALETTEENTRY entries[256] = {};
+  UINT n = palette ? GetPaletteEntries(palette, 0, UINT(std::size(entries)), entries) : 0;
+  for (UINT i = 0; i < n; ++i) {
     RGBQUAD& q = h.HeaderInfo().bmiColors[i];
     q.rgbRed = entries[i].peRed;
     q.rgbGreen = entries[i].peGreen;
@@ -253,8 +255,9 @@ unsigned MaxByte(const std::uint8_t* p, std::size_t n) {
   std::size_t i = 0;
   unsigned m = 0;
 #if defined(__SSE2__)
+  const std::size_t vectorEnd = pngrow::CurrentRowLevel() >= pngrow::RowLevel::Sse2 ? n : 0;
   __m128i v = _mm_setzero_si128();
-  for (; i + 16 <= n; i += 16) v = _mm_max_epu8(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+  for (; i + 16 <= vectorEnd; i += 16) v = _mm_max_epu8(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
   v = _mm_max_epu8(v, _mm_srli_si128(v, 8));
   v = _mm_max_epu8(v, _mm_srli_si128(v, 4));
   v = _mm_max_epu8(v, _mm_srli_si128(v, 2));

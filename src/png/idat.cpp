@@ -137,7 +137,7 @@ class IdatReader {
   }
 
   void CheckCrc() {
-    std::uint8_t stored[4] = {0, 0, 0, 0};
+    std::uint8_t stored[4] = {};
     std::int64_t got = stream_.Read(stored, 4);
     if (got > 0) position_ += got;
     if (got != 4 || GetBE32(stored) != ~crc_) RaisePngError<EPngInvalidCRC>(image_, png_messages::kInvalidCRC);
@@ -146,7 +146,7 @@ class IdatReader {
   // Crosses from the end of one IDAT body into the next IDAT chunk.
   void NextChunk() {
     CheckCrc();
-    std::uint8_t head[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+    std::uint8_t head[8] = {};
     std::int64_t got = stream_.Read(head, 8);
     if (got > 0) position_ += got;
     if (got != 8 || std::memcmp(head + 4, "IDAT", 4) != 0)

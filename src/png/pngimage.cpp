@@ -6,6 +6,7 @@
 // copying / transparency and alpha / bitmap import and clipboard.
 #include "png/pngimage.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "png/byteorder.h"
@@ -285,7 +286,7 @@ void TPngImage::ImportBitmapHandle(HBITMAP bitmap, bool transparent, COLORREF tr
   add(&TChunkIEND::Class);
 
   header->SetImageWidth(std::uint32_t(std::max(bm.bmWidth, 0)));
-  header->SetImageHeight(bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight);
+  header->SetImageHeight(std::abs(bm.bmHeight));
   header->SetBitDepth(std::uint8_t(indexed ? bm.bmBitsPixel : 8));
   header->SetColorType(indexed ? 3 : 2);
   header->SetCompressionMethod(0);

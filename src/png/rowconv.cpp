@@ -48,6 +48,42 @@ unsigned FilterOffset(unsigned colorType, unsigned d) {
 }
 
 // ---------------------------------------------------------------------------------------
+// Levels
+
+namespace {
+RowLevel& Level() {
+  static RowLevel level = RowLevelAvailable(RowLevel::Ssse3)  ? RowLevel::Ssse3
+                          : RowLevelAvailable(RowLevel::Sse2) ? RowLevel::Sse2
+                                                              : RowLevel::Scalar;
+  return level;
+}
+}  // namespace
+
+bool RowLevelAvailable(RowLevel level) {
+  switch (level) {
+#ifdef LB_PNG_SSSE3
+    case RowLevel::Ssse3: {
+      static const bool have = __builtin_cpu_supports("ssse3");
+      return have;
+    }
+#endif
+#ifdef LB_PNG_SSE2
+    case RowLevel::Sse2: return true;
+#endif
+    case RowLevel::Scalar: return true;
+    default: return false;
+  }
+}
+
+RowLevel CurrentRowLevel() { return Level(); }
+
+bool SetRowLevel(RowLevel level) {
+  if (!RowLevelAvailable(level)) return false;
+  Level() = level;
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------
 // Scalar filters
 
 namespace {
@@ -81,6 +117,7 @@ void PaethScalar(std::uint8_t* row, const std::uint8_t* prev, std::size_t len, u
 // ---------------------------------------------------------------------------------------
 // SSE2 filters: one pixel per step in the low lanes of a register. Pixels of 3 and 6
 // bytes are moved through loads and stores of exactly their size, never past the row's end.
+// Rows hold whole pixels, so the steps end exactly at the row's end.
 
 #ifdef LB_PNG_SSE2
 
@@ -165,7 +202,6 @@ void SubSse2(std::uint8_t* row, std::size_t len) {
     a = _mm_add_epi8(LoadPx<Bpp>(row + i), a);
     StorePx<Bpp>(row + i, a);
   }
-  for (; i < len; ++i) row[i] = std::uint8_t(row[i] + (i >= Bpp ? row[i - Bpp] : 0));
 }
 
 template <unsigned Bpp>
@@ -180,7 +216,6 @@ void AverageSse2(std::uint8_t* row, const std::uint8_t* prev, std::size_t len) {
     a = _mm_add_epi8(LoadPx<Bpp>(row + i), avg);
     StorePx<Bpp>(row + i, a);
   }
-  for (; i < len; ++i) row[i] = std::uint8_t(row[i] + (((i >= Bpp ? row[i - Bpp] : 0) + prev[i]) >> 1));
 }
 
 inline __m128i Abs16(__m128i x) { return _mm_max_epi16(x, _mm_sub_epi16(_mm_setzero_si128(), x)); }
@@ -205,10 +240,6 @@ void PaethSse2(std::uint8_t* row, const std::uint8_t* prev, std::size_t len) {
     StorePx<Bpp>(row + i, _mm_packus_epi16(a, a));
     c = b;
   }
-  for (; i < len; ++i) {
-    int left = i >= Bpp ? row[i - Bpp] : 0, upLeft = i >= Bpp ? prev[i - Bpp] : 0;
-    row[i] = std::uint8_t(row[i] + PaethPredictor(left, prev[i], upLeft));
-  }
 }
 
 #endif  // LB_PNG_SSE2
@@ -220,31 +251,34 @@ void PaethSse2(std::uint8_t* row, const std::uint8_t* prev, std::size_t len) {
 
 void Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* prev, std::size_t len, unsigned bpp) {
   if (bpp == 0) bpp = 1;
+#ifdef LB_PNG_SSE2
+  const bool sse2 = Level() >= RowLevel::Sse2;
+#endif
   switch (type) {
     case 1:
 #ifdef LB_PNG_SSE2
-      if (bpp == 4) return SubSse2<4>(row, len);
-      if (bpp == 3) return SubSse2<3>(row, len);
-      if (bpp == 8) return SubSse2<8>(row, len);
-      if (bpp == 6) return SubSse2<6>(row, len);
+      if (sse2 && bpp == 4) return SubSse2<4>(row, len);
+      if (sse2 && bpp == 3) return SubSse2<3>(row, len);
+      if (sse2 && bpp == 8) return SubSse2<8>(row, len);
+      if (sse2 && bpp == 6) return SubSse2<6>(row, len);
 #endif
       return SubScalar(row, len, bpp);
     case 2:
       return UpScalar(row, prev, len);
     case 3:
 #ifdef LB_PNG_SSE2
-      if (bpp == 4) return AverageSse2<4>(row, prev, len);
-      if (bpp == 3) return AverageSse2<3>(row, prev, len);
-      if (bpp == 8) return AverageSse2<8>(row, prev, len);
-      if (bpp == 6) return AverageSse2<6>(row, prev, len);
+      if (sse2 && bpp == 4) return AverageSse2<4>(row, prev, len);
+      if (sse2 && bpp == 3) return AverageSse2<3>(row, prev, len);
+      if (sse2 && bpp == 8) return AverageSse2<8>(row, prev, len);
+      if (sse2 && bpp == 6) return AverageSse2<6>(row, prev, len);
 #endif
       return AverageScalar(row, prev, len, bpp);
     case 4:
 #ifdef LB_PNG_SSE2
-      if (bpp == 4) return PaethSse2<4>(row, prev, len);
-      if (bpp == 3) return PaethSse2<3>(row, prev, len);
-      if (bpp == 8) return PaethSse2<8>(row, prev, len);
-      if (bpp == 6) return PaethSse2<6>(row, prev, len);
+      if (sse2 && bpp == 4) return PaethSse2<4>(row, prev, len);
+      if (sse2 && bpp == 3) return PaethSse2<3>(row, prev, len);
+      if (sse2 && bpp == 8) return PaethSse2<8>(row, prev, len);
+      if (sse2 && bpp == 6) return PaethSse2<6>(row, prev, len);
 #endif
       return PaethScalar(row, prev, len, bpp);
     default:
@@ -404,10 +438,7 @@ __attribute__((target("ssse3"))) void Rgb8Ssse3(const std::uint8_t* s, std::uint
   }
 }
 
-bool HaveSsse3() {
-  static const bool have = __builtin_cpu_supports("ssse3");
-  return have;
-}
+bool HaveSsse3() { return Level() >= RowLevel::Ssse3; }
 #endif
 
 // ---------------------------------------------------------------------------------------

@@ -7,13 +7,22 @@
 
 namespace pngrow {
 
+// Instruction-set levels with row code of their own: plain C++, SSE2 (unfiltering, the
+// encoder's filters) and SSSE3 (byte shuffles of 8-bit RGB and RGBA rows, both ways). Rows
+// use the best level the processor has; tests step down so every level's code runs.
+enum class RowLevel { Scalar, Sse2, Ssse3 };
+bool RowLevelAvailable(RowLevel level);
+RowLevel CurrentRowLevel();
+// The level rows use from now on; a level the processor lacks is refused (false).
+bool SetRowLevel(RowLevel level);
+
 // Row length in bytes (without the filter byte) for w pixels, and the byte distance to
 // the pixel on the left; both 0 for combinations without a layout.
 std::size_t RowBytes(unsigned colorType, unsigned bitDepth, std::uint32_t width);
 unsigned FilterOffset(unsigned colorType, unsigned bitDepth);
 
-// Undoes filter `type` on row (len bytes) in place against prev (the previous row, zeros
-// for the first). Types 0 and above 4 leave the row as it is.
+// Undoes filter `type` on row (len bytes, whole pixels of bpp bytes) in place against prev
+// (the previous row, zeros for the first). Types 0 and above 4 leave the row as it is.
 void Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* prev, std::size_t len, unsigned bpp);
 
 // Sequential: converts one row of `width` pixels into a storage row and an alpha row.

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <type_traits>
 
+#include "png/rowconv.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #define LB_PNG_SSE2 1
@@ -124,10 +126,7 @@ void PackLowGreyAlpha(const std::uint8_t* s, const std::uint8_t* a, std::uint8_t
 }
 
 #ifdef LB_PNG_SSSE3
-bool HaveSsse3() {
-  static const bool have = __builtin_cpu_supports("ssse3");
-  return have;
-}
+bool HaveSsse3() { return CurrentRowLevel() >= RowLevel::Ssse3; }
 
 // Whole rows of BGR storage. The 16-byte loads and stores reach up to six bytes past the
 // pixels of one step, so the vector loop stops six pixels before the row's end.
@@ -163,7 +162,7 @@ void PackRgb8(const std::uint8_t* s, const std::uint8_t*, std::uint8_t* out, std
               std::uint32_t step, std::uint32_t count, const std::uint8_t* g) {
   std::uint32_t i = 0;
 #ifdef LB_PNG_SSSE3
-  if (std::is_same_v<G, Identity> && first == 0 && step == 1 && HaveSsse3()) i = RgbRowSsse3(s, out, count);
+  if (std::is_same_v<G, Identity> && step == 1 && HaveSsse3()) i = RgbRowSsse3(s + 3 * std::size_t(first), out, count);
 #endif
   for (std::uint32_t x = first + i * step; i < count; ++i, x += step) {
     const std::uint8_t* p = s + std::size_t(x) * 3;
@@ -190,7 +189,8 @@ void PackRgba8(const std::uint8_t* s, const std::uint8_t* a, std::uint8_t* out, 
                std::uint32_t step, std::uint32_t count, const std::uint8_t* g) {
   std::uint32_t i = 0;
 #ifdef LB_PNG_SSSE3
-  if (std::is_same_v<G, Identity> && first == 0 && step == 1 && HaveSsse3()) i = RgbaRowSsse3(s, a, out, count);
+  if (std::is_same_v<G, Identity> && step == 1 && HaveSsse3())
+    i = RgbaRowSsse3(s + 3 * std::size_t(first), a + first, out, count);
 #endif
   for (std::uint32_t x = first + i * step; i < count; ++i, x += step) {
     const std::uint8_t* p = s + std::size_t(x) * 3;
@@ -301,7 +301,8 @@ std::uint64_t Filter(const std::uint8_t* row, const std::uint8_t* prev, std::uin
 #ifdef LB_PNG_SSE2
   const __m128i zero = _mm_setzero_si128();
   __m128i acc = zero;
-  for (; i + 16 <= len; i += 16) {
+  const std::size_t vectorEnd = CurrentRowLevel() >= RowLevel::Sse2 ? len : 0;
+  for (; i + 16 <= vectorEnd; i += 16) {
     __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
     __m128i pred;
     if (Type == 1) {
@@ -371,7 +372,8 @@ std::uint64_t RowCost(const std::uint8_t* row, std::size_t len) {
 #ifdef LB_PNG_SSE2
   const __m128i zero = _mm_setzero_si128();
   __m128i acc = zero;
-  for (; i + 16 <= len; i += 16) {
+  const std::size_t vectorEnd = CurrentRowLevel() >= RowLevel::Sse2 ? len : 0;
+  for (; i + 16 <= vectorEnd; i += 16) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
     acc = _mm_add_epi64(acc, _mm_sad_epu8(_mm_min_epu8(v, _mm_sub_epi8(zero, v)), zero));
   }

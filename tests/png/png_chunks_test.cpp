@@ -93,7 +93,8 @@ TEST(ChunkLayer, TextChunks) {
   zbad[4] = 1;
   TPngImage png;
   Load(png, WithChunks(0, 8, 2, 2, {{"tEXt", {'T', 'i', 't', 'l', 'e', 0, 'x', 'y'}}, {"tEXt", {'a', 'b'}},
-                                    {"zTXt", ztxt}, {"zTXt", zbad}}));
+                                    {"zTXt", ztxt}, {"zTXt", zbad}, {"tEXt", {'a', 'b', 'c'}},
+                                    {"zTXt", {'L', 'o', 'n', 'g'}}}));
   auto* t0 = static_cast<TChunktEXt*>(png.Chunks().Item(1));
   auto* t1 = static_cast<TChunktEXt*>(png.Chunks().Item(2));
   auto* z0 = static_cast<TChunkzTXt*>(png.Chunks().Item(3));
@@ -105,6 +106,10 @@ TEST(ChunkLayer, TextChunks) {
   EXPECT_EQ(z0->Keyword, "Key");
   EXPECT_EQ(z0->Text, "hello world");
   EXPECT_EQ(z1->Text, "");  // compression method 1
+  // A keyword without its zero byte runs to the end of the body.
+  EXPECT_EQ(static_cast<TChunktEXt*>(png.Chunks().Item(5))->Keyword, "abc");
+  EXPECT_EQ(static_cast<TChunktEXt*>(png.Chunks().Item(5))->Text, "");
+  EXPECT_EQ(static_cast<TChunkzTXt*>(png.Chunks().Item(6))->Keyword, "Long");
   EXPECT_EQ(png.Chunks().FirstOfClass<TChunktEXt>(), t0);
   EXPECT_EQ(png.Chunks().FirstOfClass<TChunkzTXt>(), z0);
 
@@ -151,6 +156,9 @@ TEST(ChunkLayer, AddAncillaryChunkPlacesChunks) {
   png.Chunks().AddAncillaryChunk<TChunkgAMA>();
   png.Chunks().AddAncillaryChunk<TChunktRNS>();
   EXPECT_EQ(Types(png), "IHDR gAMA PLTE tRNS IDAT tEXt IEND ");
+  EXPECT_EQ(png.Chunks().Item(3)->PositionInList(), 3);
+  TChunktEXt loose(&png);
+  EXPECT_EQ(loose.PositionInList(), -1);
   TPngImage rgb;
   Load(rgb, WithChunks(2, 8, 2, 2, {}));
   rgb.Chunks().AddAncillaryChunk<TChunktRNS>();
@@ -169,6 +177,15 @@ TEST(Gamma, NeutralValueAndZeroGiveIdentityMaps) {
       ASSERT_EQ(png.InverseGammaMap()[i], i) << "gamma " << g << " entry " << i;
     }
   }
+}
+
+// A value set on a chunk read with a body of another length goes out as 4 bytes.
+TEST(Gamma, ValueSetOnAnOddBodyIsWrittenAsFourBytes) {
+  TPngImage png;
+  Load(png, WithChunks(2, 8, 2, 2, {{"gAMA", {0, 0, 0xB1, 0x8F, 0}}}));
+  png.Chunks().FirstOfClass<TChunkgAMA>()->SetGamma(45455);
+  Bytes out = Write(png), want = ChunkBytes("gAMA", Be32(45455));
+  EXPECT_TRUE(std::equal(want.begin(), want.end(), out.begin() + std::ptrdiff_t(FindChunk(out, "gAMA"))));
 }
 
 TEST(Gamma, RgbaAlphaIsNotMapped) {
@@ -374,6 +391,19 @@ TEST(ImageOps, Import24BitBitmap) {
   EXPECT_EQ(png.Chunks().FirstOfClass<TChunkPLTE>(), nullptr);
   EXPECT_EQ(png.PixelColor(1, 0), 0x123456u);
   EXPECT_EQ(png.TransparencyKind(), tkNone);
+  bmp.SetTransparentColor(TColor(0x123456));
+  bmp.SetTransparent(true);
+  png.Assign(&bmp);
+  EXPECT_EQ(png.TransparencyKind(), tkKeyColor);
+  EXPECT_EQ(png.KeyColor(), 0x123456u);
+  // An indexed bitmap's key is the first entry of that colour (maroon, entry 1; purple, 5,
+  // shares its red and green).
+  TBitmap indexed(3, 2, pf4bit);
+  indexed.SetTransparentColor(TColor(0x000080));
+  indexed.SetTransparent(true);
+  png.Assign(&indexed);
+  EXPECT_EQ(png.ImageHeader().ColorType(), 3);
+  EXPECT_EQ(png.KeyColor(), 0x000080u);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -452,7 +482,7 @@ TEST(DecodeEdges, DataBeyondTheLastRowIsNotInflated) {
   // check the CRC, so the image reads.
   RawImage img = RandomImage(8, 8, 6, 8, 4);
   Bytes raw = FilteredData(img, 0, 0);
-  raw.resize(raw.size() + (64u << 20), 0);
+  raw.resize(raw.size() + (63u << 20), 0);
   z_stream zs{};
   ASSERT_EQ(deflateInit(&zs, 9), Z_OK);
   Bytes z(deflateBound(&zs, uLong(raw.size())) + 16);
@@ -465,6 +495,10 @@ TEST(DecodeEdges, DataBeyondTheLastRowIsNotInflated) {
   deflateEnd(&zs);
   z.push_back(0x06);  // block header: not final, type 3 (reserved)
   z.push_back(0x00);
+  // The body runs one byte past the first piece the reader takes in (65535 bytes); that
+  // byte too is read, for the CRC.
+  ASSERT_LE(z.size(), 65536u);
+  z.insert(z.end(), 65536 - z.size(), std::uint8_t(0));
   Bytes f = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
   for (const Bytes& c : {ChunkBytes("IHDR", IhdrBody(8, 8, 8, 6)), ChunkBytes("IDAT", z), ChunkBytes("IEND", {})})
     f.insert(f.end(), c.begin(), c.end());

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "png/pngimage.h"
+#include "png/rowconv.h"
 #include "pngtest_util.h"
 
 using namespace pngtest;
@@ -85,10 +86,8 @@ std::string Compare(TPngImage& png, const Bytes& file, std::uint32_t gama, int c
   return "";
 }
 
-class DecodeTest : public ::testing::TestWithParam<Case> {};
-
-TEST_P(DecodeTest, MatchesLibpng) {
-  const Case& c = GetParam();
+void CheckDecode(const Case& c) {
+  SCOPED_TRACE(Name(c));
   Bytes file = MakeFile(c, c.width * 131 + c.height * 7 + unsigned(c.filter + 3) * 1000 + c.format.colorType);
   SaveSeed(Name(c), file);
   TPngImage png;
@@ -100,6 +99,10 @@ TEST_P(DecodeTest, MatchesLibpng) {
     EXPECT_EQ(Compare(png, file, c.gama, c.format.colorType), "");
   }
 }
+
+class DecodeTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(DecodeTest, MatchesLibpng) { CheckDecode(GetParam()); }
 
 std::vector<Case> FilterCases() {
   std::vector<Case> v;
@@ -129,12 +132,38 @@ std::vector<Case> GammaAndSplitCases() {
   return v;
 }
 
+// Interlaced pictures narrower or shorter than a pass, every size up to 7 x 7, the formats
+// taken in turn.
+std::vector<Case> SmallAdam7Cases() {
+  std::vector<Case> v;
+  for (std::uint32_t w = 1; w <= 7; ++w)
+    for (std::uint32_t h = 1; h <= 7; ++h) v.push_back({kFormats[(w * 7 + h) % 15], 1, -1, w, h});
+  return v;
+}
+
 INSTANTIATE_TEST_SUITE_P(Filters, DecodeTest, ::testing::ValuesIn(FilterCases()),
                          [](const auto& info) { return Name(info.param); });
 INSTANTIATE_TEST_SUITE_P(Sizes, DecodeTest, ::testing::ValuesIn(SizeCases()),
                          [](const auto& info) { return Name(info.param); });
 INSTANTIATE_TEST_SUITE_P(GammaAndSplit, DecodeTest, ::testing::ValuesIn(GammaAndSplitCases()),
                          [](const auto& info) { return Name(info.param); });
+INSTANTIATE_TEST_SUITE_P(SmallAdam7, DecodeTest, ::testing::ValuesIn(SmallAdam7Cases()),
+                         [](const auto& info) { return Name(info.param); });
+
+// The tables above run at the best instruction-set level of the processor; each level the
+// row code has decodes them alike.
+class RowLevelDecode : public ::testing::TestWithParam<pngrow::RowLevel> {};
+
+TEST_P(RowLevelDecode, EveryCaseMatchesLibpng) {
+  const pngrow::RowLevel best = pngrow::CurrentRowLevel();
+  if (!pngrow::SetRowLevel(GetParam())) GTEST_SKIP() << "the processor lacks this level";
+  for (const auto& cases : {FilterCases(), SizeCases(), GammaAndSplitCases(), SmallAdam7Cases()})
+    for (const Case& c : cases) CheckDecode(c);
+  pngrow::SetRowLevel(best);
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, RowLevelDecode,
+                         ::testing::ValuesIn(kRowLevels), [](const auto& info) { return LevelName(info.param); });
 
 // A larger RGBA image exercises the SIMD filter paths over whole rows.
 TEST(DecodeLarge, RgbaAndRgbAllFiltersMatchLibpng) {

@@ -3,6 +3,7 @@
 // (exact at 255 and 0, rounding at 128, natural size at the rectangle's corner).
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sstream>
 
 #include "png/pngimage.h"
@@ -266,7 +267,8 @@ TEST(PixelAccess, SetPixelColorRoundTrips) {
   png.SetPixelColor(5, 1, 0x111111);  // outside: ignored
 
   PngPlan p;
-  p.image = RandomImage(9, 2, 3, 1, 2);
+  p.image = RandomImage(12, 2, 3, 1, 2);
+  p.image.samples[0] = {0, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};  // the byte before pixel 8's differs from it
   p.beforeData.push_back({"PLTE", {255, 255, 255, 0, 0, 0}});
   TPngImage pal;
   Load(pal, BuildPng(p));
@@ -274,6 +276,7 @@ TEST(PixelAccess, SetPixelColorRoundTrips) {
   pal.SetPixelColor(7, 0, 0xFFFFFF);
   EXPECT_EQ(pal.PixelColor(8, 0), 0u);
   EXPECT_EQ(pal.PixelColor(7, 0), 0xFFFFFFu);
+  EXPECT_EQ(pal.PixelColor(9, 0), 0xFFFFFFu);  // the other pixels of its byte keep their index
 }
 
 TEST(PixelAccess, PaletteHandleReflectsTheColourTable) {
@@ -299,6 +302,10 @@ TEST(PixelAccess, PaletteHandleReflectsTheColourTable) {
   pal.SetPaletteHandle(mine);
   DeleteObject(mine);
   EXPECT_EQ(pal.ImageHeader().HeaderInfo().bmiColors[7].rgbRed, 1);
+  // No palette: no entry changes.
+  const RGBQUAD first = pal.ImageHeader().HeaderInfo().bmiColors[0];
+  pal.SetPaletteHandle(nullptr);
+  EXPECT_EQ(std::memcmp(&pal.ImageHeader().HeaderInfo().bmiColors[0], &first, sizeof first), 0);
   PngPlan rgb;
   rgb.image = RandomImage(2, 2, 2, 8, 2);
   TPngImage r;
@@ -327,6 +334,11 @@ TEST(Registration, PictureLoadsPngByExtension) {
   for (const auto& f : TPicture::FileFormats())
     if (f.extension == "png") found = f.description == "Portable Network Graphics";
   EXPECT_TRUE(found);
+  // Ended and started again, the codec registers the format afresh.
+  UnregisterPngFormat();
+  EXPECT_EQ(TPicture::FindGraphicClass("PNG"), nullptr);
+  RegisterPngFormat();
+  EXPECT_NE(TPicture::FindGraphicClass("PNG"), nullptr);
 }
 
 }  // namespace

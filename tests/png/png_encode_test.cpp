@@ -182,10 +182,8 @@ Bytes MakeFile(const Case& c) {
   return BuildPng(plan);
 }
 
-class RoundTripTest : public ::testing::TestWithParam<Case> {};
-
-TEST_P(RoundTripTest, SamePictureAfterWriting) {
-  const Case& c = GetParam();
+void CheckRoundTrip(const Case& c) {
+  SCOPED_TRACE(Name(c));
   TPngImage a;
   Load(a, MakeFile(c));
   a.SetFilterSet(c.filters);
@@ -211,6 +209,10 @@ TEST_P(RoundTripTest, SamePictureAfterWriting) {
   }
 }
 
+class RoundTripTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(RoundTripTest, SamePictureAfterWriting) { CheckRoundTrip(GetParam()); }
+
 std::vector<Case> RoundTripCases() {
   const int formats[][2] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {3, 1}, {3, 2}, {3, 4},
                             {3, 8}, {2, 8}, {2, 16}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
@@ -227,11 +229,31 @@ std::vector<Case> RoundTripCases() {
         v.push_back(c);
       }
     }
+  // Interlaced pictures narrower or shorter than a pass, every size up to 7 x 7.
+  for (std::uint32_t w = 1; w <= 7; ++w)
+    for (std::uint32_t h = 1; h <= 7; ++h) {
+      auto& f = formats[(w * 7 + h) % 15];
+      v.push_back({f[0], f[1], 1, w, h, kPlain, filterSets[(w + h) % 7]});
+    }
   return v;
 }
 
 INSTANTIATE_TEST_SUITE_P(All, RoundTripTest, ::testing::ValuesIn(RoundTripCases()),
                          [](const auto& info) { return Name(info.param); });
+
+// The table runs at the best instruction-set level of the processor; each level the row
+// code has writes it alike.
+class RowLevelEncode : public ::testing::TestWithParam<pngrow::RowLevel> {};
+
+TEST_P(RowLevelEncode, EveryCaseSamePictureAfterWriting) {
+  const pngrow::RowLevel best = pngrow::CurrentRowLevel();
+  if (!pngrow::SetRowLevel(GetParam())) GTEST_SKIP() << "the processor lacks this level";
+  for (const Case& c : RoundTripCases()) CheckRoundTrip(c);
+  pngrow::SetRowLevel(best);
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, RowLevelEncode, ::testing::ValuesIn(kRowLevels),
+                         [](const auto& info) { return LevelName(info.param); });
 
 // Grey with alpha below 8 bits (an alpha channel added to a low-depth grey image) has no
 // PNG form; it is written at 8 bits with the grey levels it shows.
@@ -249,6 +271,28 @@ TEST(Encode, LowDepthGreyWithAddedAlphaIsWrittenAtEightBits) {
     EXPECT_EQ(before.pixels, Take(b).pixels) << d;
     EXPECT_EQ(before.alpha, Take(b).alpha) << d;
     EXPECT_EQ(LibpngAgrees(out, b, 0), "") << d;
+  }
+}
+
+// Bits past the last sample of a packed row go out as 0 in every pass, whatever the storage
+// holds beyond the pass's last column (here the next row's pixels, all 1).
+TEST(Encode, PackedRowsEndInZeroBits) {
+  PngPlan plan;
+  plan.image = RandomImage(32, 9, 3, 1, 1);
+  for (auto& row : plan.image.samples) std::fill(row.begin(), row.end(), 1);
+  plan.beforeData.push_back({"PLTE", PaletteBody(2)});
+  TPngImage a;
+  Load(a, BuildPng(plan));
+  a.SetInterlacing(1);
+  a.SetFilterSet(pfNone);
+  const Bytes data = InflatedData(Write(a));
+  const std::uint32_t r0[7] = {0, 0, 4, 0, 2, 0, 1}, c0[7] = {0, 4, 0, 2, 0, 1, 0};
+  const std::uint32_t rs[7] = {8, 8, 8, 4, 4, 2, 2}, cs[7] = {8, 8, 4, 4, 2, 2, 1};
+  std::size_t at = 0;
+  for (int p = 0; p < 7; ++p) {
+    const std::uint32_t cols = (32 - c0[p] + cs[p] - 1) / cs[p], len = (cols + 7) / 8;
+    for (std::uint32_t y = r0[p]; y < 9; y += rs[p], at += 1 + len)
+      ASSERT_EQ(data.at(at + len) & (0xFF >> (cols - 8 * (len - 1))), 0) << "pass " << p + 1 << " row " << y;
   }
 }
 

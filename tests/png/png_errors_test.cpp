@@ -96,6 +96,13 @@ Bytes PatchIhdr(int at, std::uint8_t value, bool fixCrc = true) {
   return b;
 }
 
+Bytes FlipLastCrcByte(Bytes b, int idat) {
+  std::size_t o = FindChunk(b, "IDAT", idat);
+  std::uint32_t len = std::uint32_t(b[o + 2]) << 8 | b[o + 3];
+  b[o + 8 + len + 3] ^= 1;
+  return b;
+}
+
 const ReadCase kReadCases[] = {
     {"signature_byte0", [] { Bytes b = Rgba(); b[0] = 0x88; return b; }, "EPngInvalidFileHeader", kInvalidFileHeader},
     {"short_signature", [] { return Bytes{0x89, 0x50, 0x4E}; }, "EPngInvalidFileHeader", kInvalidFileHeader},
@@ -126,6 +133,12 @@ const ReadCase kReadCases[] = {
        return b;
      },
      "EPngInvalidCRC", kInvalidCRC},
+    // A stored CRC one off in its last byte, in the header, between IDAT chunks, and after
+    // the last one.
+    {"ihdr_crc_last_byte", [] { Bytes b = Rgba(); b[FindChunk(b, "IHDR") + 8 + 13 + 3] ^= 1; return b; },
+     "EPngInvalidCRC", kInvalidCRC},
+    {"first_idat_crc_last_byte", [] { return FlipLastCrcByte(Rgba(20, 20, 3), 0); }, "EPngInvalidCRC", kInvalidCRC},
+    {"last_idat_crc_last_byte", [] { return FlipLastCrcByte(Rgba(20, 20, 3), 2); }, "EPngInvalidCRC", kInvalidCRC},
     {"text_body_bit_flipped",
      [] {
        Bytes b = Insert(Rgba(), FindChunk(Rgba(), "IEND"), "tEXt", {'K', 0, 'v'});
@@ -134,6 +147,10 @@ const ReadCase kReadCases[] = {
      },
      "EPngInvalidCRC", kInvalidCRC},
     {"unknown_critical", [] { return Insert(Rgba(), FindChunk(Rgba(), "IDAT"), "ABCD", {1, 2}); },
+     "EPngUnknownCriticalChunk", kUnknownCritical},
+    {"unknown_critical_first_byte_1", [] { return Insert(Rgba(), FindChunk(Rgba(), "IDAT"), "\x01" "bcd", {}); },
+     "EPngUnknownCriticalChunk", kUnknownCritical},
+    {"unknown_critical_lower_case_after_first", [] { return Insert(Rgba(), FindChunk(Rgba(), "IDAT"), "Abcd", {}); },
      "EPngUnknownCriticalChunk", kUnknownCritical},
     {"no_image_data",
      [] {

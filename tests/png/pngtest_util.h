@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "png/rowconv.h"
+
 namespace pngtest {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -71,6 +73,13 @@ std::vector<std::uint8_t> GammaTable(std::uint32_t gama);
 
 // Writes bytes to <build>/fuzz-seeds/<target>/<name>.png so the fuzzer starts from them.
 void SaveSeed(const std::string& name, const Bytes& png, const std::string& target = "fuzz_png");
+
+// The instruction-set levels of the row code, for tables run at each of them.
+inline constexpr pngrow::RowLevel kRowLevels[] = {pngrow::RowLevel::Scalar, pngrow::RowLevel::Sse2,
+                                                  pngrow::RowLevel::Ssse3};
+inline std::string LevelName(pngrow::RowLevel l) {
+  return l == pngrow::RowLevel::Scalar ? "scalar" : l == pngrow::RowLevel::Sse2 ? "sse2" : "ssse3";
+}
 
 // Class name and message of the Exception that fn raises ("" when none).
 struct Raised {
