@@ -168,6 +168,8 @@ void RegisterStandardChunkClasses() {
     RegisterChunkClass(c);
 }
 
+void ReleaseChunkClassTable() { ClassTable().reset(); }
+
 TChunk* MakeChunkForType(TPngImage* image, const char* type) {
   // The table is normally filled when the codec starts; a program whose start-up order
   // reaches here first still gets the standard classes.

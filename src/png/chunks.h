@@ -288,5 +288,6 @@ void InverseGammaAt(const TChunk& chunk, std::uint8_t inverse[256]);
 
 void RegisterChunkClass(TChunkClass cls);
 void RegisterStandardChunkClasses();
+void ReleaseChunkClassTable();
 // A chunk of the first registered class whose type name equals `type`, else a TChunk.
 TChunk* MakeChunkForType(TPngImage* image, const char* type);

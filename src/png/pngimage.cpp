@@ -29,6 +29,13 @@ void RegisterPngFormat() {
   TPicture::RegisterFileFormat("png", "Portable Network Graphics", &NewPngImage);
 }
 
+void UnregisterPngFormat() {
+  if (!gRegistered) return;
+  gRegistered = false;
+  TPicture::UnregisterGraphicClass(&NewPngImage);
+  ReleaseChunkClassTable();
+}
+
 namespace {
 // Any program that links this file registers the format at start-up; the constructor
 // repeats the call for programs whose start-up order reaches a TPngImage first.

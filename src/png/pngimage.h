@@ -59,6 +59,7 @@ class TPngChunkList : public TObject {
 // the TPngImage constructor and at start-up of any program that links TPngImage; a
 // program that loads PNG files through TPicture before making any TPngImage calls it.
 void RegisterPngFormat();
+void UnregisterPngFormat();
 
 class TPngImage : public TGraphic {
   LB_CLASS(TPngImage)
