@@ -6,6 +6,10 @@
 #include <cstring>
 #include <filesystem>
 #include <unistd.h>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -101,6 +105,16 @@ TEST(FileStream, WriteReadSeekSize) {
   EXPECT_EQ(m.Size(), 10);
   std::remove(path.c_str());
   EXPECT_THROW(TFileStream(std::string(LB_BINARY_DIR), fmOpenRead), EFOpenError);  // a folder
+#ifndef _WIN32
+  // A FIFO is refused even with a writer and bytes waiting (without them, opening it waits).
+  const std::string fifo = path + ".fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+  EXPECT_EQ(::write(writer, "x", 1), 1);
+  EXPECT_THROW(TFileStream(fifo, fmOpenRead), EFOpenError);
+  ::close(writer);
+  std::remove(fifo.c_str());
+#endif
 }
 
 TEST(ResourceStream, FindsRegisteredBytesCaseInsensitively) {
