@@ -33,6 +33,17 @@ cat "$tmp/err.log"
 [ "$status" -eq 0 ]
 [ "$(cat "$tmp/err.log")" = "launcher: the product information file \"$real/lame.dll\" is missing, so no edition is selected" ]
 
+# On a display without the shared-memory extension: the same single line, nothing from Xlib.
+e2e_start_xvfb "$tmp" -extension MIT-SHM
+trap 'kill $pid 2>/dev/null || true; e2e_stop_xvfb' EXIT
+xdpyinfo >"$tmp/xdpyinfo.log"
+if grep -q MIT-SHM "$tmp/xdpyinfo.log"; then echo "the display still has MIT-SHM" >&2; exit 1; fi
+status=0
+timeout 10 "$suite/launcher" >"$tmp/out.log" 2>"$tmp/err.log" || status=$?
+cat "$tmp/err.log"
+[ "$status" -eq 0 ]
+[ "$(cat "$tmp/err.log")" = "launcher: the product information file \"$real/lame.dll\" is missing, so no edition is selected" ]
+
 # Without a display the launcher says so and fails.
 status=0
 DISPLAY= "$suite/launcher" 2>"$tmp/nodisplay.log" || status=$?
