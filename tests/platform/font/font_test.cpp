@@ -3,9 +3,7 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
-#include <utility>
 
 #include "platform/base/cp1252.h"
 #include "platform/font/fontcache.h"
@@ -316,30 +314,29 @@ TEST(FontFallback, UsesDejaVuAndSaysSoOnce) {
 #ifdef _WIN32
   GTEST_SKIP() << "the system's own font mapper chooses the face on Windows";
 #endif
-  // Faces missing, and faces present but unreadable as fonts: the line says which.
-  const std::string broken = std::filesystem::temp_directory_path().string() + "/lb-font-broken";
-  std::filesystem::create_directories(broken);
-  for (const char* name : {"/tahoma.ttf", "/tahomabd.ttf"}) std::ofstream(broken + name) << "no font";
-  for (const auto& [folder, says] : {std::pair<std::string, const char*>{"/nonexistent-font-folder", "not found in"},
-                                     {broken, "could not be loaded from"}}) {
-    fontcache::ResetForTesting(folder);
-    ::testing::internal::CaptureStderr();
-    TextCanvas c(80, 20);
-    SIZE regular = Extent(c.dc(), "Data");
-    c.UseFont(-11, FW_BOLD);
-    SIZE bold = Extent(c.dc(), "Data");
-    TextOutA(c.dc(), 0, 0, "Data", 4);
-    const std::string err = ::testing::internal::GetCapturedStderr();
-    fontcache::ResetForTesting(fontcache::kTahomaDir);
+  fontcache::ResetForTesting("/nonexistent-font-folder");
+  ::testing::internal::CaptureStderr();
+  TextCanvas c(80, 20);
+  SIZE regular = Extent(c.dc(), "Data");
+  c.UseFont(-11, FW_BOLD);
+  SIZE bold = Extent(c.dc(), "Data");
+  TextOutA(c.dc(), 0, 0, "Data", 4);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  // Faces there but not loadable (a folder by the name here) are told from missing ones.
+  std::filesystem::create_directories(LB_BINARY_DIR "/font-broken/tahoma.ttf");
+  fontcache::ResetForTesting(LB_BINARY_DIR "/font-broken");
+  ::testing::internal::CaptureStderr();
+  Extent(TextCanvas(8, 8).dc(), "D");
+  const std::string broken = ::testing::internal::GetCapturedStderr();
+  fontcache::ResetForTesting(fontcache::kTahomaDir);
 
-    EXPECT_NE(err.find(std::string("Tahoma faces ") + says + " " + folder), std::string::npos) << err;
-    EXPECT_NE(err.find("DejaVu Sans"), std::string::npos) << err;
-    EXPECT_EQ(err.find("DejaVu Sans"), err.rfind("DejaVu Sans")) << "said more than once: " << err;
-    EXPECT_EQ(regular.cy, 13) << "DejaVu's Windows metrics also give 13-pixel lines";
-    EXPECT_GT(bold.cx, regular.cx);
-    EXPECT_GT(fonttest::CountColor(c.Image(), kInk, RECT{0, 0, 80, 20}), 0);
-  }
-  std::filesystem::remove_all(broken);
+  EXPECT_NE(err.find("Tahoma faces not found in /nonexistent-font-folder"), std::string::npos) << err;
+  EXPECT_NE(broken.find("Tahoma faces could not be loaded from " LB_BINARY_DIR "/font-broken"), std::string::npos) << broken;
+  EXPECT_NE(err.find("DejaVu Sans"), std::string::npos) << err;
+  EXPECT_EQ(err.find("DejaVu Sans"), err.rfind("DejaVu Sans")) << "said more than once: " << err;
+  EXPECT_EQ(regular.cy, 13) << "DejaVu's Windows metrics also give 13-pixel lines";
+  EXPECT_GT(bold.cx, regular.cx);
+  EXPECT_GT(fonttest::CountColor(c.Image(), kInk, RECT{0, 0, 80, 20}), 0);
 }
 
 }  // namespace
