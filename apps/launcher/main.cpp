@@ -1,6 +1,8 @@
 // The launcher: the start window of the disc-burning suite. Reads no command line; finds
 // its product information, tools and companion program beside its own executable.
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 
 #include "appicon.h"
@@ -21,12 +23,20 @@ int main() {
     std::fprintf(stderr, "launcher: cannot open the display: %s\n", error.c_str());
     return 1;
   }
-  InitLauncherModule();
-  // Before the first window, so each one carries the icon from its start. A picture that
-  // cannot be read leaves the windows without an icon; the program runs all the same.
-  SetLauncherIcon();
-  int exitCode = RunLauncher();
-  // The forms go while the window system they live on is still open.
-  DoneApplicationObjects();
-  return exitCode;
+  try {
+    InitLauncherModule();
+    // Before the first window, so each one carries the icon from its start. A picture that
+    // cannot be read leaves the windows without an icon; the program runs all the same.
+    SetLauncherIcon();
+    int exitCode = RunLauncher();
+    // The forms go while the window system they live on is still open.
+    DoneApplicationObjects();
+    return exitCode;
+  } catch (const std::bad_alloc&) {
+    // What the run loop could not carry on from ends the program with a line, not an abort.
+    std::fprintf(stderr, "launcher: out of memory\n");
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "launcher: %s\n", e.what());
+  }
+  return 1;
 }

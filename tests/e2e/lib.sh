@@ -22,12 +22,14 @@ EOS
   export PATH="$tmp/bin:$PATH"
 }
 
-# Starts Xvfb on a free display number (1024x768, 24 bits) and exports DISPLAY.
+# Starts Xvfb on a free display number (1024x768, 24 bits) and exports DISPLAY; further
+# arguments go to Xvfb.
 e2e_start_xvfb() {
   local tmp=$1 n
+  shift
   for n in $(seq 90 140); do
     [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$tmp/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset "$@" >"$tmp/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     export DISPLAY=":$n"
     local i

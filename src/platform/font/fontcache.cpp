@@ -8,6 +8,7 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 #include <dlfcn.h>
+#include <unistd.h>
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
@@ -124,8 +125,13 @@ void LoadFaces(Faces& st) {
     std::fprintf(stderr, "platform/font: FreeType could not be initialised; text is not drawn\n");
     return;
   }
-  st.face[0] = OpenFace(st.library, st.tahomaDir + "/tahoma.ttf");
-  st.face[1] = OpenFace(st.library, st.tahomaDir + "/tahomabd.ttf");
+  // A face file that is there but cannot be loaded is told apart from a missing one.
+  bool unloadable = false;
+  for (int i = 0; i < 2; ++i) {
+    const std::string path = st.tahomaDir + (i == 0 ? "/tahoma.ttf" : "/tahomabd.ttf");
+    st.face[i] = OpenFace(st.library, path);
+    if (!st.face[i] && ::access(path.c_str(), F_OK) == 0) unloadable = true;
+  }
   const bool fellBack = !st.face[0] || !st.face[1];
   if (!st.face[0]) st.face[0] = OpenFace(st.library, FontconfigFile("DejaVu Sans"));
   if (!st.face[1]) st.face[1] = OpenFace(st.library, FontconfigFile("DejaVu Sans:bold"));
@@ -133,9 +139,9 @@ void LoadFaces(Faces& st) {
   if (fellBack && !st.warned) {
     st.warned = true;
     std::fprintf(stderr,
-                 "platform/font: Tahoma faces not found in %s (package fonts-wine); "
+                 "platform/font: Tahoma faces %s %s (package fonts-wine); "
                  "using DejaVu Sans, so text will not look as on Windows\n",
-                 st.tahomaDir.c_str());
+                 unloadable ? "could not be loaded from" : "not found in", st.tahomaDir.c_str());
   }
   if (!st.face[0] && !st.face[1])
     std::fprintf(stderr, "platform/font: no usable font face found; text is not drawn\n");

@@ -134,8 +134,9 @@ class SpawnSetup {
   SpawnSetup(const SpawnSetup&) = delete;
   SpawnSetup& operator=(const SpawnSetup&) = delete;
 
-  // The started program begins clean: default signal dispositions, nothing blocked, and a
-  // session of its own so it outlives us and takes no terminal signals meant for us.
+  // The started program begins clean: default signal dispositions, nothing blocked, a
+  // session of its own so it outlives us and takes no terminal signals meant for us, and no
+  // descriptor but standard input, output and error (whatever we inherited stays with us).
   bool Configure(const std::string& workdir) {
     if (!ok_) return false;
     sigset_t all, none;
@@ -147,6 +148,7 @@ class SpawnSetup {
                                                POSIX_SPAWN_SETSID) != 0) {
       return false;
     }
+    if (::posix_spawn_file_actions_addclosefrom_np(&actions_, 3) != 0) return false;
     if (!workdir.empty() &&
         ::posix_spawn_file_actions_addchdir_np(&actions_, workdir.c_str()) != 0) {
       return false;

@@ -136,7 +136,9 @@ class X11Backend final : public winsys::Backend {
     XInternAtoms(dpy_, const_cast<char**>(names), int(std::size(names)), False, atoms_);
     int major = 0, minor = 0;
     Bool pixmaps = False;
-    shm_ = options.useSharedMemory && XShmQueryVersion(dpy_, &major, &minor, &pixmaps);
+    int opcode = 0, event = 0, error = 0;  // asked first: probing a missing one makes Xlib complain
+    shm_ = options.useSharedMemory && XQueryExtension(dpy_, "MIT-SHM", &opcode, &event, &error) &&
+           XShmQueryVersion(dpy_, &major, &minor, &pixmaps);
     start_ = std::chrono::steady_clock::now();
   }
   ~X11Backend() override {

@@ -205,6 +205,8 @@ int TApplication::Run() {
 
 void TApplication::Terminate() { PostQuitMessage(0); }
 
+// None of the three below throws: an error that cannot be shown (no memory left for the box,
+// say) is written on standard error, and the program goes on.
 void TApplication::HandleException(TObject* sender) {
   try {
     throw;
@@ -213,30 +215,35 @@ void TApplication::HandleException(TObject* sender) {
   } catch (const std::exception& e) {
     HandleException(sender, e);
   } catch (...) {
-    HandleException(sender, Exception("Unknown error"));
+    try {
+      HandleException(sender, Exception("Unknown error"));
+    } catch (...) {
+      std::fprintf(stderr, "%s: Unknown error\n", title_.c_str());
+    }
   }
 }
 
 void TApplication::HandleException(TObject* sender, const std::exception& e) {
   if (dynamic_cast<const EAbort*>(&e)) return;
-  if (OnException) {
+  if (!OnException) return ShowException(e);
+  try {
     OnException(sender, e);
-    return;
+  } catch (...) {
+    std::fprintf(stderr, "%s: %s\n", title_.c_str(), e.what());
   }
-  ShowException(e);
 }
 
 void TApplication::ShowException(const std::exception& e) {
-  const std::string message = e.what();
-  if (OnShowException) {
-    OnShowException(title_, message);
-    return;
+  try {
+    if (OnShowException) return OnShowException(title_, e.what());
+    if (WindowSystemRunning()) {
+      MessageBox(e.what(), title_, MB_OK | MB_ICONERROR);
+      return;
+    }
+  } catch (...) {
+    // The box could not be made or run: the message still reaches the user below.
   }
-  if (!WindowSystemRunning()) {
-    std::fprintf(stderr, "%s: %s\n", title_.c_str(), message.c_str());
-    return;
-  }
-  MessageBox(message, title_, MB_OK | MB_ICONERROR);
+  std::fprintf(stderr, "%s: %s\n", title_.c_str(), e.what());
 }
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {

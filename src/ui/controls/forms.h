@@ -265,7 +265,8 @@ class TApplication : public TComponent {
   bool HandleMessage();
 
   // The standard error handling for an exception escaping an event handler or a form's
-  // creation: OnException when set, else the error box.
+  // creation: OnException when set, else the error box. Never throws: what cannot be shown
+  // is written on standard error.
   void HandleException(TObject* sender);
   void HandleException(TObject* sender, const std::exception& e);
   // The error box: caption Title, error icon, the message.

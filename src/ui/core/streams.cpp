@@ -179,15 +179,23 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_
 #ifdef _WIN32
   fd_ = native::OpenFileDescriptor(fileName, flags, 0644);
 #else
-  fd_ = ::open(fileName.c_str(), flags | O_CLOEXEC, 0644);
+  // A file to read is opened without waiting: a FIFO would hold the open until a writer
+  // came, and nothing of the program would run meanwhile. Only regular files are read.
+  const bool reading = !create && (mode & 3u) != fmOpenWrite;
+  fd_ = ::open(fileName.c_str(), flags | O_CLOEXEC | (reading ? O_NONBLOCK | O_NOCTTY : 0), 0644);
 #endif
   if (fd_ >= 0 && !create) {
     // Opening a folder succeeds on POSIX but reading it fails later; say so now.
-    struct stat st;
-    if (fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    struct stat st {};
+    int refused = 0;
+    if (fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) refused = EISDIR;
+#ifndef _WIN32
+    else if (reading && !S_ISREG(st.st_mode)) refused = ENXIO;
+#endif
+    if (refused != 0) {
       ::close(fd_);
       fd_ = -1;
-      errno = EISDIR;
+      errno = refused;
     }
   }
   if (fd_ < 0) {

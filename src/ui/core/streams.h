@@ -77,7 +77,8 @@ class TBytesStream : public TStream {
 enum TFileMode { fmOpenRead = 0, fmOpenWrite = 1, fmOpenReadWrite = 2, fmCreate = 0xFF00 };
 
 // A stream over a file. A failed open raises EFOpenError (EFCreateError for fmCreate)
-// whose message names the file's full path and adds the system's error text.
+// whose message names the file's full path and adds the system's error text. A file opened
+// for reading must be a regular one: a folder, FIFO or device is refused, never waited on.
 class TFileStream : public TStream {
   LB_CLASS(TFileStream)
  public:

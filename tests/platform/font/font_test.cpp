@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <ostream>
 
 #include "platform/base/cp1252.h"
@@ -321,8 +322,16 @@ TEST(FontFallback, UsesDejaVuAndSaysSoOnce) {
   SIZE bold = Extent(c.dc(), "Data");
   TextOutA(c.dc(), 0, 0, "Data", 4);
   const std::string err = ::testing::internal::GetCapturedStderr();
+  // Faces there but not loadable (a folder by the name here) are told from missing ones.
+  std::filesystem::create_directories(LB_BINARY_DIR "/font-broken/tahoma.ttf");
+  fontcache::ResetForTesting(LB_BINARY_DIR "/font-broken");
+  ::testing::internal::CaptureStderr();
+  Extent(TextCanvas(8, 8).dc(), "D");
+  const std::string broken = ::testing::internal::GetCapturedStderr();
   fontcache::ResetForTesting(fontcache::kTahomaDir);
 
+  EXPECT_NE(err.find("Tahoma faces not found in /nonexistent-font-folder"), std::string::npos) << err;
+  EXPECT_NE(broken.find("Tahoma faces could not be loaded from " LB_BINARY_DIR "/font-broken"), std::string::npos) << broken;
   EXPECT_NE(err.find("DejaVu Sans"), std::string::npos) << err;
   EXPECT_EQ(err.find("DejaVu Sans"), err.rfind("DejaVu Sans")) << "said more than once: " << err;
   EXPECT_EQ(regular.cy, 13) << "DejaVu's Windows metrics also give 13-pixel lines";

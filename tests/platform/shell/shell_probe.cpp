@@ -1,6 +1,8 @@
 // Records how it was started into the file named by LB_PROBE_LOG: its argument vector, its
-// working folder, whether it leads its own session and whether its signals start clean.
+// working folder, whether it leads its own session, whether its signals start clean and how
+// many descriptors it got above standard error.
 // The record appears at once (written aside, then renamed), so a reader sees all or nothing.
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -9,6 +11,8 @@
 #include <string>
 
 int main(int argc, char** argv) {
+  int inherited = 0;  // counted before any descriptor of our own is open
+  for (int fd = 3; fd < 256; ++fd) inherited += ::fcntl(fd, F_GETFD) != -1;
   const char* log = std::getenv("LB_PROBE_LOG");
   if (log == nullptr) return 2;
   const std::string temp = std::string(log) + ".part." + std::to_string(::getpid());
@@ -25,6 +29,7 @@ int main(int argc, char** argv) {
   sigset_t mask;
   ::sigprocmask(SIG_SETMASK, nullptr, &mask);
   std::fprintf(f, "sigusr2_blocked=%d\n", sigismember(&mask, SIGUSR2));
+  std::fprintf(f, "fds_above_stderr=%d\n", inherited);
   std::fclose(f);
   return std::rename(temp.c_str(), log) == 0 ? 0 : 4;
 }

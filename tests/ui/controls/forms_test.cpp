@@ -180,6 +180,14 @@ TEST_F(ControlsTest, ExceptionsFromHandlersGoToTheErrorBoxWithTheTitle) {
   headless::Click(p.x, p.y);
   Pump();
   EXPECT_EQ(errors.size(), 2u);
+  // A box that cannot be made (out of memory) leaves the message on standard error.
+  Application->OnShowException = nullptr;
+  SetMessageDlgBuilder([](const TMessageDlgRequest&) -> TCustomForm* { throw std::bad_alloc(); });
+  ::testing::internal::CaptureStderr();
+  headless::Click(p.x, p.y);
+  Pump();
+  SetMessageDlgBuilder(nullptr);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Brimlow: Cannot open C:\\Suite\\leftlogo.png\n");
 }
 
 TEST_F(ControlsTest, EAbortIsSilent) {

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -101,6 +103,13 @@ TEST(FileStream, WriteReadSeekSize) {
   EXPECT_EQ(m.Size(), 10);
   std::remove(path.c_str());
   EXPECT_THROW(TFileStream(std::string(LB_BINARY_DIR), fmOpenRead), EFOpenError);  // a folder
+#ifndef _WIN32
+  // A FIFO is refused, also with a writer there (without one, opening it would wait).
+  ::mkfifo(LB_BINARY_DIR "/ui_core_stream_test.fifo", 0600);  // one left from a run before does too
+  const int writer = ::open(LB_BINARY_DIR "/ui_core_stream_test.fifo", O_RDWR | O_NONBLOCK);
+  EXPECT_THROW(TFileStream(LB_BINARY_DIR "/ui_core_stream_test.fifo", fmOpenRead), EFOpenError);
+  ::close(writer);
+#endif
 }
 
 TEST(ResourceStream, FindsRegisteredBytesCaseInsensitively) {
