@@ -22,14 +22,14 @@ EOS
   export PATH="$tmp/bin:$PATH"
 }
 
-# Starts Xvfb on a free display number (1024x768, 24 bits) and exports DISPLAY; further
-# arguments go to Xvfb.
+# Starts Xvfb on a free display number (1024x768, $E2E_DEPTH bits, default 24) and exports
+# DISPLAY; further arguments go to Xvfb.
 e2e_start_xvfb() {
   local tmp=$1 n
   shift
   for n in $(seq 90 140); do
     [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset "$@" >"$tmp/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 1024x768x${E2E_DEPTH:-24} -nolisten tcp -noreset "$@" >"$tmp/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     export DISPLAY=":$n"
     local i
@@ -82,13 +82,15 @@ e2e_screenshot() {
 }
 
 # Checks that the window area at X,Y of WIDTH x HEIGHT on screen is the golden picture $1
-# (a name in tests/golden) pixel for pixel; on a mismatch keeps the crop and the difference
+# (a name in tests/golden) pixel for pixel, both first passed through the convert options
+# in $E2E_REDUCE when set; on a mismatch keeps the crop and the difference
 # in $E2E_KEEP (default $tmp).
 e2e_expect_golden() {
   local golden=$1 diff
   e2e_screenshot "$tmp/screen.png"
-  convert "$tmp/screen.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$tmp/window.png"
-  diff=$(compare -metric AE "$tmp/window.png" "$E2E_DIR/../golden/$golden.png" "$tmp/diff.png" 2>&1 || true)
+  convert "$tmp/screen.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage ${E2E_REDUCE:-} "$tmp/window.png"
+  convert "$E2E_DIR/../golden/$golden.png" ${E2E_REDUCE:-} "$tmp/golden.png"
+  diff=$(compare -metric AE "$tmp/window.png" "$tmp/golden.png" "$tmp/diff.png" 2>&1 || true)
   echo "pixels differing from the golden picture $golden: $diff"
   if [ "$diff" != "0" ]; then
     mkdir -p "${E2E_KEEP:-$tmp}" && cp "$tmp/window.png" "$tmp/diff.png" "${E2E_KEEP:-$tmp}/" 2>/dev/null || true

@@ -58,4 +58,23 @@ echo "exit status $status"
 [ "$status" -eq 0 ]
 [ "$(grep -c . "$suite/started.log")" -eq 2 ]
 [ ! -s "$tmp/err.log" ]
+
+# 6. On 16-bit (565) and 15-bit (555) displays, with and without shared memory, the window
+#    shows the same picture reduced to the display's colours.
+for run in "16 +extension 64512" "15 -extension 63488"; do
+  set -- $run
+  E2E_DEPTH=$1 e2e_start_xvfb "$tmp" "$2" MIT-SHM
+  trap 'kill $pid 2>/dev/null || true; e2e_stop_xvfb' EXIT
+  xdotool mousemove 0 0
+  rm -f "$suite/started.log"
+  "$suite/launcher" >"$tmp/out.log" 2>"$tmp/err.log" &
+  pid=$!
+  wid=$(e2e_wait_window "Brimlow")
+  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  e2e_wait_lines "$suite/started.log" 1
+  sleep 0.5
+  E2E_REDUCE="-channel RB -evaluate And 63488 -channel G -evaluate And $3 +channel -depth 16" e2e_expect_golden launcher_start_themed
+  kill $pid && wait $pid || true
+  e2e_stop_xvfb
+done
 echo "launcher e2e passed"

@@ -1,5 +1,7 @@
 // The X11 backend: each top-level window and popup is an X window that shows the window's
-// back buffer, presented through MIT-SHM (XPutImage when shared memory is unavailable).
+// back buffer, presented through MIT-SHM (XPutImage when shared memory is unavailable). On
+// 15- and 16-bit displays the 32-bit back buffer is converted to the screen's pixels as it
+// is presented.
 // Input events are translated and handed to the core's routing.
 #include <poll.h>
 #include <sys/ipc.h>
@@ -11,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <thread>
@@ -46,11 +49,27 @@ struct X11Native {
   XImage* image = nullptr;  // the back buffer as a shared-memory image (the bitmap owns the memory)
   XShmSegmentInfo shm{};
   bool shmAttached = false;
+  // On a 15/16-bit display: the frame in the screen's pixels, shared with the server when
+  // frameShm is attached, else our own memory.
+  XImage* frame = nullptr;
+  XShmSegmentInfo frameShm{};
+  bool frameShared = false;
   bool viewable = false;
   bool focusWanted = false;
 };
 
 X11Native* Native(Window* w) { return static_cast<X11Native*>(w->native); }
+
+// One colour of a true-colour visual: where its bits sit in a pixel and how many there are.
+struct Channel {
+  int shift = 0, bits = 0;
+};
+Channel ChannelOf(unsigned long mask) {
+  Channel c;
+  for (; mask && !(mask & 1); mask >>= 1) ++c.shift;
+  for (; mask & 1; mask >>= 1) ++c.bits;
+  return c;
+}
 
 UINT KeysymToVk(KeySym ks) {
   if (ks >= XK_a && ks <= XK_z) return UINT('A' + (ks - XK_a));
@@ -149,8 +168,9 @@ class X11Backend final : public winsys::Backend {
 
   bool ChooseVisual(std::string* error) {
     XVisualInfo vi;
-    if (!XMatchVisualInfo(dpy_, screen_, 24, TrueColor, &vi) || vi.red_mask != 0xFF0000 ||
-        vi.green_mask != 0xFF00 || vi.blue_mask != 0xFF) {
+    if (!(XMatchVisualInfo(dpy_, screen_, 24, TrueColor, &vi) && vi.red_mask == 0xFF0000 &&
+          vi.green_mask == 0xFF00 && vi.blue_mask == 0xFF) &&
+        !ChooseConvertedVisual(&vi)) {
       *error = "The X display offers no 24-bit true-colour visual; the program needs one.";
       return false;
     }
@@ -159,6 +179,22 @@ class X11Backend final : public winsys::Backend {
     colormap_ = visual_ == DefaultVisual(dpy_, screen_) ? DefaultColormap(dpy_, screen_)
                                                          : XCreateColormap(dpy_, root_, visual_, AllocNone);
     return true;
+  }
+
+  // A 16- or 15-bit true-colour visual with 16-bit pixels: frames are converted for it.
+  bool ChooseConvertedVisual(XVisualInfo* vi) {
+    for (int depth : {16, 15}) {
+      if (!XMatchVisualInfo(dpy_, screen_, depth, TrueColor, vi)) continue;
+      int count = 0;
+      XPixmapFormatValues* formats = XListPixmapFormats(dpy_, &count);
+      bool sixteen = false;
+      for (int i = 0; i < count; ++i) sixteen |= formats[i].depth == depth && formats[i].bits_per_pixel == 16;
+      if (formats) XFree(formats);
+      red_ = ChannelOf(vi->red_mask), green_ = ChannelOf(vi->green_mask), blue_ = ChannelOf(vi->blue_mask);
+      converting_ = sixteen && red_.bits && green_.bits && blue_.bits;
+      if (converting_) return true;
+    }
+    return false;
   }
 
   WindowBackend Kind() const override { return WindowBackend::X11; }
@@ -282,6 +318,78 @@ class X11Backend final : public winsys::Backend {
     n->image = nullptr;
   }
 
+  void FreeFrame(X11Native* n) {
+    if (!n->frame) return;
+    if (n->frameShared) {
+      XShmDetach(dpy_, &n->frameShm);
+      shmdt(n->frame->data);
+      n->frame->data = nullptr;
+      n->frameShared = false;
+    }
+    XDestroyImage(n->frame);  // frees memory of our own
+    n->frame = nullptr;
+  }
+
+  // Maps a segment of `bytes` and lets the server attach it; null when that fails (a remote
+  // display cannot see our memory). The segment is marked for removal at once: it goes with
+  // the last detach, even if we crash.
+  void* AttachSegment(XShmSegmentInfo* shm, std::size_t bytes) {
+    shm->shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    void* address = shm->shmid < 0 ? reinterpret_cast<void*>(-1) : shmat(shm->shmid, nullptr, 0);
+    bool ok = address != reinterpret_cast<void*>(-1);
+    if (ok) {
+      shm->shmaddr = static_cast<char*>(address);
+      shm->readOnly = False;
+      g_lastXError = 0;
+      ok = XShmAttach(dpy_, shm);
+      if (ok) XSync(dpy_, False);
+      ok = ok && !g_lastXError;
+    }
+    if (shm->shmid >= 0) shmctl(shm->shmid, IPC_RMID, nullptr);
+    if (!ok && address != reinterpret_cast<void*>(-1)) shmdt(address);
+    return ok ? address : nullptr;
+  }
+
+  // The image a frame of w x h is converted into on a 15/16-bit display, kept while the
+  // size stays; in shared memory when the display allows it.
+  XImage* FrameImage(X11Native* n, int w, int h) {
+    if (n->frame && n->frame->width == w && n->frame->height == h) return n->frame;
+    FreeFrame(n);
+    if (shm_) {
+      XImage* img = XShmCreateImage(dpy_, visual_, unsigned(depth_), ZPixmap, nullptr, &n->frameShm, unsigned(w),
+                                    unsigned(h));
+      void* address = img ? AttachSegment(&n->frameShm, std::size_t(img->bytes_per_line) * std::size_t(h)) : nullptr;
+      if (address) {
+        img->data = static_cast<char*>(address);
+        n->frameShared = true;
+        return n->frame = img;
+      }
+      if (img) XDestroyImage(img);
+      shm_ = false;
+    }
+    XImage* img = XCreateImage(dpy_, visual_, unsigned(depth_), ZPixmap, 0, nullptr, unsigned(w), unsigned(h), 32, 0);
+    if (img) img->data = static_cast<char*>(std::malloc(std::size_t(img->bytes_per_line) * std::size_t(h)));
+    if (img && !img->data) XDestroyImage(img), img = nullptr;
+    return n->frame = img;
+  }
+
+  // Puts the area of the back buffer into the frame image in the screen's 16-bit pixels.
+  void Convert(const SurfaceView& bb, XImage* img, int x, int y, int right, int bottom) const {
+    const bool lsb = img->byte_order == LSBFirst;
+    for (int row = y; row < bottom; ++row) {
+      const std::uint8_t* src = bb.Row(row) + x * 4;  // blue, green, red, unused
+      auto* dst = reinterpret_cast<std::uint8_t*>(img->data) + std::size_t(row) * std::size_t(img->bytes_per_line);
+      dst += x * 2;
+      for (int col = x; col < right; ++col, src += 4, dst += 2) {
+        unsigned p = unsigned(src[2] >> (8 - red_.bits)) << red_.shift |
+                     unsigned(src[1] >> (8 - green_.bits)) << green_.shift |
+                     unsigned(src[0] >> (8 - blue_.bits)) << blue_.shift;
+        dst[lsb ? 0 : 1] = std::uint8_t(p);
+        dst[lsb ? 1 : 0] = std::uint8_t(p >> 8);
+      }
+    }
+  }
+
   static void DetachSegment(void* address) { shmdt(address); }
 
   // The back buffer lives in a segment shared with the server when the display allows it:
@@ -290,7 +398,7 @@ class X11Backend final : public winsys::Backend {
     X11Native* n = Native(top);
     if (!n) return nullptr;
     FreeImage(n);
-    if (!shm_) return nullptr;
+    if (!shm_ || converting_) return nullptr;  // converted frames are drawn into a bitmap of ours
     const int w = std::max(1, top->Width()), h = std::max(1, top->Height());
     XImage* image = XShmCreateImage(dpy_, visual_, unsigned(depth_), ZPixmap, nullptr, &n->shm, unsigned(w), unsigned(h));
     // Our bitmaps are 32-bit rows without padding; a server that wants otherwise gets copies.
@@ -299,24 +407,14 @@ class X11Backend final : public winsys::Backend {
       shm_ = false;
       return nullptr;
     }
-    n->shm.shmid = shmget(IPC_PRIVATE, std::size_t(w) * 4 * std::size_t(h), IPC_CREAT | 0600);
-    void* address = n->shm.shmid < 0 ? reinterpret_cast<void*>(-1) : shmat(n->shm.shmid, nullptr, 0);
-    bool ok = address != reinterpret_cast<void*>(-1);
-    if (ok) {
-      n->shm.shmaddr = static_cast<char*>(address);
-      n->shm.readOnly = False;
-      g_lastXError = 0;
-      ok = XShmAttach(dpy_, &n->shm);
-      if (ok) XSync(dpy_, False);
-      ok = ok && !g_lastXError;
-    }
-    // Marked for removal at once: the segment disappears with the last detach, even if we crash.
-    if (n->shm.shmid >= 0) shmctl(n->shm.shmid, IPC_RMID, nullptr);
-    HBITMAP bitmap = ok ? CreateBitmapOverMemory(w, h, address, DetachSegment, address) : nullptr;
+    void* address = AttachSegment(&n->shm, std::size_t(w) * 4 * std::size_t(h));
+    HBITMAP bitmap = address ? CreateBitmapOverMemory(w, h, address, DetachSegment, address) : nullptr;
     if (!bitmap) {
       // A remote display cannot see our memory: present with XPutImage from now on.
-      if (ok) XShmDetach(dpy_, &n->shm);
-      if (address != reinterpret_cast<void*>(-1)) shmdt(address);
+      if (address) {
+        XShmDetach(dpy_, &n->shm);
+        shmdt(address);
+      }
       XDestroyImage(image);
       shm_ = false;
       return nullptr;
@@ -337,6 +435,7 @@ class X11Backend final : public winsys::Backend {
     if (!n) return;
     if (grabbed_ == top) Ungrab();
     FreeImage(n);
+    FreeFrame(n);
     byWindow_.erase(n->xwin);
     XFreeGC(dpy_, n->gc);
     XDestroyWindow(dpy_, n->xwin);
@@ -442,11 +541,24 @@ class X11Backend final : public winsys::Backend {
     SurfaceView bb(top->backBuffer);
     int right = std::min(x + w, bb.Width()), bottom = std::min(y + h, bb.Height());
     if (right <= x || bottom <= y) return;
+    X11Native* n = Native(top);
+    if (converting_) {
+      XImage* frame = FrameImage(n, bb.Width(), bb.Height());
+      if (!frame) return;
+      Convert(bb, frame, x, y, right, bottom);
+      if (!n->frameShared) {
+        XPutImage(dpy_, n->xwin, n->gc, frame, x, y, x, y, unsigned(right - x), unsigned(bottom - y));
+        return;
+      }
+      XShmPutImage(dpy_, n->xwin, n->gc, frame, x, y, x, y, unsigned(right - x), unsigned(bottom - y), False);
+      XSync(dpy_, False);  // the server reads the segment later; the next frame overwrites it
+      return;
+    }
     XImage* img = XCreateImage(dpy_, visual_, unsigned(depth_), ZPixmap, 0, reinterpret_cast<char*>(bb.Row(0)),
                                unsigned(bb.Width()), unsigned(bb.Height()), 32, bb.Stride());
     if (!img) return;
     img->byte_order = LSBFirst;
-    XPutImage(dpy_, Native(top)->xwin, Native(top)->gc, img, x, y, x, y, unsigned(right - x), unsigned(bottom - y));
+    XPutImage(dpy_, n->xwin, n->gc, img, x, y, x, y, unsigned(right - x), unsigned(bottom - y));
     img->data = nullptr;  // the back buffer is not ours to free
     XDestroyImage(img);
   }
@@ -693,6 +805,8 @@ class X11Backend final : public winsys::Backend {
   Visual* visual_ = nullptr;
   int depth_ = 24;
   Colormap colormap_ = 0;
+  bool converting_ = false;  // a 15/16-bit visual: frames are converted when presented
+  Channel red_, green_, blue_;
   Atom atoms_[kAtomCount] = {};
   std::string resClass_;  // WM_CLASS class of managed windows; empty: from the program name
   bool shm_ = false;
