@@ -60,7 +60,8 @@ echo "exit status $status"
 [ ! -s "$tmp/err.log" ]
 
 # 6. On 16-bit (565) and 15-bit (555) displays, with and without shared memory, the window
-#    shows the same picture reduced to the display's colours.
+#    shows the same picture reduced to the display's colours, also after the OK button was
+#    hovered and left (partly presented frames); OK still ends the program with 0.
 for run in "16 +extension 64512" "15 -extension 63488"; do
   set -- $run
   E2E_DEPTH=$1 e2e_start_xvfb "$tmp" "$2" MIT-SHM
@@ -72,9 +73,11 @@ for run in "16 +extension 64512" "15 -extension 63488"; do
   wid=$(e2e_wait_window "Brimlow")
   eval "$(xdotool getwindowgeometry --shell "$wid")"
   e2e_wait_lines "$suite/started.log" 1
-  sleep 0.5
+  xdotool mousemove $((X + 568 + 40)) $((Y + 432 + 20)) sleep 0.3 mousemove 0 0 sleep 0.3
   E2E_REDUCE="-channel RB -evaluate And 63488 -channel G -evaluate And $3 +channel -depth 16" e2e_expect_golden launcher_start_themed
-  kill $pid && wait $pid || true
+  xdotool mousemove $((X + 568 + 40)) $((Y + 432 + 20)) click 1
+  timeout 5 tail --pid=$pid -f /dev/null
+  wait $pid
   e2e_stop_xvfb
 done
 echo "launcher e2e passed"

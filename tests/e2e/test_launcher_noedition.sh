@@ -41,4 +41,12 @@ DISPLAY= "$suite/launcher" 2>"$tmp/nodisplay.log" || status=$?
 cat "$tmp/nodisplay.log"
 [ "$status" -ne 0 ]
 grep -q "display" "$tmp/nodisplay.log"
+# Nor does it show a window on a palette display.
+e2e_stop_xvfb
+E2E_DEPTH=8 e2e_start_xvfb "$tmp"
+status=0
+timeout 10 "$suite/launcher" 2>"$tmp/palette.log" || status=$?
+cat "$tmp/palette.log"
+[ "$status" -ne 0 ]
+grep -q "offers no 24-bit true-colour visual" "$tmp/palette.log"
 echo "launcher no-edition e2e passed"
