@@ -74,6 +74,18 @@ e2e_wait_lines() {
   return 1
 }
 
+# Prints "X Y WIDTH HEIGHT" of window $1 on the screen (xdotool's position is off under a
+# window manager), or with $2 = frame, of the window manager's frame around it: the window
+# of root's that holds it.
+e2e_geometry() {
+  local w=$1 tree
+  while [ "${2:-}" = frame ] && tree=$(xwininfo -children -id "$w") && ! grep -q 'Parent.*(the root window)' <<<"$tree"; do
+    w=$(sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p' <<<"$tree")
+  done
+  xwininfo -id "$w" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+    /Width:/ {w = $NF} /Height:/ {h = $NF} END {print x, y, w, h}'
+}
+
 # Screenshot of the whole screen as PNG.
 e2e_screenshot() {
   import -window root "$1"
@@ -111,6 +123,24 @@ e2e_start_audio_cd() {
   sleep "$settle"
   [ "$(grep -c . "$suite/started.log")" -eq 2 ] || return 1
   [ "$(grep -cx Merrock.exe "$suite/started.log")" -eq 1 ]
+}
+
+# In the launcher of window $wid: the help menu hangs from the Help button's bottom-left
+# corner (8, 474); its second item, "About Brimlow...", is 17 pixels high below the 3-pixel
+# frame and the first item. Sets about, the dialog's client area in AX, AY, AW, AH and the
+# main window's in X, Y, WIDTH, HEIGHT.
+e2e_open_about() {
+  read -r X Y WIDTH HEIGHT < <(e2e_geometry "$wid")
+  xdotool mousemove $((X + 8 + 20)) $((Y + 432 + 20)) click 1
+  sleep 0.3
+  xdotool mousemove $((X + 8 + 30)) $((Y + 474 + 3 + 17 + 8))
+  sleep 0.1
+  xdotool click 1
+  about=$(e2e_wait_window "About Brimlow")
+  sleep 0.3
+  read -r AX AY AW AH < <(e2e_geometry "$about")
+  read -r X Y WIDTH HEIGHT < <(e2e_geometry "$wid")
+  echo "main window at $X,$Y; About at $AX,$AY size ${AW}x$AH"
 }
 
 # Runs every test_*.sh of folder $1 against build folder $2, each on its own private Xvfb

@@ -28,28 +28,9 @@ wait_gone() {
   return 1
 }
 
-# The help menu hangs from the Help button's bottom-left corner (8, 474); its second item,
-# "About Brimlow...", is 17 pixels high below the 3-pixel frame and the first item. Leaves
-# the dialog's geometry in AX, AY, AW, AH and the main window's in X, Y.
-open_about() {
-  eval "$(xdotool getwindowgeometry --shell "$wid")"
-  xdotool mousemove $((X + 8 + 20)) $((Y + 432 + 20)) click 1
-  sleep 0.3
-  xdotool mousemove $((X + 8 + 30)) $((Y + 474 + 3 + 17 + 8))
-  sleep 0.1
-  xdotool click 1
-  about=$(e2e_wait_window "About Brimlow")
-  sleep 0.3
-  local main_x=$X main_y=$Y
-  eval "$(xdotool getwindowgeometry --shell "$about")"
-  AX=$X AY=$Y AW=$WIDTH AH=$HEIGHT
-  X=$main_x Y=$main_y
-  echo "main window at $X,$Y; About at $AX,$AY size ${AW}x$AH"
-}
-
 # 1. Centred on the main window: both frames alike, so the client areas differ by half of
 #    (658 - 523, 478 - 298) = (67, 90).
-open_about
+e2e_open_about
 [ "$AW" -eq 523 ]
 [ "$AH" -eq 298 ]
 [ "$AX" -eq $((X + 67)) ]
@@ -75,7 +56,7 @@ kill -0 $pid
 # 4. The main window moved elsewhere: the next opening is centred on its new place.
 xdotool windowmove "$wid" 120 70
 sleep 0.3
-open_about
+e2e_open_about
 [ "$X" -eq 120 ]
 [ "$Y" -eq 70 ]
 [ "$AX" -eq $((120 + 67)) ]

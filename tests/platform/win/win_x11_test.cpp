@@ -199,6 +199,8 @@ TEST_F(X11, TitleHintsAndClassAreSet) {
   EXPECT_EQ(hints.max_width, 120);
   EXPECT_EQ(hints.min_height, 90);
   EXPECT_EQ(hints.max_height, 90);
+  // The position given is the client area's, whatever frame a window manager puts around it.
+  EXPECT_TRUE((hints.flags & PWinGravity) && hints.win_gravity == StaticGravity);
 
   XClassHint cls;
   ASSERT_TRUE(XGetClassHint(dpy_, xw, &cls));
