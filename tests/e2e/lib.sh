@@ -86,6 +86,14 @@ e2e_geometry() {
     /Width:/ {w = $NF} /Height:/ {h = $NF} END {print x, y, w, h}'
 }
 
+# Starts a window manager that draws frames (openbox) on the display and waits until it runs.
+e2e_start_wm() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  local i
+  for i in $(seq 1 100); do xprop -root _NET_SUPPORTING_WM_CHECK | grep -q '#' && return 0; sleep 0.05; done
+  return 1
+}
+
 # Screenshot of the whole screen as PNG.
 e2e_screenshot() {
   import -window root "$1"

@@ -5,13 +5,10 @@
 set -euo pipefail
 source "$E2E_DIR/lib.sh"
 e2e_suite
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-trap 'kill $wm 2>/dev/null || true' EXIT
-for i in $(seq 1 100); do xprop -root _NET_SUPPORTING_WM_CHECK | grep -q '#' && break; sleep 0.05; done
+e2e_start_wm   # it ends with the display
 "$suite/launcher" >"$tmp/out.log" 2>"$tmp/err.log" &
 pid=$!
-trap 'kill $pid $wm 2>/dev/null || true' EXIT
+trap 'kill $pid 2>/dev/null || true' EXIT
 wid=$(e2e_wait_window "Brimlow")
 e2e_wait_lines "$suite/started.log" 1
 
