@@ -133,24 +133,6 @@ e2e_start_audio_cd() {
   [ "$(grep -cx Merrock.exe "$suite/started.log")" -eq 1 ]
 }
 
-# In the launcher of window $wid: the help menu hangs from the Help button's bottom-left
-# corner (8, 474); its second item, "About Brimlow...", is 17 pixels high below the 3-pixel
-# frame and the first item. Sets about, the dialog's client area in AX, AY, AW, AH and the
-# main window's in X, Y, WIDTH, HEIGHT.
-e2e_open_about() {
-  read -r X Y WIDTH HEIGHT < <(e2e_geometry "$wid")
-  xdotool mousemove $((X + 8 + 20)) $((Y + 432 + 20)) click 1
-  sleep 0.3
-  xdotool mousemove $((X + 8 + 30)) $((Y + 474 + 3 + 17 + 8))
-  sleep 0.1
-  xdotool click 1
-  about=$(e2e_wait_window "About Brimlow")
-  sleep 0.3
-  read -r AX AY AW AH < <(e2e_geometry "$about")
-  read -r X Y WIDTH HEIGHT < <(e2e_geometry "$wid")
-  echo "main window at $X,$Y; About at $AX,$AY size ${AW}x$AH"
-}
-
 # Runs every test_*.sh of folder $1 against build folder $2, each on its own private Xvfb
 # with BUILD, DISPLAY, E2E_TMP and E2E_DIR set, at most $3 seconds each; $4 names the set
 # in the summary and $5, when given, is a command run before and after each test on its
