@@ -2,7 +2,7 @@
 # The About dialog of the real launcher on a private Xvfb (no window manager, so windows sit
 # exactly where the program puts them; with E2E_WM set a window manager draws frames, and
 # the main window's frame is centred on the screen and the dialog's on the main window's,
-# within 2 pixels as halves are truncated): opened from the help menu it is centred on the
+# within the half pixel that truncated halves leave): opened from the help menu it is centred on the
 # main window, also after the main window was moved; the main window ignores clicks while
 # it is open; Esc leaves it open and Enter closes it; its two links, the logo and the
 # Updates button hand their targets to xdg-open; OK closes it and the program goes on.
@@ -47,12 +47,12 @@ open_about() {
   [ -z "${E2E_WM:-}" ] || centred "$(e2e_geometry "$about" frame)" "$(e2e_geometry "$wid" frame)"
 }
 
-# Fails unless the frames "X Y WIDTH HEIGHT" $1 and $2 have their centres within 2 pixels.
+# Fails unless the frames "X Y WIDTH HEIGHT" $1 and $2 have their centres within half a pixel.
 centred() {
   local a=($1) b=($2)
   local dx=$((2 * a[0] + a[2] - 2 * b[0] - b[2])) dy=$((2 * a[1] + a[3] - 2 * b[1] - b[3]))
   echo "frame $1 around $2: centres differ by ($dx, $dy) half pixels"
-  [ "${dx#-}" -le 4 ] && [ "${dy#-}" -le 4 ]
+  [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
 }
 [ -z "${E2E_WM:-}" ] || centred "$(e2e_geometry "$wid" frame)" "0 0 1024 768"
 
