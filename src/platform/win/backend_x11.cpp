@@ -316,7 +316,7 @@ class X11Backend final : public winsys::Backend {
     while (v.size() < 4 && std::chrono::steady_clock::now() < until) {
       XEvent ev;
       if (XCheckTypedWindowEvent(dpy_, probe, PropertyNotify, &ev)) {
-        if (ev.xproperty.atom == atoms_[kFrameExtents]) v = Cardinals(probe, atoms_[kFrameExtents], XA_CARDINAL, 4);
+        v = Cardinals(probe, atoms_[kFrameExtents], XA_CARDINAL, 4);
         continue;
       }
       pollfd p{ConnectionNumber(dpy_), POLLIN, 0};
