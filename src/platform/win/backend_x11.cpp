@@ -134,7 +134,7 @@ class X11Backend final : public winsys::Backend {
                            "_NET_WM_WINDOW_TYPE_POPUP_MENU", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE",
                            "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WORKAREA", "_NET_WM_PID", "_MOTIF_WM_HINTS",
                            "_NET_WM_ICON", "_NET_REQUEST_FRAME_EXTENTS", "_NET_FRAME_EXTENTS",
-                           "_NET_SUPPORTED", "_NET_SUPPORTING_WM_CHECK"};
+                           "_NET_SUPPORTED", "_NET_SUPPORTING_WM_CHECK", "_NET_WM_STATE_MODAL"};
     XInternAtoms(dpy_, const_cast<char**>(names), int(std::size(names)), False, atoms_);
     int major = 0, minor = 0;
     Bool pixmaps = False;
@@ -239,6 +239,8 @@ class X11Backend final : public winsys::Backend {
       std::vector<Atom> state;
       if (top->exStyle & WS_EX_TOPMOST) state.push_back(atoms_[kStateAbove]);
       if (top->exStyle & WS_EX_TOOLWINDOW) state.push_back(atoms_[kStateSkipTaskbar]);
+      // A dialog frame over a shown owner is a modal box or dialog: the manager keeps it above.
+      if (ownedByShown && (top->exStyle & WS_EX_DLGMODALFRAME)) state.push_back(atoms_[kStateModal]);
       if (!state.empty())
         XChangeProperty(dpy_, n->xwin, atoms_[kState], XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(state.data()), int(state.size()));
@@ -767,7 +769,7 @@ class X11Backend final : public winsys::Backend {
   enum {
     kProtocols, kDeleteWindow, kNetWmName, kUtf8, kWindowType, kTypeNormal, kTypeDialog, kTypePopupMenu,
     kState, kStateAbove, kStateSkipTaskbar, kWorkArea, kPid, kMotifHints, kNetWmIcon, kRequestFrameExtents,
-    kFrameExtents, kSupported, kSupportingWmCheck, kAtomCount
+    kFrameExtents, kSupported, kSupportingWmCheck, kStateModal, kAtomCount
   };
   Display* dpy_;
   int screen_ = 0;

@@ -233,6 +233,14 @@ HWND TCustomForm::ParentWindowFor() {
   // Dialogs belong to the form that owns them, everything else to the application window.
   if (auto* ownerForm = dynamic_cast<TCustomForm*>(Owner()); ownerForm && ownerForm->HandleAllocated())
     return ownerForm->Handle();
+  // A modal box no form owns (the error box) belongs to the window it blocks: the program's
+  // active window, else the main window. So it stays above it and the desktop knows it.
+  if (formState_.Contains(fsModal)) {
+    HWND active = GetActiveWindow();
+    if (active && active != handle_ && IsWindowVisible(active)) return active;
+    TCustomForm* main = Application->MainForm();
+    if (main && main != this && main->HandleAllocated() && IsWindowVisible(main->Handle())) return main->Handle();
+  }
   return Application->Handle();
 }
 
