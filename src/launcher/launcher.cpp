@@ -12,6 +12,7 @@
 #include "platform/profile/profile.h"
 #include "png/pngimage.h"
 #include "pngimagelist/pngimagelist.h"
+#include "ui/core/sysutils.h"
 #include "ui/stdctrls/stdctrls.h"
 
 // The platform's ShellExecuteA and its failure texts, bound in a unit of their own (see
@@ -27,16 +28,26 @@ void ReportToStandardError(const std::string& line) { std::fprintf(stderr, "%s\n
 
 // Quoted, with control characters written out: titles come from a file anyone may edit,
 // and a note must stay one line that does nothing to the terminal.
-std::string Quoted(const std::string& text) {
+std::string Quoted(const std::string& text, bool escapeBackslash = true) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out = "\"";
   for (char c : text) {
     const auto u = static_cast<unsigned char>(c);
     if (u < 0x20 || u == 0x7F) out += std::string("\\x") + kHex[u >> 4] + kHex[u & 15];
-    else if (c == '"' || c == '\\') out += std::string("\\") + c;
+    else if (c == '"' || (c == '\\' && escapeBackslash)) out += std::string("\\") + c;
     else out += c;
   }
   return out + "\"";
+}
+
+// A path quoted as the system writes it; on Windows its backslashes are the separators (no
+// file name there holds a quote or a control character).
+std::string QuotedPath(const std::string& path) {
+#ifdef _WIN32
+  return Quoted(SystemFileName(path), false);
+#else
+  return Quoted(path);
+#endif
 }
 
 constexpr const char* kProductFileName = "lame.dll";
@@ -62,8 +73,9 @@ void LauncherOpen(HWND parent, const std::string& file, int showCommand, TStartK
   const std::intptr_t result = reinterpret_cast<std::intptr_t>(
       LauncherShellExecute(parent, "open", file.c_str(), nullptr, nullptr, showCommand));
   if (result > 32) return;
-  LauncherReport(std::string("launcher: cannot ") + (kind == skProgram ? "start " : "open ") + Quoted(file) + ": " +
-                 PlatformShellErrorText(result) + " (shell error " + std::to_string(result) + ")");
+  const std::string what = kind == skProgram ? "start " + QuotedPath(file) : "open " + Quoted(file);
+  LauncherReport("launcher: cannot " + what + ": " + PlatformShellErrorText(result) + " (shell error " +
+                 std::to_string(result) + ")");
 }
 
 std::string NoEditionNote(const std::string& title) {
@@ -71,8 +83,8 @@ std::string NoEditionNote(const std::string& title) {
   if (folder.empty()) return "launcher: the launcher's own folder is unknown, so it has no product title and no edition";
   const std::string file = FolderWithBackslash(folder) + kProductFileName;
   if (!PathExists(file))
-    return "launcher: the product information file " + Quoted(file) + " is missing, so no edition is selected";
-  return "launcher: the product title " + Quoted(title) + " in " + Quoted(file) + " names no edition";
+    return "launcher: the product information file " + QuotedPath(file) + " is missing, so no edition is selected";
+  return "launcher: the product title " + Quoted(title) + " in " + QuotedPath(file) + " names no edition";
 }
 
 std::string FolderWithBackslash(const std::string& folder) {

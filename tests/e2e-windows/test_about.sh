@@ -2,7 +2,9 @@
 # The About dialog of launcher.exe under Wine: opened from the help menu, its client area
 # is centred on the main window's as on Linux; while it is open the main window takes no
 # clicks (the system keeps them from the disabled window); Esc leaves it open, Enter
-# closes it, and the program goes on to end with OK and exit code 0.
+# closes it, and the program goes on to end with OK and exit code 0. With E2E_WM set, a
+# window manager draws the frames and says which window is active: the dialog while it is
+# open, the main window again once it closed.
 set -euo pipefail
 source "$E2E_DIR/../e2e/lib.sh"
 source "$E2E_DIR/lib.sh"
@@ -25,6 +27,7 @@ echo "main client area at $X,$Y; About's at $AX,$AY size ${AW}x$AH"
 [ "$AH" -eq 298 ]
 [ "$AX" -eq $((X + 67)) ]
 [ "$AY" -eq $((Y + 90)) ]
+[ -z "${E2E_WM:-}" ] || [ "$(xdotool getactivewindow)" = "$about" ]
 
 # The main window takes no clicks: the first task (above the dialog) starts nothing, and
 # its OK button (beside it) does not end the program.
@@ -50,6 +53,7 @@ for i in $(seq 1 100); do
   sleep 0.05
 done
 [ -z "$(xdotool search --onlyvisible --name '^About Brimlow$' 2>/dev/null || true)" ]
+[ -z "${E2E_WM:-}" ] || [ "$(xdotool getactivewindow)" = "$wid" ]
 
 # The main window works again: OK ends the program with 0.
 xdotool mousemove $((X + 568 + 40)) $((Y + 432 + 20))

@@ -76,6 +76,26 @@ e2e_wait_lines() {
   return 1
 }
 
+# Prints "X Y WIDTH HEIGHT" of window $1 on the screen (xdotool's position is off under a
+# window manager), or with $2 = frame, of the window manager's frame around it: the window
+# of root's that holds it.
+e2e_geometry() {
+  local w=$1 tree
+  while [ "${2:-}" = frame ] && tree=$(xwininfo -children -id "$w") && ! grep -q 'Parent.*(the root window)' <<<"$tree"; do
+    w=$(sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p' <<<"$tree")
+  done
+  xwininfo -id "$w" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+    /Width:/ {w = $NF} /Height:/ {h = $NF} END {print x, y, w, h}'
+}
+
+# Starts a window manager that draws frames (openbox) on the display and waits until it runs.
+e2e_start_wm() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  local i
+  for i in $(seq 1 100); do xprop -root _NET_SUPPORTING_WM_CHECK | grep -q '#' && return 0; sleep 0.05; done
+  return 1
+}
+
 # Screenshot of the whole screen as PNG.
 e2e_screenshot() {
   import -window root "$1"

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The About dialog of the real launcher on a private Xvfb (no window manager, so windows sit
-# exactly where the program puts them): opened from the help menu it is centred on the
+# exactly where the program puts them; with E2E_WM set a window manager draws frames, and
+# the main window's frame is centred on the screen and the dialog's on the main window's,
+# within the half pixel that truncated halves leave): opened from the help menu it is centred on the
 # main window, also after the main window was moved; the main window ignores clicks while
 # it is open; Esc leaves it open and Enter closes it; its two links, the logo and the
 # Updates button hand their targets to xdg-open; OK closes it and the program goes on.
@@ -32,7 +34,7 @@ wait_gone() {
 # "About Brimlow...", is 17 pixels high below the 3-pixel frame and the first item. Leaves
 # the dialog's geometry in AX, AY, AW, AH and the main window's in X, Y.
 open_about() {
-  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  read -r X Y WIDTH HEIGHT < <(e2e_geometry "$wid")
   xdotool mousemove $((X + 8 + 20)) $((Y + 432 + 20)) click 1
   sleep 0.3
   xdotool mousemove $((X + 8 + 30)) $((Y + 474 + 3 + 17 + 8))
@@ -40,12 +42,19 @@ open_about() {
   xdotool click 1
   about=$(e2e_wait_window "About Brimlow")
   sleep 0.3
-  local main_x=$X main_y=$Y
-  eval "$(xdotool getwindowgeometry --shell "$about")"
-  AX=$X AY=$Y AW=$WIDTH AH=$HEIGHT
-  X=$main_x Y=$main_y
+  read -r AX AY AW AH < <(e2e_geometry "$about")
   echo "main window at $X,$Y; About at $AX,$AY size ${AW}x$AH"
+  [ -z "${E2E_WM:-}" ] || centred "$(e2e_geometry "$about" frame)" "$(e2e_geometry "$wid" frame)"
 }
+
+# Fails unless the frames "X Y WIDTH HEIGHT" $1 and $2 have their centres within half a pixel.
+centred() {
+  local a=($1) b=($2)
+  local dx=$((2 * a[0] + a[2] - 2 * b[0] - b[2])) dy=$((2 * a[1] + a[3] - 2 * b[1] - b[3]))
+  echo "frame $1 around $2: centres differ by ($dx, $dy) half pixels"
+  [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
+}
+[ -z "${E2E_WM:-}" ] || centred "$(e2e_geometry "$wid" frame)" "0 0 1024 768"
 
 # 1. Centred on the main window: both frames alike, so the client areas differ by half of
 #    (658 - 523, 478 - 298) = (67, 90).

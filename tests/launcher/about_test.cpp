@@ -303,7 +303,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         LogoCase{"Missing", nullptr,
                  [](const std::string& dir) {
-                   return "Cannot open file \"" + dir + "leftlogo.png\". " + std::strerror(ENOENT);
+                   return "Cannot open file \"" + SystemForm(dir + "leftlogo.png") + "\". " + std::strerror(ENOENT);
                  }},
         LogoCase{"NotAPicture", [] { return std::string("This is not a picture.\n"); },
                  [](const std::string&) { return std::string(png_messages::kInvalidFileHeader); }},

@@ -61,6 +61,8 @@ std::vector<std::string>& Notes() { return g_notes; }
 LocalDateParts TestDate() { return LocalDateParts{g_year, 3, 1}; }
 void SetTestYear(int year) { g_year = year; }
 
+std::string SystemForm(const std::string& path) { return std::filesystem::path(path).make_preferred().string(); }
+
 TempFolder::TempFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "launcher-test-XXXXXX").generic_string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");

@@ -50,6 +50,9 @@ std::vector<std::string>& Notes();
 LocalDateParts TestDate();
 void SetTestYear(int year);
 
+// The path as the system writes it ('\\' between folders on Windows), as messages show it.
+std::string SystemForm(const std::string& path);
+
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
  public:

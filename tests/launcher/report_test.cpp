@@ -30,7 +30,7 @@ TEST_P(NoEditionNote, SaysWhichTitleWasFoundOrThatTheFileIsMissing) {
   EXPECT_TRUE(QuitRequested()) << "the program still ends by itself";
   EXPECT_TRUE(errors.empty()) << "and shows no dialog";
   ASSERT_EQ(Notes().size(), 1u);
-  EXPECT_EQ(Notes()[0], WithFile(GetParam().note, folder.Path() + "lame.dll"));
+  EXPECT_EQ(Notes()[0], WithFile(GetParam().note, SystemForm(folder.Path() + "lame.dll")));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -67,8 +67,8 @@ TEST_P(RefusedStart, IsNotedOnceForEachProgramAndAddress) {
   form->MediaOntheWeb1->Click();
   const std::string tail = std::string(": ") + c.reason + " (shell error " + std::to_string(c.result) + ")";
   ASSERT_EQ(Notes().size(), 3u);
-  EXPECT_EQ(Notes()[0], "launcher: cannot start \"" + folder.Path() + "vemp.exe\"" + tail);
-  EXPECT_EQ(Notes()[1], "launcher: cannot start \"" + folder.Path() + TaskProgram(1, 0) + "\"" + tail);
+  EXPECT_EQ(Notes()[0], "launcher: cannot start \"" + SystemForm(folder.Path() + "vemp.exe") + "\"" + tail);
+  EXPECT_EQ(Notes()[1], "launcher: cannot start \"" + SystemForm(folder.Path() + TaskProgram(1, 0)) + "\"" + tail);
   EXPECT_EQ(Notes()[2], "launcher: cannot open \"" + form->WebAddress + "\"" + tail);
   // Nothing else changes: no dialog, the window stays, the run goes on.
   EXPECT_TRUE(errors.empty());

@@ -240,6 +240,8 @@ void Stop() {
 
 Handle Create(const Look& look, Handle owner, const Rect& client, const std::string& titleUtf8) {
   DWORD style = StyleOf(look), ex = ExStyleOf(look);
+  // An owned window is a dialog box: a window manager focuses it when it opens over its owner.
+  if (owner && !look.popup) style |= WS_POPUP;
   RECT r = Outer(style, ex, client);
   auto* d = new WindowData;
   d->look = look;

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <thread>
 
 #include "platform/base/cp1252.h"
@@ -151,7 +152,8 @@ class X11Backend final : public winsys::Backend {
                            "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_DIALOG",
                            "_NET_WM_WINDOW_TYPE_POPUP_MENU", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE",
                            "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WORKAREA", "_NET_WM_PID", "_MOTIF_WM_HINTS",
-                           "_NET_WM_ICON"};
+                           "_NET_WM_ICON", "_NET_REQUEST_FRAME_EXTENTS", "_NET_FRAME_EXTENTS",
+                           "_NET_SUPPORTED", "_NET_SUPPORTING_WM_CHECK", "_NET_WM_STATE_MODAL"};
     XInternAtoms(dpy_, const_cast<char**>(names), int(std::size(names)), False, atoms_);
     int major = 0, minor = 0;
     Bool pixmaps = False;
@@ -252,16 +254,6 @@ class X11Backend final : public winsys::Backend {
       long pid = long(getpid());
       XChangeProperty(dpy_, n->xwin, atoms_[kPid], XA_CARDINAL, 32, PropModeReplace,
                       reinterpret_cast<unsigned char*>(&pid), 1);
-      // Which title-bar buttons and frame functions the window manager offers.
-      long motif[5] = {1 | 2, 0, 0, 0, 0};  // functions and decorations given
-      motif[1] = 4 | 32;                     // move, close
-      motif[2] = 2 | 8;                      // border, title
-      if (top->style & WS_THICKFRAME) motif[1] |= 2, motif[2] |= 4;
-      if (top->style & WS_MINIMIZEBOX) motif[1] |= 8, motif[2] |= 32;
-      if (top->style & WS_MAXIMIZEBOX) motif[1] |= 16, motif[2] |= 64;
-      if (top->style & WS_SYSMENU) motif[2] |= 16;
-      XChangeProperty(dpy_, n->xwin, atoms_[kMotifHints], atoms_[kMotifHints], 32, PropModeReplace,
-                      reinterpret_cast<unsigned char*>(motif), 5);
       XClassHint cls;
       std::string resName = program_invocation_short_name ? program_invocation_short_name : "program";
       std::string resClass = resClass_.empty() ? resName : resClass_;
@@ -274,14 +266,17 @@ class X11Backend final : public winsys::Backend {
     // A window owned by a hidden one (the application's own window) is a main window, not a
     // dialog: it keeps its task-bar entry and is not stacked over an invisible owner.
     bool ownedByShown = top->owner && top->owner->native && IsWindowVisible(top->owner);
-    Atom type = atoms_[popup ? kTypePopupMenu
-                             : (ownedByShown || (top->exStyle & WS_EX_DLGMODALFRAME)) ? kTypeDialog : kTypeNormal];
-    XChangeProperty(dpy_, n->xwin, atoms_[kWindowType], XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(&type), 1);
-    if (!popup) {
+    if (popup) {
+      Atom type = atoms_[kTypePopupMenu];
+      XChangeProperty(dpy_, n->xwin, atoms_[kWindowType], XA_ATOM, 32, PropModeReplace,
+                      reinterpret_cast<unsigned char*>(&type), 1);
+    } else {
+      Decorate(n->xwin, top->style, top->exStyle, ownedByShown);
       std::vector<Atom> state;
       if (top->exStyle & WS_EX_TOPMOST) state.push_back(atoms_[kStateAbove]);
       if (top->exStyle & WS_EX_TOOLWINDOW) state.push_back(atoms_[kStateSkipTaskbar]);
+      // A dialog frame over a shown owner is a modal box or dialog: the manager keeps it above.
+      if (ownedByShown && (top->exStyle & WS_EX_DLGMODALFRAME)) state.push_back(atoms_[kStateModal]);
       if (!state.empty())
         XChangeProperty(dpy_, n->xwin, atoms_[kState], XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(state.data()), int(state.size()));
@@ -290,9 +285,97 @@ class X11Backend final : public winsys::Backend {
     }
   }
 
+  // What the window manager reads to decide on the frame: the window type, and which
+  // title-bar buttons and frame functions it offers.
+  void Decorate(XWindow xw, DWORD style, DWORD exStyle, bool dialog) {
+    Atom type = atoms_[(dialog || (exStyle & WS_EX_DLGMODALFRAME)) ? kTypeDialog : kTypeNormal];
+    XChangeProperty(dpy_, xw, atoms_[kWindowType], XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&type), 1);
+    long motif[5] = {1 | 2, 0, 0, 0, 0};  // functions and decorations given
+    motif[1] = 4 | 32;                     // move, close
+    motif[2] = 2 | 8;                      // border, title
+    if (style & WS_THICKFRAME) motif[1] |= 2, motif[2] |= 4;
+    if (style & WS_MINIMIZEBOX) motif[1] |= 8, motif[2] |= 32;
+    if (style & WS_MAXIMIZEBOX) motif[1] |= 16, motif[2] |= 64;
+    if (style & WS_SYSMENU) motif[2] |= 16;
+    XChangeProperty(dpy_, xw, atoms_[kMotifHints], atoms_[kMotifHints], 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(motif), 5);
+  }
+
+  // The 32-bit items of a property, as many as there are up to `count`; empty when unset.
+  std::vector<long> Cardinals(XWindow xw, Atom property, Atom type, long count) {
+    Atom actual;
+    int format = 0;
+    unsigned long n = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<long> items;
+    if (XGetWindowProperty(dpy_, xw, property, 0, count, False, type, &actual, &format, &n, &after, &data) ==
+            Success &&
+        data && format == 32)
+      items.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + n);
+    if (data) XFree(data);
+    return items;
+  }
+
+  // A window manager that runs and answers frame-extent requests (EWMH).
+  bool ManagerGivesFrames() {
+    std::vector<long> check = Cardinals(root_, atoms_[kSupportingWmCheck], XA_WINDOW, 1);
+    if (check.empty() || Cardinals(XWindow(check[0]), atoms_[kSupportingWmCheck], XA_WINDOW, 1) != check)
+      return false;
+    std::vector<long> supported = Cardinals(root_, atoms_[kSupported], XA_ATOM, 4096);
+    return std::find(supported.begin(), supported.end(), long(atoms_[kRequestFrameExtents])) != supported.end();
+  }
+
+  // The window manager's frame for a window of these styles, asked once per kind before any
+  // such window maps: a decorated stand-in that never shows, and the manager's estimate.
+  bool FrameExtents(DWORD style, DWORD exStyle, RECT* extents) override {
+    const std::pair<DWORD, DWORD> key{style & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
+                                      exStyle & WS_EX_DLGMODALFRAME};
+    auto it = frames_.find(key);
+    if (it == frames_.end()) it = frames_.emplace(key, AskFrameExtents(key.first, key.second)).first;
+    if (it->second) *extents = *it->second;
+    return it->second.has_value();
+  }
+
+  std::optional<RECT> AskFrameExtents(DWORD style, DWORD exStyle) {
+    if (!ManagerGivesFrames()) return std::nullopt;
+    XSetWindowAttributes a{};
+    a.event_mask = PropertyChangeMask;
+    XWindow probe = XCreateWindow(dpy_, root_, 0, 0, 1, 1, 0, CopyFromParent, InputOnly, CopyFromParent,
+                                  CWEventMask, &a);
+    Decorate(probe, style, exStyle, false);
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = probe;
+    e.xclient.message_type = atoms_[kRequestFrameExtents];
+    e.xclient.format = 32;
+    XSendEvent(dpy_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XFlush(dpy_);
+    std::vector<long> v;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    while (v.size() < 4 && std::chrono::steady_clock::now() < until) {
+      XEvent ev;
+      if (XCheckTypedWindowEvent(dpy_, probe, PropertyNotify, &ev)) {
+        v = Cardinals(probe, atoms_[kFrameExtents], XA_CARDINAL, 4);
+        continue;
+      }
+      pollfd p{ConnectionNumber(dpy_), POLLIN, 0};
+      poll(&p, 1, 10);
+      XEventsQueued(dpy_, QueuedAfterReading);
+    }
+    XDestroyWindow(dpy_, probe);
+    XFlush(dpy_);
+    if (v.size() < 4) return std::nullopt;
+    // The property's order: left, right, top, bottom.
+    return RECT{LONG(v[0]), LONG(v[2]), LONG(v[1]), LONG(v[3])};
+  }
+
+  // Static gravity: the position the window manager is given is the client area's, wherever
+  // the frame around it goes; without a manager it is the window's own.
   void SizeHints(Window* top) {
     XSizeHints* h = XAllocSizeHints();
-    h->flags = PPosition | USPosition | PSize | USSize;
+    h->flags = PPosition | USPosition | PSize | USSize | PWinGravity;
+    h->win_gravity = StaticGravity;
     h->x = top->rect.left;
     h->y = top->rect.top;
     h->width = std::max(1, top->Width());
@@ -797,7 +880,8 @@ class X11Backend final : public winsys::Backend {
  private:
   enum {
     kProtocols, kDeleteWindow, kNetWmName, kUtf8, kWindowType, kTypeNormal, kTypeDialog, kTypePopupMenu,
-    kState, kStateAbove, kStateSkipTaskbar, kWorkArea, kPid, kMotifHints, kNetWmIcon, kAtomCount
+    kState, kStateAbove, kStateSkipTaskbar, kWorkArea, kPid, kMotifHints, kNetWmIcon, kRequestFrameExtents,
+    kFrameExtents, kSupported, kSupportingWmCheck, kStateModal, kAtomCount
   };
   Display* dpy_;
   int screen_ = 0;
@@ -812,6 +896,7 @@ class X11Backend final : public winsys::Backend {
   bool shm_ = false;
   std::map<XWindow, Window*> byWindow_;
   std::map<unsigned, Cursor> cursors_;
+  std::map<std::pair<DWORD, DWORD>, std::optional<RECT>> frames_;  // by frame styles: the manager's extents
   Window* grabbed_ = nullptr;
   bool keyboardGrabbed_ = false;
   POINT pointer_;

@@ -367,6 +367,10 @@ BOOL GetClientRect(HWND hwnd, RECT* r);
 BOOL GetWindowRect(HWND hwnd, RECT* r);  // screen coordinates
 // No non-client area is drawn, so the window rectangle equals the client rectangle.
 BOOL AdjustWindowRectEx(RECT* r, DWORD style, BOOL menu, DWORD exStyle);
+// The frame a window manager draws around a top-level window of these styles: the widths of
+// its left, top, right and bottom sides in *extents. FALSE when no frame of the desktop's is
+// known (no window manager, or one that does not tell), so the caller's own metrics stand.
+BOOL GetDesktopFrameExtents(DWORD style, DWORD exStyle, RECT* extents);
 BOOL ClientToScreen(HWND hwnd, POINT* p);
 BOOL ScreenToClient(HWND hwnd, POINT* p);
 // from/to null stand for the screen. Returns MAKELONG(dx, dy) of the applied offset.

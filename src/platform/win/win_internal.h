@@ -76,6 +76,9 @@ class Backend {
   // Position or size changed by the program.
   virtual void MoveNative(Window* top) = 0;
   virtual void SetTitle(Window* top) = 0;
+  // The frame the desktop draws around a managed top-level window of these styles, as the
+  // widths of its left, top, right and bottom sides; false when no such frame is known.
+  virtual bool FrameExtents(DWORD /*style*/, DWORD /*exStyle*/, RECT* /*extents*/) { return false; }
   virtual void Raise(Window* top) = 0;
   virtual void Activate(Window* top) = 0;
   // A back buffer of the top-level window's size in memory of the backend's own, or null for

@@ -211,6 +211,11 @@ BOOL GetWindowRect(HWND hwnd, RECT* r) {
 
 BOOL AdjustWindowRectEx(RECT* r, DWORD, BOOL, DWORD) { return r ? TRUE : FALSE; }
 
+BOOL GetDesktopFrameExtents(DWORD style, DWORD exStyle, RECT* extents) {
+  System* s = Current();
+  return s && extents && s->backend->FrameExtents(style, exStyle, extents);
+}
+
 BOOL ClientToScreen(HWND hwnd, POINT* p) {
   Window* w = LiveWindow(hwnd);
   if (!w || !p) return FALSE;

@@ -131,7 +131,33 @@ void TCustomForm::SetMessageHandler(UINT msg, TMessageHandler handler) {
 // ---------------------------------------------------------------------------------------
 // Frame metrics and bounds
 
+// The window styles the border style and icons make.
+DWORD TCustomForm::FrameStyle(DWORD* exStyle) const {
+  DWORD style = 0;
+  switch (borderStyle_) {
+    case bsNone: style |= WS_POPUP; break;
+    case bsSingle:
+    case bsToolWindow: style |= WS_CAPTION | WS_BORDER; break;
+    case bsSizeable:
+    case bsSizeToolWin: style |= WS_CAPTION | WS_THICKFRAME; break;
+    case bsDialog:
+      style |= WS_POPUP | WS_CAPTION;
+      *exStyle |= WS_EX_DLGMODALFRAME;
+      break;
+  }
+  if (borderStyle_ != bsNone) {
+    if (borderIcons_.Contains(biSystemMenu)) style |= WS_SYSMENU;
+    if (borderStyle_ != bsDialog && borderIcons_.Contains(biMinimize)) style |= WS_MINIMIZEBOX;
+    if (borderStyle_ != bsDialog && borderIcons_.Contains(biMaximize)) style |= WS_MAXIMIZEBOX;
+  }
+  return style;
+}
+
 RECT TCustomForm::FrameSize() const {
+  DWORD exStyle = 0;
+  const DWORD style = FrameStyle(&exStyle);
+  RECT desktop;
+  if (borderStyle_ != bsNone && GetDesktopFrameExtents(style, exStyle, &desktop)) return desktop;
   int frame = 0, caption = 0;
   switch (borderStyle_) {
     case bsNone: break;
@@ -193,23 +219,7 @@ void TCustomForm::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   RECT f = FrameSize();
   RECT cr = ClientRect();
-  params.style = WS_CLIPCHILDREN;
-  switch (borderStyle_) {
-    case bsNone: params.style |= WS_POPUP; break;
-    case bsSingle:
-    case bsToolWindow: params.style |= WS_CAPTION | WS_BORDER; break;
-    case bsSizeable:
-    case bsSizeToolWin: params.style |= WS_CAPTION | WS_THICKFRAME; break;
-    case bsDialog:
-      params.style |= WS_POPUP | WS_CAPTION;
-      params.exStyle |= WS_EX_DLGMODALFRAME;
-      break;
-  }
-  if (borderStyle_ != bsNone) {
-    if (borderIcons_.Contains(biSystemMenu)) params.style |= WS_SYSMENU;
-    if (borderStyle_ != bsDialog && borderIcons_.Contains(biMinimize)) params.style |= WS_MINIMIZEBOX;
-    if (borderStyle_ != bsDialog && borderIcons_.Contains(biMaximize)) params.style |= WS_MAXIMIZEBOX;
-  }
+  params.style = WS_CLIPCHILDREN | FrameStyle(&params.exStyle);
   if (!enabled_) params.style |= WS_DISABLED;
   params.exStyle |= WS_EX_CONTROLPARENT;
   params.x = left_ + f.left;
@@ -223,6 +233,14 @@ HWND TCustomForm::ParentWindowFor() {
   // Dialogs belong to the form that owns them, everything else to the application window.
   if (auto* ownerForm = dynamic_cast<TCustomForm*>(Owner()); ownerForm && ownerForm->HandleAllocated())
     return ownerForm->Handle();
+  // A modal box no form owns (the error box) belongs to the window it blocks: the program's
+  // active window, else the main window. So it stays above it and the desktop knows it.
+  if (formState_.Contains(fsModal)) {
+    HWND active = GetActiveWindow();
+    if (active && active != handle_ && IsWindowVisible(active)) return active;
+    TCustomForm* main = Application->MainForm();
+    if (main && main != this && main->HandleAllocated() && IsWindowVisible(main->Handle())) return main->Handle();
+  }
   return Application->Handle();
 }
 

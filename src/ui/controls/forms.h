@@ -113,7 +113,8 @@ class TCustomForm : public TWinControl, public IMethodProvider {
   RECT ClientRect() const override;
   void SetClientWidth(int value) override;
   void SetClientHeight(int value) override;
-  // Frame and caption of the border style: left/right, top (with caption), bottom.
+  // Frame and caption of the border style: left, top (with caption), right, bottom. The
+  // window manager's own frame when it tells its sides, else the classic metrics.
   RECT FrameSize() const;
   bool Showing() const override;
   bool CanFocus() const override;
@@ -149,6 +150,8 @@ class TCustomForm : public TWinControl, public IMethodProvider {
   void SetVisibleWindow(bool show);
 
  private:
+  // The window styles of the border style and icons; adds the extended ones to *exStyle.
+  DWORD FrameStyle(DWORD* exStyle) const;
   void DialogKeyMessage(TMessage& message);
   void DialogCharMessage(TMessage& message);
   void Activated(bool active);

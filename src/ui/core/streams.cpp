@@ -200,7 +200,7 @@ TFileStream::TFileStream(const std::string& fileName, unsigned mode) : fileName_
   }
   if (fd_ < 0) {
     int err = errno;
-    std::string path = ExpandFileName(fileName);
+    std::string path = SystemFileName(ExpandFileName(fileName));
     if (create)
       throw EFCreateError("Cannot create file \"" + path + "\". " + SysErrorMessage(err));
     throw EFOpenError("Cannot open file \"" + path + "\". " + SysErrorMessage(err));

@@ -138,7 +138,9 @@ void UseSlashes(std::string& path) {
   for (char& c : path)
     if (c == '\\') c = '/';
 }
+constexpr char kSystemSeparator = '\\';
 #else
+constexpr char kSystemSeparator = '/';
 void UseSlashes(std::string&) {}
 constexpr const char* kSeparators = "/";
 bool HasDrive(const std::string&) { return false; }
@@ -205,6 +207,12 @@ std::string ExpandFileName(const std::string& fileName) {
   if (out == root) out.push_back('/');
   if (path.size() > 1 && path.back() == '/' && out != root + "/") out += '/';
   return out;
+}
+
+std::string SystemFileName(const std::string& fileName) {
+  std::string name = fileName;
+  std::replace(name.begin(), name.end(), '/', kSystemSeparator);
+  return name;
 }
 
 std::string SysErrorMessage(int errorCode) {

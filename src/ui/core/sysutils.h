@@ -103,6 +103,9 @@ std::string ExtractFileExt(const std::string& fileName);   // ".png", "" when no
 std::string ExtractFileName(const std::string& fileName);
 std::string ExtractFilePath(const std::string& fileName);  // keeps the trailing '/'
 std::string ExpandFileName(const std::string& fileName);   // absolute, against the current folder
+// The file name as the system writes it, for what people read: '\' between folders on
+// Windows, as it is elsewhere.
+std::string SystemFileName(const std::string& fileName);
 std::string SysErrorMessage(int errorCode);                 // the system's text for errno
 
 // A set of up to 32 values of a small enumeration, as the class library's "set of" types.

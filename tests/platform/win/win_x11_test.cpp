@@ -199,12 +199,21 @@ TEST_F(X11, TitleHintsAndClassAreSet) {
   EXPECT_EQ(hints.max_width, 120);
   EXPECT_EQ(hints.min_height, 90);
   EXPECT_EQ(hints.max_height, 90);
+  // The position given is the client area's, whatever frame a window manager puts around it.
+  EXPECT_TRUE((hints.flags & PWinGravity) && hints.win_gravity == StaticGravity);
 
   XClassHint cls;
   ASSERT_TRUE(XGetClassHint(dpy_, xw, &cls));
   EXPECT_STRNE(cls.res_name, "");
   XFree(cls.res_name);
   XFree(cls.res_class);
+  // The frame asked of the window manager: functions move, close, minimise; decorations
+  // border, title, menu, minimise button.
+  Atom motif = XInternAtom(dpy_, "_MOTIF_WM_HINTS", False);
+  ASSERT_EQ(XGetWindowProperty(dpy_, xw, motif, 0, 5, False, motif, &type, &format, &n, &after, &data), Success);
+  EXPECT_EQ(std::vector<long>(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + n),
+            (std::vector<long>{1 | 2, 4 | 32 | 8, 2 | 8 | 16 | 32, 0, 0}));
+  XFree(data);
 
   HWND dialog = Shown(WS_POPUP | WS_CAPTION, 30, 30, 50, 50, main, kRed, "Dialog");
   XWindow transientFor = 0;

@@ -67,7 +67,8 @@ TEST(BytesStream, ReadOnly) {
 
 TEST(FileStream, OpenErrorNamesAbsolutePathAndSystemText) {
   const std::string rel = "no-such-folder-xyz/missing.png";
-  std::string abs = std::filesystem::current_path().generic_string() + "/" + rel;
+  // Named as the system writes it ('\\' between folders on Windows).
+  std::string abs = (std::filesystem::current_path() / rel).make_preferred().string();
   try {
     TFileStream f(rel, fmOpenRead);
     FAIL();
