@@ -2,8 +2,8 @@
 # Builds the Debian package of a release build (the build's "deb" target runs it): the
 # tree that cmake --install stages under /usr with the programs stripped, a command in
 # /usr/bin that starts the launcher, the manual page, copyright file, changelog and
-# lintian's overrides, the dependencies dpkg-shlibdeps finds in the programs, and
-# dpkg-deb packing it all owned by root.
+# lintian's overrides, the dependencies dpkg-shlibdeps finds in the programs, a prerm
+# that clears the demo tools' notes, and dpkg-deb packing it all owned by root.
 # Usage: deb.sh BUILD_DIR CONTROL OUT.deb    (CONTROL: the fields but size and Depends)
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -49,6 +49,8 @@ printf 'Source: %s\n\nPackage: %s\nArchitecture: any\n' "$name" "$name" >"$work/
 (cd "$work" && dpkg-shlibdeps -T"$work/substvars" $elves)
 depends=$(sed -n 's/^shlibs:Depends=//p' "$work/substvars")
 [ -n "$depends" ] || { echo "deb.sh: dpkg-shlibdeps found no dependencies" >&2; exit 1; }
+sed "s/@name@/$name/g" "$here/prerm" >"$root/DEBIAN/prerm"
+chmod 755 "$root/DEBIAN/prerm"
 {
   cat "$control"
   echo "Installed-Size: $(du -sk "$root/usr" | cut -f1)"
