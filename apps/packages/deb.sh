@@ -33,7 +33,6 @@ for f in "$root/usr/lib/$name"/*; do
     elves="$elves -edebian/$name/${f#"$root/"}"
   fi
 done
-[ -n "$elves" ] || { echo "deb.sh: no program in $root/usr/lib/$name" >&2; exit 1; }
 mkdir -p "$root/usr/bin" "$root/usr/share/man/man1" "$root/usr/share/doc/$name"
 ln -s "../lib/$name/launcher" "$root/usr/bin/$name"
 gzip -9n <"$here/brimlow.1" >"$root/usr/share/man/man1/$name.1.gz"
@@ -42,19 +41,19 @@ gzip -9n <"$here/changelog" >"$root/usr/share/doc/$name/changelog.gz"
 mkdir -p "$root/usr/share/lintian/overrides"
 sed "s/^[a-z]/$name: &/" "$here/lintian-overrides" >"$root/usr/share/lintian/overrides/$name"
 
-# Libraries the programs link (dpkg-shlibdeps finds the package's tree by its DEBIAN
-# folder); fontconfig is opened at run time, for the fallback face.
 mkdir "$root/DEBIAN"
-printf 'Source: %s\n\nPackage: %s\nArchitecture: any\n' "$name" "$name" >"$work/debian/control"
-(cd "$work" && dpkg-shlibdeps -T"$work/substvars" $elves)
-depends=$(sed -n 's/^shlibs:Depends=//p' "$work/substvars")
-[ -n "$depends" ] || { echo "deb.sh: dpkg-shlibdeps found no dependencies" >&2; exit 1; }
 sed "s/@name@/$name/g" "$here/prerm" >"$root/DEBIAN/prerm"
 chmod 755 "$root/DEBIAN/prerm"
+
+# Libraries the programs link (dpkg-shlibdeps finds the package's tree by its DEBIAN
+# folder); fontconfig is opened at run time, for the fallback face.
+printf 'Source: %s\n\nPackage: %s\nArchitecture: any\n' "$name" "$name" >"$work/debian/control"
+(cd "$work" && dpkg-shlibdeps -T"$work/substvars" $elves)
+depends=$(sed -n 's/^shlibs:Depends=\(.*\)/\1, /p' "$work/substvars")
 {
   cat "$control"
   echo "Installed-Size: $(du -sk "$root/usr" | cut -f1)"
-  echo "Depends: $depends, libfontconfig1"
+  echo "Depends: ${depends}libfontconfig1"
 } >"$root/DEBIAN/control"
 (cd "$root" && find usr -type f -print0 | LC_ALL=C sort -z | xargs -0 md5sum) >"$root/DEBIAN/md5sums"
 chmod 644 "$root/DEBIAN/control" "$root/DEBIAN/md5sums"

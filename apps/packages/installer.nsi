@@ -4,7 +4,6 @@
 ; takes away what was installed and the folder with it.
 ; Defines: SUITE (the assembled suite), FILES (its files, one SuiteFile line each), ICON,
 ; PRODUCT, VERSION, VERSION4 (four numbers), COMPANY, OUT.
-Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 ManifestDPIAware true

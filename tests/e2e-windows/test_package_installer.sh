@@ -17,9 +17,14 @@ shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/
 
 wine "$setup" /S
 wineserver -w
-[ -f "$shortcut" ]
+# The shortcut has an icon location (flag 0x40) with index 0: launcher.exe's picture.
+[ $(($(od -An -tu4 -j20 -N4 "$shortcut") & 0x40)) -ne 0 ]
+[ "$(od -An -tu4 -j56 -N4 "$shortcut")" -eq 0 ]
 version=$(sed -n 's/^Version=//p' "$dir/lame.dll")
-wine reg query "$key" /v DisplayVersion | tr -d '\r' | grep -q "REG_SZ *$version\$"
+wine reg query "$key" | tr -d '\r' >"$tmp/entry"
+grep -q "DisplayVersion *REG_SZ *$version\$" "$tmp/entry"
+size=$(sed -n 's/.*EstimatedSize *REG_DWORD *//p' "$tmp/entry")
+[ $((size)) -ge $(($(du -sk "$dir" | cut -f1) / 2)) ]   # KiB, about the folder's size
 [ "$(strings -el "$dir/launcher.exe" | grep -A1 -x ProductVersion | tail -1)" = "$version" ]
 
 xdotool mousemove 0 0

@@ -13,6 +13,10 @@ cmake --build "$BUILD" --target deb >/dev/null
 deb=$(ls -t "$BUILD"/packages/*.deb | head -1)
 lintian "$deb"
 name=$(dpkg-deb -f "$deb" Package)
+# A version the changelog has no entry for is refused.
+sed 's/^Version: .*/Version: 0.0.1/' "$BUILD/apps/packages/control" >"$tmp/control"
+if sh "$E2E_DIR/../../apps/packages/deb.sh" "$BUILD" "$tmp/control" "$tmp/old.deb" 2>"$tmp/refused"; then exit 1; fi
+grep "changelog's latest entry" "$tmp/refused"
 
 chmod 755 "$tmp"
 root=$tmp/root
@@ -20,6 +24,7 @@ mkdir -p "$root/var/lib/dpkg/updates" "$root/var/lib/dpkg/info"
 touch "$root/var/lib/dpkg/status"
 # The libraries it depends on are this machine's, not the scratch root's.
 dpkg --root="$root" --force-depends -i "$deb"
+grep -q " usr/lib/$name/launcher\$" "$root/var/lib/dpkg/info/$name.md5sums"
 lib=$root/usr/lib/$name
 for f in "$BUILD"/suite/*; do [ "${f##*/}" = started.log ] || [ -e "$lib/${f##*/}" ]; done
 grep -qx "Version=$(dpkg-deb -f "$deb" Version)" "$lib/lame.dll"
@@ -41,6 +46,7 @@ trap 'kill $pid 2>/dev/null || true' EXIT
 wid=$(e2e_wait_window Brimlow)
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 e2e_wait_lines "$home/.local/state/$name/started.log" 1
+[ "$(cat "$home/.local/state/$name/started.log")" = vemp.exe ]
 xdotool mousemove $((X + 568 + 40)) $((Y + 432 + 20)) click 1
 timeout 10 tail --pid=$pid -f /dev/null
 wait $pid
