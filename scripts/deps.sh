@@ -18,6 +18,8 @@ LB_PACKAGES=(
   xvfb xauth xdotool x11-apps x11-utils imagemagick openbox
   # install test: checks the desktop entry
   desktop-file-utils
+  # packages: the Debian package (dpkg-shlibdeps) and its check, the Windows installer
+  dpkg-dev lintian nsis
 )
 
 lb_install_deps() {

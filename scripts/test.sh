@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the release build's
 # tests, the end-to-end tests in Xvfb, the Windows build's tests under Wine, then the
-# ASan+UBSan build of the tests and a short run of every fuzz target. LB_SKIP_WINDOWS=1
-# leaves the Windows step out.
+# ASan+UBSan build of the tests and a short run of every fuzz target, and last builds the
+# packages into dist/ (the end-to-end tests have checked them). LB_SKIP_WINDOWS=1 leaves
+# the Windows step and the installer out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -54,4 +55,6 @@ if [ "${LB_SKIP_ASAN:-0}" != "1" ]; then
   echo "== fuzz smoke runs"
   scripts/fuzz.sh build-asan "${LB_FUZZ_RUNS:-20000}"
 fi
+echo "== packages (dist/)"
+scripts/package.sh
 echo "All tests passed."
