@@ -261,7 +261,7 @@ void TListBox::WndProc(TMessage& message) {
 // TButton
 
 TButton::TButton(TComponent* owner) : TCustomControl(owner) {
-  // The button runs its own press / drag-off / release state machine.
+  // The press tracker decides about clicks, not the generic press-and-release rule.
   controlStyle_ = TControlStyle{csCaptureMouse, csOpaque, csSetCaption};
   color_ = clBtnFace;
   tabStop_ = true;
@@ -284,12 +284,9 @@ void TButton::SetActive(bool value) {
   Invalidate();
 }
 
-void TButton::SetPressedState(bool mouseDown, bool inside, bool spaceDown) {
-  const bool was = Down();
-  mouseDown_ = mouseDown;
-  pointerInside_ = inside;
-  spaceDown_ = spaceDown;
-  if (was != Down()) Invalidate();
+void TButton::Apply(TPressEffect effect) {
+  if (effect.refresh) Invalidate();
+  if (effect.click) Click();
 }
 
 void TButton::Click() {
@@ -314,58 +311,45 @@ void TButton::Paint() {
 void TButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   if (button == mbLeft && enabled_) {
     if (CanFocus() && !Focused()) SetFocus();
-    SetPressedState(true, true, spaceDown_);
+    Apply(tracker_.Press(Focused()));
   }
   TCustomControl::MouseDown(button, shift, x, y);
 }
 
 void TButton::MouseMove(TShiftState shift, int x, int y) {
-  if (mouseDown_) SetPressedState(true, PtInRect(RECT{0, 0, width_, height_}, POINT{x, y}), spaceDown_);
+  Apply(tracker_.Move(PtInRect(ClientRect(), POINT{x, y})));
   TCustomControl::MouseMove(shift, x, y);
 }
 
 void TButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  bool click = false;
-  if (button == mbLeft && mouseDown_) {
-    click = PtInRect(RECT{0, 0, width_, height_}, POINT{x, y});
-    SetPressedState(false, false, spaceDown_);
-  }
+  const TPressEffect effect = tracker_.Release(button, PtInRect(ClientRect(), POINT{x, y}));
   TCustomControl::MouseUp(button, shift, x, y);
-  if (click) Click();
+  Apply(effect);
   if (button == mbRight) PopupControlMenu(this, x, y);
 }
 
 void TButton::KeyDown(WORD& key, TShiftState shift) {
   TCustomControl::KeyDown(key, shift);
-  if (key == VK_SPACE && shift.Empty()) {
-    SetPressedState(mouseDown_, pointerInside_, true);
-    key = 0;
-  }
+  if (key == VK_SPACE) Apply(tracker_.SpaceDown(shift));
 }
 
 void TButton::KeyUp(WORD& key, TShiftState shift) {
   TCustomControl::KeyUp(key, shift);
-  if (key == VK_SPACE && spaceDown_) {
-    SetPressedState(mouseDown_, pointerInside_, false);
-    key = 0;
-    Click();
-  }
+  if (key == VK_SPACE) Apply(tracker_.SpaceUp());
 }
 
 void TButton::WndProc(TMessage& message) {
   switch (message.Msg) {
-    case CM_DIALOGKEY: {
-      const WORD key = WORD(message.WParam);
-      if (((key == VK_RETURN && active_) || (key == VK_ESCAPE && cancel_)) && Showing() && enabled_ &&
-          KeyboardStateToShiftState().Empty()) {
+    case CM_DIALOGKEY:
+      if (TPressTracker::DialogKeyClicks(WORD(message.WParam), KeyboardStateToShiftState(), active_, cancel_,
+                                         Showing() && enabled_)) {
         Click();
         message.Result = 1;
         return;
       }
       break;
-    }
     case CM_DIALOGCHAR:
-      if (IsAccel(WORD(message.WParam), text_) && CanFocus()) {
+      if (TPressTracker::DialogCharClicks(WORD(message.WParam), text_, CanFocus())) {
         Click();
         message.Result = 1;
         return;
@@ -381,11 +365,9 @@ void TButton::WndProc(TMessage& message) {
         SetActive(default_);
       break;
     }
-    case WM_KILLFOCUS:
+    case WM_KILLFOCUS: Apply(tracker_.FocusLost()); break;
     case WM_CAPTURECHANGED:
-    case WM_CANCELMODE:
-      if (message.Msg == WM_KILLFOCUS || mouseDown_) SetPressedState(false, false, false);
-      break;
+    case WM_CANCELMODE: Apply(tracker_.CaptureLost()); break;
     case CM_TEXTCHANGED:
     case CM_ENABLEDCHANGED:
     case CM_FONTCHANGED:
