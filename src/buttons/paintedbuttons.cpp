@@ -261,15 +261,9 @@ void TPaintedButton::KeyUp(WORD& key, TShiftState shift) {
 void TPaintedButton::WndProc(TMessage& message) {
   switch (message.Msg) {
     case CM_DIALOGKEY:
-      if (TPressTracker::DialogKeyClicks(WORD(message.WParam), KeyDataToShiftState(message.LParam), actsAsDefault_,
-                                         cancel_, CanFocus())) {
-        Click();
-        message.Result = 1;
-        return;
-      }
-      break;
     case CM_DIALOGCHAR:
-      if (TPressTracker::DialogCharClicks(WORD(message.WParam), text_, CanFocus())) {
+      if (TPressTracker::DialogClicks(message, KeyDataToShiftState(message.LParam), text_, actsAsDefault_, cancel_,
+                                      CanFocus())) {
         Click();
         message.Result = 1;
         return;

@@ -54,11 +54,10 @@ TPressEffect TPressTracker::CaptureLost() {
   return Look(false, false);
 }
 
-bool TPressTracker::DialogKeyClicks(WORD key, TShiftState shift, bool actsAsDefault, bool cancel, bool canFocus) {
-  if (!canFocus || HasModifier(shift)) return false;
-  return (key == VK_RETURN && actsAsDefault) || (key == VK_ESCAPE && cancel);
-}
-
-bool TPressTracker::DialogCharClicks(WORD ch, const std::string& caption, bool canFocus) {
-  return canFocus && IsAccel(ch, caption);
+bool TPressTracker::DialogClicks(const TMessage& message, TShiftState shift, const std::string& caption,
+                                 bool actsAsDefault, bool cancel, bool canFocus) {
+  const WORD key = WORD(message.WParam);
+  if (!canFocus) return false;
+  if (message.Msg == CM_DIALOGCHAR) return IsAccel(key, caption);
+  return !HasModifier(shift) && ((key == VK_RETURN && actsAsDefault) || (key == VK_ESCAPE && cancel));
 }

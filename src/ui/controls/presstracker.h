@@ -61,11 +61,11 @@ class TPressTracker {
   // Hover.
   void SetPointerInside(bool inside) { state_.pointerInside = inside; }
 
-  // Whether a dialog key clicks the button, only while it could take the focus: Enter when
-  // it acts as default, Esc when it is a cancel button, without Shift, Ctrl or Alt; and a
-  // dialog character when it is the caption's access key.
-  static bool DialogKeyClicks(WORD key, TShiftState shift, bool actsAsDefault, bool cancel, bool canFocus);
-  static bool DialogCharClicks(WORD ch, const std::string& caption, bool canFocus);
+  // Whether a dialog key (CM_DIALOGKEY) or character (CM_DIALOGCHAR) clicks the button,
+  // only while it could take the focus: Enter when it acts as default, Esc when it is a
+  // cancel button, without Shift, Ctrl or Alt; a character that is the caption's access key.
+  static bool DialogClicks(const TMessage& message, TShiftState shift, const std::string& caption, bool actsAsDefault,
+                           bool cancel, bool canFocus);
 
  private:
   // The look after an event: under separateHolds the mouse held inside and an armed Space

@@ -341,15 +341,11 @@ void TButton::KeyUp(WORD& key, TShiftState shift) {
 void TButton::WndProc(TMessage& message) {
   switch (message.Msg) {
     case CM_DIALOGKEY:
-      if (TPressTracker::DialogKeyClicks(WORD(message.WParam), KeyboardStateToShiftState(), active_, cancel_,
-                                         Showing() && enabled_)) {
-        Click();
-        message.Result = 1;
-        return;
-      }
-      break;
     case CM_DIALOGCHAR:
-      if (TPressTracker::DialogCharClicks(WORD(message.WParam), text_, CanFocus())) {
+      // Enter and Esc need the button shown and enabled, an access key that it could take
+      // the focus.
+      if (TPressTracker::DialogClicks(message, KeyboardStateToShiftState(), text_, active_, cancel_,
+                                      message.Msg == CM_DIALOGKEY ? Showing() && enabled_ : CanFocus())) {
         Click();
         message.Result = 1;
         return;
