@@ -11,8 +11,15 @@
 
 namespace {
 
-// The list box border: a sunken client edge, two pixels on every side.
+// The list box border: a sunken client edge, two pixels on every side. The list's client
+// coordinates (mouse events, items, the owner's drawing) start inside it; these two are
+// the only mappings to and from the window's, which include it.
 constexpr int kListBorder = 2;
+RECT ListToWindow(RECT r) {
+  OffsetRect(&r, kListBorder, kListBorder);
+  return r;
+}
+LPARAM WindowToList(LPARAM pos) { return MAKELPARAM(GET_X_LPARAM(pos) - kListBorder, GET_Y_LPARAM(pos) - kListBorder); }
 
 // Restores a DC's viewport origin and clip region when a nested drawing is done.
 class ClientDrawScope {
@@ -127,9 +134,7 @@ void TListBox::MakeVisible(int index) {
 
 void TListBox::InvalidateItem(int index) {
   if (index < 0 || index >= Count()) return;
-  RECT r = ItemRect(index);
-  OffsetRect(&r, kListBorder, kListBorder);
-  InvalidateRect(r, false);
+  InvalidateRect(ListToWindow(ItemRect(index)), false);
 }
 
 void TListBox::SelectByUser(int index) {
@@ -141,8 +146,8 @@ void TListBox::Paint() {
   TCanvas* c = Canvas();
   const RECT outer{0, 0, width_, height_};
   if (!DrawThemedListBoxFrame(*c, outer, color_, enabled_, nullptr)) DrawListBoxFrame(*c, outer, color_);
-  const RECT client = ItemArea();
-  ClientDrawScope scope(c->Handle(), kListBorder, kListBorder, client);
+  const RECT client = ItemArea(), inner = ListToWindow(client);
+  ClientDrawScope scope(c->Handle(), inner.left, inner.top, client);
   const bool focused = Focused();
   for (int i = topIndex_; i < Count(); ++i) {
     const RECT r = ItemRect(i);
@@ -169,32 +174,28 @@ void TListBox::DrawItem(int index, const RECT& rect, TOwnerDrawState state) {
 }
 
 void TListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  const int cx = x - kListBorder, cy = y - kListBorder;
   if (button == mbLeft) {
     if (CanFocus() && !Focused()) SetFocus();
-    const int index = ItemAtPos(POINT{cx, cy}, true);
+    const int index = ItemAtPos(POINT{x, y}, true);
     tracking_ = index >= 0;
     if (index >= 0) SetItemIndex(index);
   }
-  TCustomControl::MouseDown(button, shift, cx, cy);
+  TCustomControl::MouseDown(button, shift, x, y);
 }
 
 void TListBox::MouseMove(TShiftState shift, int x, int y) {
-  const int cx = x - kListBorder, cy = y - kListBorder;
   if (tracking_ && shift.Contains(ssLeft)) {
-    const int index = ItemAtPos(POINT{cx, cy}, true);
+    const int index = ItemAtPos(POINT{x, y}, true);
     if (index >= 0) SetItemIndex(index);
   }
-  TCustomControl::MouseMove(shift, cx, cy);
+  TCustomControl::MouseMove(shift, x, y);
 }
 
 void TListBox::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  const int cx = x - kListBorder, cy = y - kListBorder;
   const bool click = button == mbLeft && tracking_ && itemIndex_ >= 0;
   if (button == mbLeft) tracking_ = false;
-  TCustomControl::MouseUp(button, shift, cx, cy);
+  TCustomControl::MouseUp(button, shift, x, y);
   if (click) Click();
-  if (button == mbRight) PopupControlMenu(this, x, y);
 }
 
 void TListBox::KeyDown(WORD& key, TShiftState shift) {
@@ -237,6 +238,14 @@ void TListBox::KeyPress(char& key) {
 }
 
 void TListBox::WndProc(TMessage& message) {
+  if (message.Msg >= WM_MOUSEMOVE && message.Msg <= WM_MBUTTONDBLCLK) {
+    // Mouse input goes on in the list's coordinates; its pop-up menu opens at the window's.
+    const LPARAM pos = message.LParam;
+    message.LParam = WindowToList(pos);
+    TCustomControl::WndProc(message);
+    if (message.Msg == WM_RBUTTONUP) PopupControlMenu(this, GET_X_LPARAM(pos), GET_Y_LPARAM(pos));
+    return;
+  }
   switch (message.Msg) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
