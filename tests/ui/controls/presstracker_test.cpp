@@ -23,11 +23,9 @@ TPressEffect Feed(TPressTracker& t, char event) {
   switch (event) {
     case 'P': case 'p': return t.Press(event == 'P');
     case 'I': case 'O': return t.Move(event == 'I');
-    case 'R': case 'r': return t.Release(mbLeft, event == 'R');
-    case 'X': return t.Release(mbRight, true);
-    case 'S': return t.SpaceDown({});
-    case 's': return t.SpaceDown({ssShift});
-    case 'a': return t.SpaceDown({ssAlt});
+    case 'R': case 'r': case 'X': return t.Release(event == 'X' ? mbRight : mbLeft, event != 'r');
+    case 'S': case 's': case 'a':
+      return t.SpaceDown(event == 'S' ? TShiftState{} : TShiftState{event == 's' ? ssShift : ssAlt});
     case 'U': return t.SpaceUp();
     case 'F': return t.FocusLost();
     default: return t.CaptureLost();
