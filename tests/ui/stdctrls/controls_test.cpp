@@ -295,6 +295,10 @@ TEST_F(ButtonTest, DefaultTakesEnterAndCancelTakesEscUnlessAnotherButtonIsFocuse
   headless::KeyPress(VK_ESCAPE);
   Pump();
   EXPECT_EQ(clicks, 2) << "Esc goes to the cancel button";
+  button->SetEnabled(false);
+  headless::KeyPress(VK_ESCAPE);
+  Pump();
+  EXPECT_EQ(clicks, 2) << "but not while it is disabled";
 }
 
 TEST_F(ButtonTest, ModalResultIsHandedToTheForm) {
