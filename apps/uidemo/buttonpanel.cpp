@@ -11,9 +11,9 @@ namespace {
 class TShowcaseButton : public TImageButton {
  public:
   using TImageButton::TImageButton;
-  void ShowHot() { tracker_.PointerEntered(); }
+  void ShowHot() { tracker_.SetPointerInside(true); }
   void ShowPressed() {
-    tracker_.PointerEntered();
+    tracker_.SetPointerInside(true);
     tracker_.Press(true);
   }
   void ShowFocused(TWinControl* realFocus) { Wear(realFocus, true, false); }

@@ -76,12 +76,12 @@ void TCustomPaintedButton::MouseDown(TMouseButton button, TShiftState shift, int
 
 void TCustomPaintedButton::MouseMove(TShiftState shift, int x, int y) {
   TCustomControl::MouseMove(shift, x, y);
-  Apply(tracker_.Move(x >= 0 && y >= 0 && x < ClientWidth() && y < ClientHeight()));
+  Apply(tracker_.Move(PtInRect(ClientRect(), POINT{x, y})));
 }
 
 void TCustomPaintedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TCustomControl::MouseUp(button, shift, x, y);
-  Apply(tracker_.Release(PtInRect(ClientRect(), POINT{x, y})));
+  Apply(tracker_.Release(button, PtInRect(ClientRect(), POINT{x, y})));
 }
 
 void TCustomPaintedButton::DrawCaptionText(TCanvas& canvas, const RECT& rect, UINT flags) {
@@ -132,10 +132,7 @@ void TCustomPaintedButton::WndProc(TMessage& message) {
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
       if (IsDesigning()) return;
-      if (message.Msg == CM_MOUSEENTER)
-        tracker_.PointerEntered();
-      else
-        tracker_.PointerLeft();
+      tracker_.SetPointerInside(message.Msg == CM_MOUSEENTER);
       TCustomControl::WndProc(message);
       if ((hotTrack_ || UsesVisualStyles()) && HandleAllocated()) InvalidateRect(GetHotTrackRect(), false);
       return;
@@ -252,7 +249,7 @@ void TPaintedButton::CreateWnd() {
 }
 
 void TPaintedButton::KeyDown(WORD& key, TShiftState shift) {
-  if (key == VK_SPACE) Apply(tracker_.SpaceDown(shift.Contains(ssAlt)));
+  if (key == VK_SPACE) Apply(tracker_.SpaceDown(shift));
   TCustomPaintedButton::KeyDown(key, shift);
 }
 
@@ -264,15 +261,9 @@ void TPaintedButton::KeyUp(WORD& key, TShiftState shift) {
 void TPaintedButton::WndProc(TMessage& message) {
   switch (message.Msg) {
     case CM_DIALOGKEY:
-      if (TPressTracker::DialogKeyClicks(WORD(message.WParam), KeyDataToShiftState(message.LParam), actsAsDefault_,
-                                         cancel_, CanFocus())) {
-        Click();
-        message.Result = 1;
-        return;
-      }
-      break;
     case CM_DIALOGCHAR:
-      if (TPressTracker::DialogCharClicks(WORD(message.WParam), text_, CanFocus())) {
+      if (TPressTracker::DialogClicks(message, KeyDataToShiftState(message.LParam), text_, actsAsDefault_, cancel_,
+                                      CanFocus())) {
         Click();
         message.Result = 1;
         return;

@@ -1,16 +1,16 @@
 // Push buttons that paint themselves: TCustomPaintedButton tracks presses, hover and
 // focus and draws its caption with raised, recessed or shadowed text; TPaintedButton adds
 // the face in one of three looks, default and cancel roles, the modal result handed to the
-// form, and toggle groups. The input rules live in buttonstate.h, each look in its file.
+// form, and toggle groups. Input rules: ui/controls/presstracker.h; each look in its file.
 #pragma once
 
 #include <memory>
 #include <string>
 
 #include "buttons/buttonlook.h"
-#include "buttons/buttonstate.h"
 #include "ui/controls/controls.h"
 #include "ui/controls/forms.h"
+#include "ui/controls/presstracker.h"
 #include "ui/stdctrls/classiclook.h"
 
 enum TAlignmentVertical { avTop, avCenter, avBottom };
@@ -52,7 +52,6 @@ class TCustomPaintedButton : public TCustomControl {
   virtual void SetTransparentEdges(bool value);
 
   // The press in progress, as the looks see it.
-  const TPressState& Press() const { return tracker_.State(); }
   bool PressedLook() const { return tracker_.State().pressedLook; }
   bool PointerInside() const { return tracker_.State().pointerInside; }
   // ThemeAware, and the visual-style service says styles are on.

@@ -11,8 +11,15 @@
 
 namespace {
 
-// The list box border: a sunken client edge, two pixels on every side.
+// The list box border: a sunken client edge, two pixels on every side. The list's client
+// coordinates (mouse events, items, the owner's drawing) start inside it; these two are
+// the only mappings to and from the window's, which include it.
 constexpr int kListBorder = 2;
+RECT ListToWindow(RECT r) {
+  OffsetRect(&r, kListBorder, kListBorder);
+  return r;
+}
+LPARAM WindowToList(LPARAM pos) { return MAKELPARAM(GET_X_LPARAM(pos) - kListBorder, GET_Y_LPARAM(pos) - kListBorder); }
 
 // Restores a DC's viewport origin and clip region when a nested drawing is done.
 class ClientDrawScope {
@@ -127,9 +134,7 @@ void TListBox::MakeVisible(int index) {
 
 void TListBox::InvalidateItem(int index) {
   if (index < 0 || index >= Count()) return;
-  RECT r = ItemRect(index);
-  OffsetRect(&r, kListBorder, kListBorder);
-  InvalidateRect(r, false);
+  InvalidateRect(ListToWindow(ItemRect(index)), false);
 }
 
 void TListBox::SelectByUser(int index) {
@@ -141,8 +146,8 @@ void TListBox::Paint() {
   TCanvas* c = Canvas();
   const RECT outer{0, 0, width_, height_};
   if (!DrawThemedListBoxFrame(*c, outer, color_, enabled_, nullptr)) DrawListBoxFrame(*c, outer, color_);
-  const RECT client = ItemArea();
-  ClientDrawScope scope(c->Handle(), kListBorder, kListBorder, client);
+  const RECT client = ItemArea(), inner = ListToWindow(client);
+  ClientDrawScope scope(c->Handle(), inner.left, inner.top, client);
   const bool focused = Focused();
   for (int i = topIndex_; i < Count(); ++i) {
     const RECT r = ItemRect(i);
@@ -169,32 +174,28 @@ void TListBox::DrawItem(int index, const RECT& rect, TOwnerDrawState state) {
 }
 
 void TListBox::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  const int cx = x - kListBorder, cy = y - kListBorder;
   if (button == mbLeft) {
     if (CanFocus() && !Focused()) SetFocus();
-    const int index = ItemAtPos(POINT{cx, cy}, true);
+    const int index = ItemAtPos(POINT{x, y}, true);
     tracking_ = index >= 0;
     if (index >= 0) SetItemIndex(index);
   }
-  TCustomControl::MouseDown(button, shift, cx, cy);
+  TCustomControl::MouseDown(button, shift, x, y);
 }
 
 void TListBox::MouseMove(TShiftState shift, int x, int y) {
-  const int cx = x - kListBorder, cy = y - kListBorder;
   if (tracking_ && shift.Contains(ssLeft)) {
-    const int index = ItemAtPos(POINT{cx, cy}, true);
+    const int index = ItemAtPos(POINT{x, y}, true);
     if (index >= 0) SetItemIndex(index);
   }
-  TCustomControl::MouseMove(shift, cx, cy);
+  TCustomControl::MouseMove(shift, x, y);
 }
 
 void TListBox::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  const int cx = x - kListBorder, cy = y - kListBorder;
   const bool click = button == mbLeft && tracking_ && itemIndex_ >= 0;
   if (button == mbLeft) tracking_ = false;
-  TCustomControl::MouseUp(button, shift, cx, cy);
+  TCustomControl::MouseUp(button, shift, x, y);
   if (click) Click();
-  if (button == mbRight) PopupControlMenu(this, x, y);
 }
 
 void TListBox::KeyDown(WORD& key, TShiftState shift) {
@@ -237,6 +238,14 @@ void TListBox::KeyPress(char& key) {
 }
 
 void TListBox::WndProc(TMessage& message) {
+  if (message.Msg >= WM_MOUSEMOVE && message.Msg <= WM_MBUTTONDBLCLK) {
+    // Mouse input goes on in the list's coordinates; its pop-up menu opens at the window's.
+    const LPARAM pos = message.LParam;
+    message.LParam = WindowToList(pos);
+    TCustomControl::WndProc(message);
+    if (message.Msg == WM_RBUTTONUP) PopupControlMenu(this, GET_X_LPARAM(pos), GET_Y_LPARAM(pos));
+    return;
+  }
   switch (message.Msg) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
@@ -261,7 +270,7 @@ void TListBox::WndProc(TMessage& message) {
 // TButton
 
 TButton::TButton(TComponent* owner) : TCustomControl(owner) {
-  // The button runs its own press / drag-off / release state machine.
+  // The press tracker decides about clicks, not the generic press-and-release rule.
   controlStyle_ = TControlStyle{csCaptureMouse, csOpaque, csSetCaption};
   color_ = clBtnFace;
   tabStop_ = true;
@@ -284,12 +293,9 @@ void TButton::SetActive(bool value) {
   Invalidate();
 }
 
-void TButton::SetPressedState(bool mouseDown, bool inside, bool spaceDown) {
-  const bool was = Down();
-  mouseDown_ = mouseDown;
-  pointerInside_ = inside;
-  spaceDown_ = spaceDown;
-  if (was != Down()) Invalidate();
+void TButton::Apply(TPressEffect effect) {
+  if (effect.refresh) Invalidate();
+  if (effect.click) Click();
 }
 
 void TButton::Click() {
@@ -314,58 +320,41 @@ void TButton::Paint() {
 void TButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   if (button == mbLeft && enabled_) {
     if (CanFocus() && !Focused()) SetFocus();
-    SetPressedState(true, true, spaceDown_);
+    Apply(tracker_.Press(Focused()));
   }
   TCustomControl::MouseDown(button, shift, x, y);
 }
 
 void TButton::MouseMove(TShiftState shift, int x, int y) {
-  if (mouseDown_) SetPressedState(true, PtInRect(RECT{0, 0, width_, height_}, POINT{x, y}), spaceDown_);
+  Apply(tracker_.Move(PtInRect(ClientRect(), POINT{x, y})));
   TCustomControl::MouseMove(shift, x, y);
 }
 
 void TButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  bool click = false;
-  if (button == mbLeft && mouseDown_) {
-    click = PtInRect(RECT{0, 0, width_, height_}, POINT{x, y});
-    SetPressedState(false, false, spaceDown_);
-  }
+  const TPressEffect effect = tracker_.Release(button, PtInRect(ClientRect(), POINT{x, y}));
   TCustomControl::MouseUp(button, shift, x, y);
-  if (click) Click();
+  Apply(effect);
   if (button == mbRight) PopupControlMenu(this, x, y);
 }
 
 void TButton::KeyDown(WORD& key, TShiftState shift) {
   TCustomControl::KeyDown(key, shift);
-  if (key == VK_SPACE && shift.Empty()) {
-    SetPressedState(mouseDown_, pointerInside_, true);
-    key = 0;
-  }
+  if (key == VK_SPACE) Apply(tracker_.SpaceDown(shift));
 }
 
 void TButton::KeyUp(WORD& key, TShiftState shift) {
   TCustomControl::KeyUp(key, shift);
-  if (key == VK_SPACE && spaceDown_) {
-    SetPressedState(mouseDown_, pointerInside_, false);
-    key = 0;
-    Click();
-  }
+  if (key == VK_SPACE) Apply(tracker_.SpaceUp());
 }
 
 void TButton::WndProc(TMessage& message) {
   switch (message.Msg) {
-    case CM_DIALOGKEY: {
-      const WORD key = WORD(message.WParam);
-      if (((key == VK_RETURN && active_) || (key == VK_ESCAPE && cancel_)) && Showing() && enabled_ &&
-          KeyboardStateToShiftState().Empty()) {
-        Click();
-        message.Result = 1;
-        return;
-      }
-      break;
-    }
+    case CM_DIALOGKEY:
     case CM_DIALOGCHAR:
-      if (IsAccel(WORD(message.WParam), text_) && CanFocus()) {
+      // Enter and Esc need the button shown and enabled, an access key that it could take
+      // the focus.
+      if (TPressTracker::DialogClicks(message, KeyboardStateToShiftState(), text_, active_, cancel_,
+                                      message.Msg == CM_DIALOGKEY ? Showing() && enabled_ : CanFocus())) {
         Click();
         message.Result = 1;
         return;
@@ -381,11 +370,9 @@ void TButton::WndProc(TMessage& message) {
         SetActive(default_);
       break;
     }
-    case WM_KILLFOCUS:
+    case WM_KILLFOCUS: Apply(tracker_.FocusLost()); break;
     case WM_CAPTURECHANGED:
-    case WM_CANCELMODE:
-      if (message.Msg == WM_KILLFOCUS || mouseDown_) SetPressedState(false, false, false);
-      break;
+    case WM_CANCELMODE: Apply(tracker_.CaptureLost()); break;
     case CM_TEXTCHANGED:
     case CM_ENABLEDCHANGED:
     case CM_FONTCHANGED:

@@ -8,6 +8,7 @@
 
 #include "ui/controls/controls.h"
 #include "ui/controls/forms.h"
+#include "ui/controls/presstracker.h"
 #include "ui/stdctrls/classiclook.h"
 
 class TPopupMenu;
@@ -111,7 +112,7 @@ class TButton : public TCustomControl {
   TModalResult ModalResult() const { return modalResult_; }
   void SetModalResult(TModalResult value) { modalResult_ = value; }
   // Drawn pressed: the mouse holds it with the pointer inside, or Space is down.
-  bool Down() const { return (mouseDown_ && pointerInside_) || spaceDown_; }
+  bool Down() const { return tracker_.State().pressedLook; }
   // The button the form's Enter key goes to: the focused button, else the default one
   // while no other button has the focus.
   bool IsActive() const { return active_; }
@@ -130,14 +131,13 @@ class TButton : public TCustomControl {
 
  private:
   void SetActive(bool value);
-  void SetPressedState(bool mouseDown, bool inside, bool spaceDown);
+  // Does what the press tracker asked for: repaint, then click.
+  void Apply(TPressEffect effect);
   bool default_ = false;
   bool cancel_ = false;
   bool active_ = false;
   TModalResult modalResult_ = mrNone;
-  bool mouseDown_ = false;
-  bool pointerInside_ = false;
-  bool spaceDown_ = false;
+  TPressTracker tracker_{kPushButtonRules};
 };
 
 // ---------------------------------------------------------------------------------------

@@ -157,6 +157,17 @@ TEST_F(ListBoxTest, HoverBelowLastItemGivesMinusOne) {
     Pump();
   }
   EXPECT_EQ(hovered, (std::vector<int>{0, 1, -1, -1}));
+  // Pressing or dragging below the last item keeps the selection.
+  headless::ClickAt(list->Handle(), 2 + 5, 2 + 25);
+  headless::ClickAt(list->Handle(), 2 + 5, 2 + 41);
+  Pump();
+  EXPECT_EQ(list->ItemIndex(), 1);
+  headless::MovePointerTo(list->Handle(), 2 + 5, 2 + 5);
+  headless::PressButton(1);
+  headless::MovePointerTo(list->Handle(), 2 + 5, 2 + 41);
+  headless::ReleaseButton(1);
+  Pump();
+  EXPECT_EQ(list->ItemIndex(), 0);
   EXPECT_EQ(list->ItemAtPos(POINT{5, 41}, false), 2);
   EXPECT_EQ(list->ItemAtPos(POINT{-1, 5}, true), -1);
   EXPECT_EQ(list->ItemAtPos(POINT{5, 100}, true), -1) << "outside the client area";
@@ -295,6 +306,10 @@ TEST_F(ButtonTest, DefaultTakesEnterAndCancelTakesEscUnlessAnotherButtonIsFocuse
   headless::KeyPress(VK_ESCAPE);
   Pump();
   EXPECT_EQ(clicks, 2) << "Esc goes to the cancel button";
+  button->SetEnabled(false);
+  headless::KeyPress(VK_ESCAPE);
+  Pump();
+  EXPECT_EQ(clicks, 2) << "but not while it is disabled";
 }
 
 TEST_F(ButtonTest, ModalResultIsHandedToTheForm) {
