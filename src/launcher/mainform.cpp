@@ -6,6 +6,7 @@
 #include "launcher/busy.h"
 #include "launcher/catalogue.h"
 #include "launcher/launcher.h"
+#include "ui/access/access.h"
 #include "ui/stdctrls/themedlook.h"
 
 namespace {
@@ -80,6 +81,9 @@ void TMainForm::FormCreate(TObject*) {
   for (const char* name : kCategoryNames) ListBoxMain->Items()->Add(name);
   ListBoxData->SetStyle(lbOwnerDrawFixed);
   ListBoxData->SetItemHeight(kTaskItemHeight);
+
+  // The Help button shows only its glyph.
+  SetAccessibleName(ButtonHelp, "Help");
 
   ListBoxMain->SetDoubleBuffered(true);
   ListBoxData->SetDoubleBuffered(true);

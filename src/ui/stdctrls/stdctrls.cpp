@@ -8,6 +8,7 @@
 #include "platform/font/font.h"
 #include "ui/stdctrls/menus.h"
 #include "ui/stdctrls/themedlook.h"
+#include "ui/controls/accesshook.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ void TListBox::ItemsChanged() {
   if (itemIndex_ >= Count()) itemIndex_ = -1;
   topIndex_ = std::clamp(topIndex_, 0, std::max(0, Count() - 1));
   Invalidate();
+  NotifyAccess(TAccessChange::Structure, this);
 }
 
 void TListBox::Clear() { items_->Clear(); }
@@ -85,6 +87,7 @@ void TListBox::SetItemIndex(int value) {
   itemIndex_ = value;
   InvalidateItem(itemIndex_);
   MakeVisible(itemIndex_);
+  NotifyAccess(TAccessChange::Selection, this);
 }
 
 void TListBox::SetTopIndex(int value) {
