@@ -168,6 +168,10 @@ TEST_F(Access, SelectionIsAKeyLandingAndAnItemsActionIsAClick) {
   EXPECT_EQ(StartsOf("Merrock.exe"), 1);
   EXPECT_TRUE(recorder.Saw(TAccEvent::Focus, tasks));
   EXPECT_TRUE(tasks->Child(0)->States().Contains(asFocused));
+  // By keys alone: Enter on the focused task list starts the selected task.
+  headless::KeyPress(VK_RETURN);
+  Pump();
+  EXPECT_EQ(StartsOf("Merrock.exe"), 2);
   // Focus moves by request too, and a disabled button does nothing.
   ASSERT_TRUE(AccessibleOf(form->ButtonOK)->GrabFocus());
   EXPECT_TRUE(recorder.Saw(TAccEvent::Focus, AccessibleOf(form->ButtonOK)));

@@ -457,14 +457,15 @@ void OnAccessChange(TAccessChange change, TComponent* subject) {
   }
   if (!r.listener) return;
   TAccessible* node = r.NodeOf(subject);
+  auto* box = dynamic_cast<TListBox*>(subject);
   if (change == TAccessChange::Focus) {
     r.Emit(TAccEvent::Focus, node);
+    // A list's selected item is where a reader's attention goes.
+    if (box && node && node->SelectedChild() >= 0) r.Emit(TAccEvent::Focus, node->Child(node->SelectedChild()));
     return;
   }
   r.Emit(TAccEvent::Selection, node);
-  // The newly selected entry of a focused list, or the highlighted entry of a menu, is
-  // where a reader's attention goes.
-  auto* box = dynamic_cast<TListBox*>(subject);
+  // So is the newly selected entry of a focused list, or the highlighted entry of a menu.
   const bool follows = (box && box->Focused()) || dynamic_cast<TPopupMenu*>(subject);
   if (follows && node && node->SelectedChild() >= 0) r.Emit(TAccEvent::Focus, node->Child(node->SelectedChild()));
 }

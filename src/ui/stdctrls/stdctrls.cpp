@@ -222,6 +222,14 @@ void TListBox::KeyDown(WORD& key, TShiftState shift) {
   if (next != cur) SelectByUser(next);
 }
 
+void TListBox::DefaultHandler(TMessage& message) {
+  if (message.Msg == WM_KEYDOWN && message.WParam == VK_RETURN && itemIndex_ >= 0) {
+    Click();
+    return;
+  }
+  TCustomControl::DefaultHandler(message);
+}
+
 void TListBox::KeyPress(char& key) {
   TCustomControl::KeyPress(key);
   const unsigned char ch = static_cast<unsigned char>(key);
