@@ -7,6 +7,7 @@
 #include "launcher/catalogue.h"
 #include "launcher/launcher.h"
 #include "ui/access/access.h"
+#include "ui/access/bridge.h"
 #include "ui/stdctrls/themedlook.h"
 
 namespace {
@@ -119,6 +120,9 @@ bool TMainForm::StartupMessage(TMessage&) {
   if (!folder.empty()) {
     LauncherOpen(Handle(), FolderWithBackslash(folder) + "vemp.exe", SW_SHOW, skProgram);
   }
+  // Assistive technology hears of the window once it is up, so the start is as quick as
+  // without it.
+  StartAccessibilityBridge();
   return true;
 }
 
