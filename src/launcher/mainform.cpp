@@ -122,7 +122,7 @@ bool TMainForm::StartupMessage(TMessage&) {
   }
   // Assistive technology hears of the window once it is up, so the start is as quick as
   // without it.
-  StartAccessibilityBridge();
+  StartAccessibilityBridge(Handle());
   return true;
 }
 

@@ -22,7 +22,8 @@ constexpr const char* kAccBridgeEntry = "lb_access_bridge_start";
 constexpr const char* kAccBridgeFile = "launcher-atspi.so";
 
 // Starts the bridge once, when the session has a bus that may lead to assistive technology
-// and NO_AT_BRIDGE is not set; does nothing otherwise (and on systems whose bridge lives
-// elsewhere). Programs call it once their first window is on the screen, so the start-up
-// is the same with and without an accessibility bus.
-void StartAccessibilityBridge();
+// and NO_AT_BRIDGE is not set; does nothing otherwise, for a window that is not on a real
+// desktop (headless), and on systems whose bridge lives elsewhere. Programs call it once
+// their first window is painted; the loading waits until that frame is on the screen, so
+// the start-up is the same with and without an accessibility bus.
+void StartAccessibilityBridge(HWND shownWindow);
