@@ -50,7 +50,8 @@ std::vector<NodeRow> Rows() {
       {"main", "ButtonOK", -1, TAccRole::PushButton, "OK", "", live, {asDefault}, 0, {"click"}},
       {"main", "Bevel1", -1, TAccRole::Separator, "", "", live, {asFocusable}, 0, {}},
       {"menu", "PopupMenu", -1, TAccRole::Menu, "", "", live, {}, 2, {}},
-      {"menu", "AboutMedia1", -1, TAccRole::MenuItem, "About Brimlow...", "", live + TAccStates{asSelectable}, {}, 0, {"click"}},
+      {"menu", "AboutMedia1", -1, TAccRole::MenuItem, "About Brimlow...", "", live + TAccStates{asSelectable}, {asSelected}, 0, {"click"}},
+      {"menu", "MediaOntheWeb1", -1, TAccRole::MenuItem, "Brimlow On the Web...", "", {asSelected, asFocused}, {}, 0, {"click"}},
       {"about", "", -1, TAccRole::Dialog, "About Brimlow", "", live, {}, 1, {}},
       {"about", "PageControlMain", -1, TAccRole::PageTabList, "", "", live, {}, 2, {}},
       {"about", "TabSheetAbout", -1, TAccRole::PageTab, "About", "", live + TAccStates{asSelected}, {}, 6, {"click"}},
@@ -100,6 +101,15 @@ class Access : public LauncherTest {
     EXPECT_EQ(node->ChildCount(), row.children);
     EXPECT_EQ(node->Actions(), row.actions);
     for (int i = 0; i < node->ChildCount(); ++i) EXPECT_EQ(node->Child(i)->Parent(), node);
+    EXPECT_EQ(node->Child(node->ChildCount()), nullptr);
+    EXPECT_FALSE(node->SelectChild(node->ChildCount()));
+    // What shows lies on the screen inside what holds it.
+    const RECT r = node->Bounds(), outer = node->Parent() ? node->Parent()->Bounds() : RECT{};
+    if (row.has.Contains(asVisible) && node->Parent() && node->Parent()->Parent()) {
+      EXPECT_TRUE(r.left < r.right && r.top < r.bottom && r.left >= outer.left && r.right <= outer.right &&
+                  r.top >= outer.top && r.bottom <= outer.bottom)
+          << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    }
     if (node->Parent()) {
       EXPECT_EQ(node->Parent()->Child(node->IndexInParent()), node);
     }
@@ -117,6 +127,8 @@ TEST_F(Access, EveryNodeOfTheTableAnswersAsTheUserSeesIt) {
   ASSERT_TRUE(form->PopupMenu->IsOpen());
   EXPECT_EQ(AccessibleApplication()->ChildCount(), 2);
   EXPECT_TRUE(recorder.Saw(TAccEvent::ChildrenChanged, AccessibleApplication()));
+  headless::KeyPress(VK_DOWN);  // the first entry highlighted
+  Pump();
   for (const NodeRow& row : Rows()) {
     if (std::string(row.window) == "menu") Check(row, *form);
   }
