@@ -188,10 +188,8 @@ void TPopupMenu::Choose(TMenuItem* item) {
   if (item) item->Click();
 }
 
-bool TPopupMenu::ChooseEntry(int index) {
-  if (!open_ || !Selectable(index)) return false;
-  Choose(root_.Items(index));
-  return true;
+void TPopupMenu::ChooseEntry(int index) {
+  if (Selectable(index)) Choose(root_.Items(index));  // Choose does nothing while closed
 }
 
 void TPopupMenu::SetHighlight(int index) {

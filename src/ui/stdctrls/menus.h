@@ -79,9 +79,9 @@ class TPopupMenu : public TComponent {
   // The menu item under a client point of the menu window, -1 when none.
   int ItemAtPos(POINT p);
   // Chooses entry `index` of the open menu as Enter on its highlight does: the menu closes
-  // and the item's OnClick runs. False (nothing happens) for a closed menu or an entry that
-  // cannot be chosen (separator, disabled, hidden, out of range).
-  bool ChooseEntry(int index);
+  // and the item's OnClick runs. Nothing happens for a closed menu or an entry that cannot
+  // be chosen (separator, disabled, hidden, out of range).
+  void ChooseEntry(int index);
 
   TNotifyEvent OnPopup;
   TNotifyEvent OnClose;
