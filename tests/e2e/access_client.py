@@ -2,6 +2,7 @@
 """Walks the launcher's accessibility tree over AT-SPI as a screen reader would, and acts
 through it and through keys alone. Arguments: the suite folder. Exits non-zero with a line
 on standard error at the first thing that is not as expected."""
+import faulthandler
 import os
 import subprocess
 import sys
@@ -12,6 +13,7 @@ from gi.repository import GLib
 
 suite = sys.argv[1]
 events = []
+faulthandler.dump_traceback_later(90, exit=True)  # where it stands, should a call never return
 
 
 def note(event):
@@ -95,6 +97,11 @@ expect("Data tasks", [c.name for c in children(tasks)], ["Data CD", "Data DVD", 
 expect("a task's description", tasks.getChildAtIndex(1).description,
        "Create a data DVD which can be used to save all types of files and complete folders. "
        "The DVD can be read on all Windows platforms.")
+item = tasks.getChildAtIndex(1)
+expect("a task's place", (item.getIndexInParent(), item.queryAction().getName(0)), (1, "click"))
+# In the window: the list at (184, 8), its items inside its two-pixel border, 75 high.
+expect("a task's extents", tuple(item.queryComponent().getExtents(pyatspi.WINDOW_COORDS)), (186, 85, 462, 75))
+expect("categories selected", categories.querySelection().nSelectedChildren, 1)
 help_button = find(frame, pyatspi.ROLE_PUSH_BUTTON, "Help")
 ok_button = find(frame, pyatspi.ROLE_PUSH_BUTTON, "OK")
 expect("Help and OK buttons", (help_button is not None, ok_button is not None), (True, True))
@@ -124,6 +131,7 @@ wait_for("Merrock.exe started by Enter", lambda: started() == ["vemp.exe", "Merr
 # About from the help menu by actions; its version label read on the Update page.
 help_button.queryAction().doAction(0)
 menu = wait_for("the help menu", lambda: find(app, pyatspi.ROLE_POPUP_MENU))
+expect("menu entries highlighted", menu.querySelection().nSelectedChildren, 0)
 about_item = next(c for c in children(menu) if c.name == "About Brimlow...")
 about_item.queryAction().doAction(0)
 dialog = wait_for("the About dialog", lambda: find(app, pyatspi.ROLE_DIALOG, "About Brimlow"))
