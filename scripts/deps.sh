@@ -10,12 +10,16 @@ LB_PACKAGES=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64
   # libraries
   zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxfixes-dev
+  # the accessibility bridge module (ATK, its AT-SPI bridge, D-Bus)
+  libatk1.0-dev libatk-bridge2.0-dev libdbus-1-dev
   # fonts: Tahoma-compatible faces, and the fallback
   fonts-wine fonts-dejavu-core
   # tests and benchmarks
   googletest libgtest-dev libbenchmark-dev libpng-dev libspng-dev
   # end-to-end tests: a real X server, input, screenshots
   xvfb xauth xdotool x11-apps x11-utils imagemagick openbox
+  # end-to-end accessibility test: a private session bus, the accessibility bus, an AT-SPI client
+  dbus-daemon at-spi2-core python3-pyatspi python3-gi gir1.2-atspi-2.0
   # install test: checks the desktop entry
   desktop-file-utils
   # packages: the Debian package (dpkg-shlibdeps) and its check, the Windows installer

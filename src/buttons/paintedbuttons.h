@@ -179,5 +179,8 @@ class TPaintedButton : public TCustomPaintedButton {
 };
 
 // Registers TCustomPaintedButton, TPaintedButton and TImageButton with the window-definition
-// reader, after the standard controls. Safe to call more than once.
+// reader, after the standard controls, and their kind with the accessibility model. Safe
+// to call more than once.
 void RegisterButtonClasses();
+// The painted buttons' nodes of the accessibility model (buttonaccess.cpp).
+void RegisterButtonAccessibles();

@@ -243,6 +243,7 @@ void RegisterButtonClasses() {
   if (done) return;
   done = true;
   RegisterStdControlClasses();
+  RegisterButtonAccessibles();
   RegisterCustomPaintedButton();
   RegisterPaintedButton();
   RegisterImageButton();

@@ -6,6 +6,7 @@
 
 #include "launcher/launcher.h"
 #include "launcher/mainform.h"
+#include "ui/access/access.h"
 
 TFormAbout::TFormAbout(TMainForm* mainForm) : TForm(mainForm), mainForm_(mainForm) {
   RegisterMethod("FormCreate", TNotifyEvent([this](TObject* s) { FormCreate(s); }));
@@ -59,6 +60,8 @@ void TFormAbout::FormCreate(TObject*) {
   LabelVersion->SetCaption(version);
   LabelWeb->SetCaption(mainForm_->WebAddress);
   LabelSupportEmail->SetCaption(mainForm_->SupportAddress);
+  // The logo leads to the order page and is named by it, as the links by their addresses.
+  SetAccessibleName(ImageLeft, mainForm_->OrderAddress);
   ImageLeft->Picture()->LoadFromFile(FolderWithBackslash(folder) + "leftlogo.png");
 }
 

@@ -6,6 +6,8 @@
 #include "launcher/busy.h"
 #include "launcher/catalogue.h"
 #include "launcher/launcher.h"
+#include "ui/access/access.h"
+#include "ui/access/bridge.h"
 #include "ui/stdctrls/themedlook.h"
 
 namespace {
@@ -81,6 +83,9 @@ void TMainForm::FormCreate(TObject*) {
   ListBoxData->SetStyle(lbOwnerDrawFixed);
   ListBoxData->SetItemHeight(kTaskItemHeight);
 
+  // The Help button shows only its glyph.
+  SetAccessibleName(ButtonHelp, "Help");
+
   ListBoxMain->SetDoubleBuffered(true);
   ListBoxData->SetDoubleBuffered(true);
   SetDoubleBuffered(true);
@@ -115,6 +120,9 @@ bool TMainForm::StartupMessage(TMessage&) {
   if (!folder.empty()) {
     LauncherOpen(Handle(), FolderWithBackslash(folder) + "vemp.exe", SW_SHOW, skProgram);
   }
+  // Assistive technology hears of the window once it is up, so the start is as quick as
+  // without it.
+  StartAccessibilityBridge(Handle());
   return true;
 }
 

@@ -857,12 +857,29 @@ class X11Backend final : public winsys::Backend {
   bool WaitEvents(int timeoutMs) override {
     XFlush(dpy_);
     if (XPending(dpy_)) return true;
-    pollfd p{ConnectionNumber(dpy_), POLLIN, 0};
+    ExternalWaitSource* external = this->external;
+    if (!external) {
+      pollfd p{ConnectionNumber(dpy_), POLLIN, 0};
+      int r;
+      do {
+        r = poll(&p, 1, timeoutMs);
+      } while (r < 0 && errno == EINTR);
+      return r > 0;
+    }
+    // The source's descriptors share the wait; its own deadline may shorten it. Whatever
+    // ended the wait, the caller looks again (a source may have posted messages).
+    std::vector<WaitDescriptor> extra;
+    const int allowed = external->Prepare(extra);
+    if (allowed >= 0 && (timeoutMs < 0 || allowed < timeoutMs)) timeoutMs = allowed;
+    std::vector<pollfd> fds{pollfd{ConnectionNumber(dpy_), POLLIN, 0}};
+    for (const WaitDescriptor& d : extra) fds.push_back(pollfd{d.fd, d.events, 0});
     int r;
     do {
-      r = poll(&p, 1, timeoutMs);
+      r = poll(fds.data(), nfds_t(fds.size()), timeoutMs);
     } while (r < 0 && errno == EINTR);
-    return r > 0;
+    for (std::size_t i = 0; i < extra.size(); ++i) extra[i].revents = fds[i + 1].revents;
+    external->Dispatch(extra);
+    return true;
   }
 
   DWORD Now() override {

@@ -210,6 +210,10 @@ bool QuitRequested(int* exitCode) {
 // ---------------------------------------------------------------------------------------
 // Waiting
 
+void SetExternalWaitSource(ExternalWaitSource* source) {
+  if (System* s = Current()) s->backend->external = source;
+}
+
 BOOL WaitMessage() {
   System* s = Current();
   if (!s) return FALSE;

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gdi/gdi.h"
 #include "platform/base/wintypes.h"
@@ -262,6 +263,25 @@ BOOL WaitMessageTimeout(int timeoutMs);
 int PumpPendingMessages();
 // True (with the exit code) while a quit request waits to be retrieved.
 bool QuitRequested(int* exitCode = nullptr);
+
+// Descriptors that the message wait watches beside the window system's own, served by the
+// same wait (no thread, no polling): an accessibility bridge's bus connections. Prepare
+// lists them and returns the longest wait it allows in milliseconds (-1: any); Dispatch
+// runs after every wait that listed them, with each one's returned events (poll's bits).
+struct WaitDescriptor {
+  int fd = -1;
+  short events = 0;
+  short revents = 0;
+};
+class ExternalWaitSource {
+ public:
+  virtual ~ExternalWaitSource() = default;
+  virtual int Prepare(std::vector<WaitDescriptor>& descriptors) = 0;
+  virtual void Dispatch(std::vector<WaitDescriptor>& descriptors) = 0;
+};
+// One source at a time on the current window system (null removes it). Only the X11
+// backend waits on descriptors; the others ignore the source.
+void SetExternalWaitSource(ExternalWaitSource* source);
 
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc);

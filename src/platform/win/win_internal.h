@@ -113,6 +113,8 @@ class Backend {
   // The window system this backend serves (set when the system opens); native input goes
   // to it through the entry points below.
   System* system = nullptr;
+  // Descriptors served by WaitEvents beside the backend's own (SetExternalWaitSource).
+  ExternalWaitSource* external = nullptr;
 };
 
 std::unique_ptr<Backend> MakeHeadlessBackend(int width, int height);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "ui/controls/controls_internal.h"
+#include "ui/controls/accesshook.h"
 
 using controls_internal::ApplicationIfAny;
 
@@ -295,10 +296,12 @@ void TCustomForm::SetVisibleWindow(bool show) {
       DoShow();
       if (!handle_ || !visible_) return;
       ShowWindow(handle_, windowState_ == wsMinimized ? SW_SHOWMINIMIZED : SW_SHOW);
+      NotifyAccess(TAccessChange::Structure, this);
     }
   } else if (handle_ && IsWindowVisible(handle_)) {
     DoHide();
     if (handle_) ShowWindow(handle_, SW_HIDE);
+    NotifyAccess(TAccessChange::Structure, this);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "ui/controls/controls_internal.h"
+#include "ui/controls/accesshook.h"
 
 using controls_internal::ApplicationIfAny;
 
@@ -367,6 +368,7 @@ void TWinControl::FocusChanged(bool gained, HWND other) {
   if (gained) {
     if (TCustomForm* form = GetParentForm(this); form && form != this) form->FocusControl(this);
     Perform(CM_ENTER);
+    NotifyAccess(TAccessChange::Focus, this);
     if (OnEnter) OnEnter(this);
   } else {
     Perform(CM_EXIT);

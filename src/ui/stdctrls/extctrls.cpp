@@ -7,6 +7,7 @@
 #include "ui/core/streams.h"
 #include "ui/stdctrls/stdctrls.h"
 #include "ui/stdctrls/themedlook.h"
+#include "ui/controls/accesshook.h"
 
 // ---------------------------------------------------------------------------------------
 // TPanel
@@ -345,6 +346,7 @@ void TPageControl::ChangeActivePage(TTabSheet* page, bool byUser) {
   activePage_ = page;
   UpdatePages();
   Invalidate();
+  NotifyAccess(TAccessChange::Selection, this);
   if (focusInOld && CanFocus()) SetFocus();
   if (byUser && OnChange) OnChange(this);
 }

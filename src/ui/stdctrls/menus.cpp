@@ -6,6 +6,7 @@
 #include "ui/controls/forms.h"
 #include "ui/stdctrls/classiclook.h"
 #include "ui/stdctrls/themedlook.h"
+#include "ui/controls/accesshook.h"
 
 // ---------------------------------------------------------------------------------------
 // TMenuItem
@@ -173,6 +174,7 @@ void TPopupMenu::Popup(int x, int y) {
   ::InvalidateRect(window_, nullptr, FALSE);
   ShowWindow(window_, SW_SHOWNA);
   UpdateWindow(window_);
+  NotifyAccess(TAccessChange::Structure, this);
 }
 
 void TPopupMenu::Choose(TMenuItem* item) {
@@ -181,14 +183,20 @@ void TPopupMenu::Choose(TMenuItem* item) {
   highlight_ = -1;
   pressedInside_ = false;
   if (window_) ShowWindow(window_, SW_HIDE);
+  NotifyAccess(TAccessChange::Structure, this);
   if (OnClose) OnClose(this);
   if (item) item->Click();
+}
+
+void TPopupMenu::ChooseEntry(int index) {
+  if (Selectable(index)) Choose(root_.Items(index));  // Choose does nothing while closed
 }
 
 void TPopupMenu::SetHighlight(int index) {
   if (index == highlight_) return;
   const int old = highlight_;
   highlight_ = index;
+  NotifyAccess(TAccessChange::Selection, this);
   if (!window_) return;
   for (int i : {old, index}) {
     if (i < 0) continue;

@@ -78,6 +78,10 @@ class TPopupMenu : public TComponent {
   RECT ItemRect(int index);
   // The menu item under a client point of the menu window, -1 when none.
   int ItemAtPos(POINT p);
+  // Chooses entry `index` of the open menu as Enter on its highlight does: the menu closes
+  // and the item's OnClick runs. Nothing happens for a closed menu or an entry that cannot
+  // be chosen (separator, disabled, hidden, out of range).
+  void ChooseEntry(int index);
 
   TNotifyEvent OnPopup;
   TNotifyEvent OnClose;

@@ -8,6 +8,7 @@
 #include "platform/font/font.h"
 #include "ui/stdctrls/menus.h"
 #include "ui/stdctrls/themedlook.h"
+#include "ui/controls/accesshook.h"
 
 namespace {
 
@@ -81,6 +82,7 @@ void TListBox::ItemsChanged() {
   if (itemIndex_ >= Count()) itemIndex_ = -1;
   topIndex_ = std::clamp(topIndex_, 0, std::max(0, Count() - 1));
   Invalidate();
+  NotifyAccess(TAccessChange::Structure, this);
 }
 
 void TListBox::Clear() { items_->Clear(); }
@@ -92,6 +94,7 @@ void TListBox::SetItemIndex(int value) {
   itemIndex_ = value;
   InvalidateItem(itemIndex_);
   MakeVisible(itemIndex_);
+  NotifyAccess(TAccessChange::Selection, this);
 }
 
 void TListBox::SetTopIndex(int value) {
@@ -218,6 +221,14 @@ void TListBox::KeyDown(WORD& key, TShiftState shift) {
   next = std::clamp(next, 0, Count() - 1);
   key = 0;
   if (next != cur) SelectByUser(next);
+}
+
+void TListBox::DefaultHandler(TMessage& message) {
+  if (message.Msg == WM_KEYDOWN && message.WParam == VK_RETURN && itemIndex_ >= 0) {
+    Click();
+    return;
+  }
+  TCustomControl::DefaultHandler(message);
 }
 
 void TListBox::KeyPress(char& key) {

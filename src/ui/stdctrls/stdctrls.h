@@ -60,6 +60,9 @@ class TListBox : public TCustomControl {
   // A list keeps its character keys (a letter selects by initial, KeyPress); Alt+letter,
   // Enter and Esc still go to the form.
   unsigned GetDialogCode() override { return dcWantArrows | dcWantChars; }
+  // Enter that no button of the form took clicks the selected item, so whatever a click
+  // on an item does can be done from the keyboard too.
+  void DefaultHandler(TMessage& message) override;
 
   TDrawItemEvent OnDrawItem;
 
