@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -16,7 +17,7 @@
 namespace {
 
 using Acc = IAccessible;
-std::vector<std::string> g_focus;  // what the focus events named, in order
+std::vector<std::string> g_heard;  // the events heard: "focus: Help", "menu: "
 DWORD g_pid = 0;
 
 VARIANT Self() {  // lVal 0: CHILDID_SELF
@@ -95,14 +96,16 @@ void Until(const std::function<bool()>& done, const std::string& what) {
       VARIANT v;
       const bool ok = SUCCEEDED(AccessibleObjectFromEvent(e.w, e.object, e.child, &a, &v)) && a;
       const std::string name = ok ? Text(a, &Acc::get_accName, v) : "?";
-      if (e.kind == EVENT_OBJECT_FOCUS) g_focus.push_back(name);
-      std::printf("%s event: %s\n", e.kind == EVENT_OBJECT_FOCUS ? "focus" : "selection", name.c_str());
+      const char* kind = e.kind == EVENT_OBJECT_FOCUS ? "focus" : e.kind == EVENT_OBJECT_SELECTION ? "selection" : "menu";
+      g_heard.push_back(std::string(kind) + ": " + name);
+      std::printf("%s event: %s\n", kind, name.c_str());
     }
     g_events.clear();
   }
 }
-void ExpectFocus(const std::string& name) {
-  Until([&] { return !g_focus.empty() && g_focus.back() == name; }, "no focus event for " + name);
+void Expect(const std::string& name) {
+  Until([&] { return std::find(g_heard.begin(), g_heard.end(), name) != g_heard.end(); }, "no event " + name);
+  g_heard.clear();
 }
 
 void Act(Acc* a, const std::string& what) {
@@ -153,6 +156,7 @@ int main() {
   GetWindowThreadProcessId(main, &g_pid);
   if (!SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr, OnEvent, g_pid, 0, WINEVENT_OUTOFCONTEXT))
     Fail("no event hook");
+  SetWinEventHook(EVENT_SYSTEM_MENUPOPUPSTART, EVENT_SYSTEM_MENUPOPUPSTART, nullptr, OnEvent, g_pid, 0, WINEVENT_OUTOFCONTEXT);
 
   // The frame, its lists and buttons.
   Acc* frame = AwaitWindow(ROLE_SYSTEM_CLIENT, "Brimlow");
@@ -173,32 +177,32 @@ int main() {
   // "Music" chosen by a selection that takes the focus: the task list shows its tasks.
   Acc* music = Named(categories, ROLE_SYSTEM_LISTITEM, "Music");
   if (FAILED(music->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, Self()))) Fail("Music not selected");
-  ExpectFocus("Music");
+  Expect("focus: Music");
   Acc* audio = nullptr;
   Until([&] { return (audio = Named(tasks, ROLE_SYSTEM_LISTITEM, "Audio CD")) != nullptr; }, "no task Audio CD");
   PrintList("music task", tasks);
 
   // Keys alone: Tab to the task list, Down to the next task (which starts it).
   Key(VK_TAB);
-  ExpectFocus("Audio CD");
+  Expect("focus: Audio CD");
   Key(VK_DOWN);
-  ExpectFocus("Grab Audio CD");
+  Expect("focus: Grab Audio CD");
   // The default action of "Audio CD" is a click on it: it starts the task's tool.
   Act(audio, "Audio CD");
-  ExpectFocus("Audio CD");
+  Expect("focus: Audio CD");
 
   // Keys alone: Tab to Help, Space opens its menu, Down to About's entry, Enter opens About,
   // Right shows its next page, Enter closes it.
   Key(VK_TAB);
-  ExpectFocus("Help");
+  Expect("focus: Help");
   Key(VK_SPACE);
-  AwaitWindow(ROLE_SYSTEM_MENUPOPUP);
+  Expect("menu: ");
   Key(VK_DOWN);
-  ExpectFocus("Brimlow On the Web...");
+  Expect("focus: Brimlow On the Web...");
   Key(VK_DOWN);
-  ExpectFocus("About Brimlow...");
+  Expect("focus: About Brimlow...");
   Key(VK_RETURN);
-  ExpectFocus("About");
+  Expect("focus: About");
   Key(VK_RIGHT);
   Acc* page = Named(Window(ROLE_SYSTEM_DIALOG), ROLE_SYSTEM_PAGETAB, "Update");
   Until([&] { return State(page) & STATE_SYSTEM_SELECTED; }, "Right chose no page");

@@ -348,10 +348,11 @@ void Raise(Event event, Node node) {
   if (!g_source || !node) return;
   HWND w = static_cast<HWND>(g_source->WindowOf(node));
   if (!w) return;
-  const DWORD kind = event == Event::Focus       ? EVENT_OBJECT_FOCUS
-                     : event == Event::Selection ? EVENT_OBJECT_SELECTION
-                                                 : EVENT_OBJECT_REORDER;
-  const LONG child = node == g_source->Root(w) ? CHILDID_SELF : -ObjectOf(node)->id();
+  static constexpr DWORD kKinds[] = {EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, EVENT_OBJECT_REORDER,
+                                     EVENT_SYSTEM_MENUPOPUPSTART, EVENT_SYSTEM_MENUPOPUPEND};
+  const DWORD kind = kKinds[int(event)];
+  // A window's node is its client object itself; the nodes below it go by their ids.
+  const LONG child = g_source->Parent(node) ? -ObjectOf(node)->id() : CHILDID_SELF;
   NotifyWinEvent(kind, w, OBJID_CLIENT, child);
 }
 

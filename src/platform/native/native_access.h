@@ -54,8 +54,9 @@ class Source {
 // The source the windows answer from; null: they answer as the system's plain windows do.
 void SetSource(Source* source);
 
-enum class Event { Focus, Selection, Reorder };
-// Tells clients listening for window events (EVENT_OBJECT_FOCUS, _SELECTION, _REORDER).
+enum class Event { Focus, Selection, Reorder, MenuStart, MenuEnd };
+// Tells clients listening for window events (EVENT_OBJECT_FOCUS, _SELECTION, _REORDER,
+// EVENT_SYSTEM_MENUPOPUPSTART, _END).
 void Raise(Event event, Node node);
 // The node is about to go: its object answers from now on that it is gone.
 void Forget(Node node);

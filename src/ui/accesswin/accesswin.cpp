@@ -2,6 +2,7 @@
 // native handles, roles and states in the native layer's own terms.
 #include "ui/accesswin/accesswin.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <utility>
@@ -110,11 +111,36 @@ class Bridge final : public nativeacc::Source, public TAccListener {
         if (node->SelectedChild() >= 0) nativeacc::Raise(nativeacc::Event::Selection, node->Child(node->SelectedChild()));
         break;
       case TAccEvent::ChildrenChanged:
-        if (node != AccessibleApplication()) nativeacc::Raise(nativeacc::Event::Reorder, node);
+        if (node == AccessibleApplication())
+          AnnounceMenus();
+        else
+          nativeacc::Raise(nativeacc::Event::Reorder, node);
         break;
-      case TAccEvent::Defunct: nativeacc::Forget(node); break;
+      case TAccEvent::Defunct:
+        std::erase(menus_, node);
+        nativeacc::Forget(node);
+        break;
     }
   }
+
+ private:
+  // Menus that opened or closed since the last change of the application's windows.
+  void AnnounceMenus() {
+    std::vector<TAccessible*> open;
+    TAccessible* app = AccessibleApplication();
+    for (int i = 0; i < app->ChildCount(); ++i) {
+      if (TAccessible* c = app->Child(i); c && c->Role() == TAccRole::Menu) open.push_back(c);
+    }
+    for (TAccessible* m : menus_) {
+      if (std::find(open.begin(), open.end(), m) == open.end()) nativeacc::Raise(nativeacc::Event::MenuEnd, m);
+    }
+    for (TAccessible* m : open) {
+      if (std::find(menus_.begin(), menus_.end(), m) == menus_.end()) nativeacc::Raise(nativeacc::Event::MenuStart, m);
+    }
+    menus_ = std::move(open);
+  }
+
+  std::vector<TAccessible*> menus_;  // open, as last announced
 };
 
 }  // namespace
