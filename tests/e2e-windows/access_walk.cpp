@@ -43,6 +43,12 @@ long Number(Acc* a, HRESULT (STDMETHODCALLTYPE Acc::*get)(VARIANT, VARIANT*)) {
 long Role(Acc* a) { return Number(a, &Acc::get_accRole); }
 long State(Acc* a) { return Number(a, &Acc::get_accState); }
 
+Acc* As(const VARIANT& v) {
+  Acc* a = nullptr;
+  if (v.vt == VT_DISPATCH && v.pdispVal) v.pdispVal->QueryInterface(__uuidof(Acc), reinterpret_cast<void**>(&a));
+  return a;
+}
+
 std::vector<Acc*> Children(Acc* a) {
   long count = 0, got = 0;
   std::vector<Acc*> list;
@@ -50,10 +56,7 @@ std::vector<Acc*> Children(Acc* a) {
   std::vector<VARIANT> v(static_cast<std::size_t>(count));
   if (FAILED(AccessibleChildren(a, 0, count, v.data(), &got))) return list;
   for (long i = 0; i < got; ++i) {
-    Acc* c = nullptr;
-    const VARIANT& e = v[std::size_t(i)];
-    if (e.vt == VT_DISPATCH && SUCCEEDED(e.pdispVal->QueryInterface(__uuidof(Acc), reinterpret_cast<void**>(&c))))
-      list.push_back(c);
+    if (Acc* c = As(v[std::size_t(i)])) list.push_back(c);
   }
   return list;
 }
@@ -190,6 +193,18 @@ int main() {
   // The default action of "Audio CD" is a click on it: it starts the task's tool.
   Act(audio, "Audio CD");
   Expect("focus: Audio CD");
+  // What a reader asks beside the tree: the focus, a list's choice, what lies at a point,
+  // the parent.
+  VARIANT focus{}, chosen{}, hit{}, parent{};
+  long x = 0, y = 0, w = 0, h = 0;
+  parent.vt = VT_DISPATCH;
+  frame->get_accFocus(&focus);
+  categories->get_accSelection(&chosen);
+  audio->accLocation(&x, &y, &w, &h, Self());
+  frame->accHitTest(x + w / 2, y + h / 2, &hit);
+  audio->get_accParent(&parent.pdispVal);
+  std::printf("asked: focus %s, chosen %s, hit %s, parent %ld\n", Name(As(focus)).c_str(), Name(As(chosen)).c_str(),
+              Name(As(hit)).c_str(), Role(As(parent)));
 
   // Keys alone: Tab to Help, Space opens its menu, Down to About's entry, Enter opens About,
   // Right shows its next page, Enter closes it.
