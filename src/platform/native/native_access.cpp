@@ -21,7 +21,6 @@ Source* g_source = nullptr;
 
 // ---- the system's libraries, loaded on first use
 struct Libraries {
-  bool tried = false, ready = false;
   LRESULT(WINAPI* lresultFromObject)(REFIID, WPARAM, LPUNKNOWN) = nullptr;
   HRESULT(WINAPI* createStdAccessibleObject)(HWND, LONG, REFIID, void**) = nullptr;
   BSTR(WINAPI* sysAllocStringLen)(const OLECHAR*, UINT) = nullptr;
@@ -33,20 +32,22 @@ void Load(HMODULE module, const char* name, F* f) {
   *f = module ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
-bool Ready() {
-  if (g_lib.tried) return g_lib.ready;
-  g_lib.tried = true;
-  // Incoming calls must come on this thread: an apartment of its own, or none at all.
-  HMODULE ole = LoadLibraryW(L"ole32.dll");
+// False when a library is missing or this thread cannot take the incoming calls itself
+// (it belongs to a multi-threaded apartment already).
+bool LoadLibraries() {
   HRESULT(WINAPI * coInitializeEx)(LPVOID, DWORD) = nullptr;
-  Load(ole, "CoInitializeEx", &coInitializeEx);
+  Load(LoadLibraryW(L"ole32.dll"), "CoInitializeEx", &coInitializeEx);
   if (!coInitializeEx || FAILED(coInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return false;
   HMODULE acc = LoadLibraryW(L"oleacc.dll");
   Load(acc, "LresultFromObject", &g_lib.lresultFromObject);
   Load(acc, "CreateStdAccessibleObject", &g_lib.createStdAccessibleObject);
   Load(LoadLibraryW(L"oleaut32.dll"), "SysAllocStringLen", &g_lib.sysAllocStringLen);
-  g_lib.ready = g_lib.lresultFromObject && g_lib.createStdAccessibleObject && g_lib.sysAllocStringLen;
-  return g_lib.ready;
+  return g_lib.lresultFromObject && g_lib.createStdAccessibleObject && g_lib.sysAllocStringLen;
+}
+
+bool Ready() {
+  static const bool ready = LoadLibraries();
+  return ready;
 }
 
 HRESULT Text(const std::string& utf8, BSTR* out) {
