@@ -107,8 +107,9 @@ void Until(const std::function<bool()>& done, const std::string& what) {
   }
 }
 void Expect(const std::string& name) {
-  Until([&] { return std::find(g_heard.begin(), g_heard.end(), name) != g_heard.end(); }, "no event " + name);
-  g_heard.clear();
+  auto it = g_heard.end();
+  Until([&] { return (it = std::find(g_heard.begin(), g_heard.end(), name)) != g_heard.end(); }, "no event " + name);
+  g_heard.erase(g_heard.begin(), it + 1);
 }
 
 void Act(Acc* a, const std::string& what) {
@@ -177,13 +178,17 @@ int main() {
   if (!help || !ok) Fail("no Help and OK buttons");
   std::printf("button: %s\nbutton: %s\n", Name(help).c_str(), Name(ok).c_str());
 
-  // "Music" chosen by a selection that takes the focus: the task list shows its tasks.
+  // "Music" chosen by a selection that takes the focus: the task list shows its tasks; the
+  // object of a task that went answers so.
+  Acc* gone = Children(tasks).back();
   Acc* music = Named(categories, ROLE_SYSTEM_LISTITEM, "Music");
   if (FAILED(music->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, Self()))) Fail("Music not selected");
   Expect("focus: Music");
   Acc* audio = nullptr;
   Until([&] { return (audio = Named(tasks, ROLE_SYSTEM_LISTITEM, "Audio CD")) != nullptr; }, "no task Audio CD");
   PrintList("music task", tasks);
+  BSTR b = nullptr;
+  std::printf("gone task answers %lx\n", gone->get_accName(Self(), &b));
 
   // Keys alone: Tab to the task list, Down to the next task (which starts it).
   Key(VK_TAB);
@@ -192,19 +197,22 @@ int main() {
   Expect("focus: Grab Audio CD");
   // The default action of "Audio CD" is a click on it: it starts the task's tool.
   Act(audio, "Audio CD");
+  Expect("selection: Audio CD");
   Expect("focus: Audio CD");
-  // What a reader asks beside the tree: the focus, a list's choice, what lies at a point,
-  // the parent.
-  VARIANT focus{}, chosen{}, hit{}, parent{};
+  // What a reader asks beside the tree: the focus and its states, the lists' choices, what
+  // lies at a point, the parent; and the focus taken by the list that has it.
+  VARIANT focus{}, chosen{}, task{}, hit{}, parent{};
   long x = 0, y = 0, w = 0, h = 0;
   parent.vt = VT_DISPATCH;
   frame->get_accFocus(&focus);
   categories->get_accSelection(&chosen);
+  tasks->get_accSelection(&task);
   audio->accLocation(&x, &y, &w, &h, Self());
   frame->accHitTest(x + w / 2, y + h / 2, &hit);
   audio->get_accParent(&parent.pdispVal);
-  std::printf("asked: focus %s, chosen %s, hit %s, parent %ld\n", Name(As(focus)).c_str(), Name(As(chosen)).c_str(),
-              Name(As(hit)).c_str(), Role(As(parent)));
+  std::printf("asked: focus %s (states %lx), chosen %s and %s, hit %s, parent %ld, focus taken %d\n",
+              Name(As(focus)).c_str(), State(As(focus)), Name(As(chosen)).c_str(), Name(As(task)).c_str(),
+              Name(As(hit)).c_str(), Role(As(parent)), tasks->accSelect(SELFLAG_TAKEFOCUS, Self()) == S_OK);
 
   // Keys alone: Tab to Help, Space opens its menu, Down to About's entry, Enter opens About,
   // Right shows its next page, Enter closes it.

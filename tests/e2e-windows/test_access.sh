@@ -16,7 +16,10 @@ cat "$tmp/walk.txt"
 has() { grep -qxF -- "$1" "$tmp/walk.txt" || { echo "missing: $1" >&2; exit 1; }; }
 for c in Data Music Video Tools; do has "category: $c"; done
 grep -q '^music task: Audio CD | Create a standard data Audio CD which will play' "$tmp/walk.txt"
-has "asked: focus Audio CD, chosen Music, hit Audio CD, parent 33"   # ROLE_SYSTEM_LIST
+# Focused, selected, focusable, selectable; the parent a list (ROLE_SYSTEM_LIST); a gone
+# task's object disconnected (CO_E_OBJNOTCONNECTED).
+has "asked: focus Audio CD (states 300006), chosen Music and Audio CD, hit Audio CD, parent 33, focus taken 1"
+has "gone task answers 800401fd"
 has "version: 2.0.1"
 has "walk done"
 # Down, as a key landing on a task does, started "Grab Audio CD" (Pashley), the action

@@ -38,7 +38,7 @@ constexpr std::pair<TAccState, unsigned> kStates[] = {
 TAccessible* WindowNodeOf(TAccessible* node) {
   TAccessible* app = AccessibleApplication();
   while (node && node->Parent() && node->Parent() != app) node = node->Parent();
-  return node && node != app ? node : nullptr;
+  return node != app ? node : nullptr;
 }
 
 nativewin::Handle NativeOf(TAccessible* windowNode) {
