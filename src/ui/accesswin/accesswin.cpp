@@ -34,7 +34,7 @@ constexpr std::pair<TAccState, unsigned> kStates[] = {
     {asDefault, nativeacc::Default},   {asVisible, nativeacc::Visible},
 };
 
-// The node of a window (a form, an open menu) and the node above it all.
+// The node of the window (a form, an open menu) that shows `node`; null for the application.
 TAccessible* WindowNodeOf(TAccessible* node) {
   TAccessible* app = AccessibleApplication();
   while (node && node->Parent() && node->Parent() != app) node = node->Parent();
