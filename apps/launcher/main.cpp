@@ -9,6 +9,9 @@
 #include "launcher/launcher.h"
 #include "platform/win/win.h"
 #include "ui/controls/forms.h"
+#ifdef _WIN32
+#include "ui/accesswin/accesswin.h"
+#endif
 
 int main() {
   // The launcher is a desktop program: without a display there is nothing to show.
@@ -24,6 +27,10 @@ int main() {
     return 1;
   }
   try {
+#ifdef _WIN32
+    // Assistive technology reads the windows through the system's interface.
+    StartSystemAccessibility();
+#endif
     InitLauncherModule();
     // Before the first window, so each one carries the icon from its start. A picture that
     // cannot be read leaves the windows without an icon; the program runs all the same.

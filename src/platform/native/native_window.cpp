@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/native/native_access.h"
 #include "platform/native/native_window.h"
 
 namespace nativewin {
@@ -170,6 +171,11 @@ LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       Forward(h, msg, wp, lp);
       return 0;  // the program decides whether the window goes
+    case WM_GETOBJECT: {
+      std::intptr_t result = 0;
+      if (nativeacc::Answer(h, wp, lp, &result)) return result;
+      break;
+    }
     case WM_ACTIVATE:
     case WM_MOVE:
     case WM_SIZE:
