@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <utility>
 
 #include "platform/win/headless.h"
@@ -23,7 +24,7 @@ std::unique_ptr<WindowSystem> OpenHeadless(int width, int height) {
 
 void SetVariable(const char* name, const char* value) {
 #ifdef _WIN32
-  _putenv_s(name, value);
+  _putenv((std::string(name) + "=" + value).c_str());  // an empty value removes it
 #else
   setenv(name, value, 1);
 #endif
