@@ -120,7 +120,7 @@ TEST_F(WindowSystemObject, InitWindowSystemStacksAboveTheProgramsOwnAndShutsOnly
 // screen's (a headless screen says nothing: 96); no system at all is 96 too.
 TEST_F(WindowSystemObject, DensityIsTheGivenOneElseTheVariablesElseTheScreens) {
   EXPECT_EQ(GetDpiForSystem(), 96u);
-  const std::pair<const char*, UINT> cases[] = {{"192", 192}, {" 143.6", 144}, {"12", 96}, {"2x", 96}, {"", 96}};
+  const std::pair<const char*, UINT> cases[] = {{"192", 192}, {" 143.6", 144}, {"23.5", 24}, {"12", 96}, {"2x", 96}, {"", 96}};
   for (const auto& [text, want] : cases) {
     SetVariable("LB_SCREEN_DPI", text);
     auto ws = OpenHeadless(100, 100);
@@ -128,9 +128,9 @@ TEST_F(WindowSystemObject, DensityIsTheGivenOneElseTheVariablesElseTheScreens) {
     EXPECT_EQ(GetDpiForWindow(MakeTop("t")), want) << text;
   }
   WindowSystemOptions o;
-  o.pixelsPerInch = 120;
+  o.pixelsPerInch = 960;
   auto ws = WindowSystem::Open(WindowBackend::Headless, o);
-  EXPECT_EQ(GetDpiForSystem(), 120u);
+  EXPECT_EQ(GetDpiForSystem(), 960u);
   SetVariable("LB_SCREEN_DPI", "");
 }
 

@@ -446,6 +446,11 @@ TEST_F(ControlsTest, AFormReadOnADenserScreenIsScaledOnceAndBackOnAChange) {
   EXPECT_EQ(dlg->ClientWidth(), 523);
   EXPECT_EQ(ok->BoundsRect(), (RECT{438, 265, 513, 290}));
   EXPECT_EQ(ok->Font()->Height(), -11);
+  dlg->ScaleForDensity(961);
+  dlg->SetPixelsPerInch(23);
+  EXPECT_EQ(dlg->PixelsPerInch(), 96) << "densities outside 24..960 are refused";
+  dlg->ScaleForDensity(960);
+  EXPECT_EQ(dlg->ClientWidth(), 5230);
 }
 
 TEST_F(ControlsTest, ABrokenDefinitionIsReportedAndTheFormKeepsWhatWasRead) {
