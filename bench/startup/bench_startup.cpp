@@ -45,10 +45,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A private X server for all runs, started once and stopped at exit.
+// A private X server for all runs, started once and stopped at exit. With LB_SCREEN_DPI
+// set (the launcher inherits it) the screen grows with the density, so the window fits.
 std::string StartXvfb() {
   static testxvfb::PrivateXvfb server;
-  static const bool started = server.Start(1024, 768, 24);
+  const char* dpi = std::getenv("LB_SCREEN_DPI");
+  const int scale = std::clamp(dpi ? std::atoi(dpi) : 96, 96, 288);
+  static const bool started = server.Start(1024 * scale / 96, 768 * scale / 96, 24);
   return started ? server.Display() : std::string();
 }
 
@@ -95,8 +98,12 @@ struct Observation {
 bool ClientInside(int w, int h, bool framed, int* dx, int* dy) {
   constexpr int kWidth = 658, kHeight = 478;
   if (!framed) {
+    // The launcher at LB_SCREEN_DPI: the design's size scaled (the probes stay inside the
+    // same parts of the window at 200 %).
+    const char* dpi = std::getenv("LB_SCREEN_DPI");
+    const int ppi = dpi ? std::atoi(dpi) : 96;
     *dx = *dy = 0;
-    return w == kWidth && h == kHeight;
+    return w == (kWidth * ppi + 48) / 96 && h == (kHeight * ppi + 48) / 96;
   }
   const int side = (w - kWidth) / 2;
   if (w < kWidth || (w - kWidth) % 2 != 0 || side > 16 || h < kHeight + 2 * side || h > kHeight + side + 48)

@@ -170,8 +170,10 @@ void TImageButton::Loaded() {
 }
 
 void TImageButton::ChangeScale(int m, int d) {
+  if (m == d || m <= 0 || d <= 0) return;
   TPaintedButton::ChangeScale(m, d);
-  margin_ = ScaleRound(margin_, m, d);
+  // Margin -1 (centred) is a choice, not a distance.
+  if (margin_ >= 0) margin_ = ScaleRound(margin_, m, d);
   spacing_ = ScaleRound(spacing_, m, d);
 }
 

@@ -10,7 +10,6 @@
 #include "ui/stdctrls/stdctrls.h"
 
 using buttons_internal::kMeasureFlags;
-using buttons_internal::ScaleRound;
 using buttons_internal::Store;
 
 // ---------------------------------------------------------------------------------------
@@ -59,7 +58,8 @@ void TCustomPaintedButton::SetTransparentEdges(bool value) {
 bool TCustomPaintedButton::UsesVisualStyles() const { return themeAware_ && VisualStylesOn(); }
 
 void TCustomPaintedButton::ChangeScale(int m, int d) {
-  SetBounds(ScaleRound(left_, m, d), ScaleRound(top_, m, d), ScaleRound(width_, m, d), ScaleRound(height_, m, d));
+  TCustomControl::ChangeScale(m, d);
+  Invalidate();
 }
 
 void TCustomPaintedButton::Apply(TPressEffect effect) {

@@ -57,8 +57,9 @@ class TCustomPaintedButton : public TCustomControl {
   // ThemeAware, and the visual-style service says styles are on.
   virtual bool UsesVisualStyles() const;
 
-  // The form's pixels-per-inch scaling: bounds by m / d (rounded to nearest).
-  virtual void ChangeScale(int m, int d);
+  // The form's pixels-per-inch scaling: bounds and font as every control's; the face's
+  // own distances follow in the classes that have them.
+  void ChangeScale(int m, int d) override;
 
  protected:
   // Lets the parent show through the corners (run from the erase when TransparentEdges).

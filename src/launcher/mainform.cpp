@@ -23,8 +23,13 @@ constexpr int kTaskItemHeight = 75;
 constexpr int kTaskTextLeft = 100;
 constexpr int kTaskLineTop[4] = {5, 25, 40, 55};
 constexpr POINT kTaskIcon = {25, 15};
-// The category icon sits this far above the item's middle, leaving room for the name.
+// The icons' size in the design; at other densities their place is that size scaled, and a
+// list with pictures of another size centres them in it.
+constexpr int kIconSize = 48;
+// The category icon sits this far above the item's middle, leaving room for the name,
+// whose middle sits this far below it.
 constexpr int kCategoryIconRaise = 10;
+constexpr int kCategoryNameDrop = 25;
 
 }  // namespace
 
@@ -78,10 +83,11 @@ void TMainForm::FormCreate(TObject*) {
   SelectEdition(title);
 
   ListBoxMain->SetStyle(lbOwnerDrawFixed);
-  ListBoxMain->SetItemHeight(kCategoryItemHeight);
+  // Every distance of the design is at 96 pixels per inch; the form's density scales it.
+  ListBoxMain->SetItemHeight(ScaleDesigned(kCategoryItemHeight));
   for (const char* name : kCategoryNames) ListBoxMain->Items()->Add(name);
   ListBoxData->SetStyle(lbOwnerDrawFixed);
-  ListBoxData->SetItemHeight(kTaskItemHeight);
+  ListBoxData->SetItemHeight(ScaleDesigned(kTaskItemHeight));
 
   // The Help button shows only its glyph.
   SetAccessibleName(ButtonHelp, "Help");
@@ -178,10 +184,11 @@ void TMainForm::ListBoxMainDrawItem(TWinControl*, int index, const RECT& rect, T
   const int outerWidth = ListBoxMain->Width();
   const int itemHeight = ListBoxMain->ItemHeight();
   PngImageListMain->Draw(c, rect.left + (outerWidth - PngImageListMain->Width()) / 2,
-                         rect.top + (itemHeight - PngImageListMain->Height()) / 2 - kCategoryIconRaise, index, true);
+                         rect.top + (itemHeight - PngImageListMain->Height()) / 2 - ScaleDesigned(kCategoryIconRaise),
+                         index, true);
   const std::string text = ListBoxMain->Items()->Strings(index);
-  c->TextOut(rect.left + (outerWidth - c->TextWidth(text)) / 2, rect.top + (itemHeight - c->TextHeight(text)) / 2 + 25,
-             text);
+  c->TextOut(rect.left + (outerWidth - c->TextWidth(text)) / 2,
+             rect.top + (itemHeight - c->TextHeight(text)) / 2 + ScaleDesigned(kCategoryNameDrop), text);
   DrawFocus(c, rect, state);
 }
 
@@ -189,7 +196,9 @@ void TMainForm::ListBoxDataDrawItem(TWinControl*, int index, const RECT& rect, T
   TCanvas* c = ListBoxData->Canvas();
   FillItem(c, rect, state);
   // Over the background, so a selected task's icon blends into the grey.
-  PngImageListData->Draw(c, rect.left + kTaskIcon.x, rect.top + kTaskIcon.y,
+  const int iconBox = ScaleDesigned(kIconSize);
+  PngImageListData->Draw(c, rect.left + ScaleDesigned(kTaskIcon.x) + (iconBox - PngImageListData->Width()) / 2,
+                         rect.top + ScaleDesigned(kTaskIcon.y) + (iconBox - PngImageListData->Height()) / 2,
                          index + TaskImageIndexBase(ListBoxMain->ItemIndex()), true);
   std::string rest = ListBoxData->Items()->Strings(index);
   const TFontStyles regular = c->Font()->Style();
@@ -205,7 +214,7 @@ void TMainForm::ListBoxDataDrawItem(TWinControl*, int index, const RECT& rect, T
     TFontStyles style = regular;
     if (line == 0) style.Include(fsBold);
     c->Font()->SetStyle(style);
-    c->TextOut(rect.left + kTaskTextLeft, rect.top + kTaskLineTop[line], text);
+    c->TextOut(rect.left + ScaleDesigned(kTaskTextLeft), rect.top + ScaleDesigned(kTaskLineTop[line]), text);
   }
   c->Font()->SetStyle(regular);
   DrawFocus(c, rect, state);

@@ -22,14 +22,14 @@ EOS
   export PATH="$tmp/bin:$PATH"
 }
 
-# Starts Xvfb on a free display number (1024x768, $E2E_DEPTH bits, default 24) and exports
-# DISPLAY; further arguments go to Xvfb.
+# Starts Xvfb on a free display number ($E2E_SCREEN, default 1024x768, $E2E_DEPTH bits,
+# default 24) and exports DISPLAY; further arguments go to Xvfb.
 e2e_start_xvfb() {
   local tmp=$1 n
   shift
   for n in $(seq 90 140); do
     [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x${E2E_DEPTH:-24} -nolisten tcp -noreset "$@" >"$tmp/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 ${E2E_SCREEN:-1024x768}x${E2E_DEPTH:-24} -nolisten tcp -noreset "$@" >"$tmp/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     export DISPLAY=":$n"
     local i
@@ -121,13 +121,13 @@ e2e_expect_golden() {
 # In the launcher whose client area is at X,Y, with only the companion started so far:
 # Music, then the pointer onto "Audio CD" and a click. Choosing and pointing start nothing;
 # the click starts Merrock.exe once. Waits up to $1 seconds (default 10) for the start and
-# $2 seconds (default 0.3) after each step.
+# $2 seconds (default 0.3) after each step. Design places times $E2E_SCALE (default 1).
 e2e_start_audio_cd() {
-  local limit=${1:-10} settle=${2:-0.3}
-  xdotool mousemove $((X + 8 + 2 + 80)) $((Y + 8 + 2 + 80 + 40)) click 1
+  local limit=${1:-10} settle=${2:-0.3} s=${E2E_SCALE:-1}
+  xdotool mousemove $((X + s * (8 + 2 + 80))) $((Y + s * (8 + 2 + 80 + 40))) click 1
   sleep "$settle"
   [ "$(wc -l <"$suite/started.log")" -eq 1 ] || return 1   # choosing a category starts nothing
-  xdotool mousemove $((X + 184 + 2 + 200)) $((Y + 8 + 2 + 30))
+  xdotool mousemove $((X + s * (184 + 2 + 200))) $((Y + s * (8 + 2 + 30)))
   sleep "$settle"
   [ "$(wc -l <"$suite/started.log")" -eq 1 ] || return 1   # pointing selects without starting
   xdotool click 1

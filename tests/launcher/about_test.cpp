@@ -505,6 +505,31 @@ TEST_F(AboutDialog, GoldenBothPages) {
   testsupport::ExpectMatchesGolden(update, "about_page_update");
 }
 
+// At 200 % the dialog is the design doubled (1046 x 596): panels, page control and OK at
+// twice their places, the looks' lines as at 100 %, the 1x logo centred, not stretched.
+class AboutDialogAt200 : public AboutDialog {
+ protected:
+  int ScreenPixelsPerInch() const override { return 192; }
+};
+
+TEST_F(AboutDialogAt200, GoldenPageAbout) {
+  StartWith(ProductFile("Brimlow"));
+  testsupport::Image about;
+  OpenAbout({[&](TFormAbout& a) { about = Compose({a.Handle()}); }});
+  ASSERT_EQ(about.width, 1046);
+  ASSERT_EQ(about.height, 596);
+  EXPECT_TRUE(testsupport::HasNamedPixels(
+      about, {{10, 10, kFace, "dialog background"},
+              {24, 24, kShadow, "picture panel at (24, 24): lowered outer bevel"},
+              {373, 507, kHigh, "picture panel: 350 x 484, outer bevel's bottom-right"},
+              {400, 200, kHigh, "page control at (400, 16): bright left edge"},
+              {1009, 200, kDark, "page control: 610 wide, dark right edge"},
+              {600, 505, kDark, "page control: 490 high, dark bottom edge"},
+              {876, 530, kBlack, "OK at (876, 530): the default button's black frame"},
+              {1025, 579, kBlack, "OK: 150 x 50, black frame's bottom-right"}}));
+  testsupport::ExpectMatchesGolden(about, "about_page_about_200");
+}
+
 TEST_F(AboutDialog, GoldenWithoutLogoAfterTheErrorBox) {
   // A broken logo rather than a missing one: the box's text then names no temporary folder.
   folder.Write("leftlogo.png", "This is not a picture.\n");

@@ -3,6 +3,7 @@
 // the help menu open, and its two image buttons hot and pressed. Each picture also holds
 // named pixels from the window's design numbers and the artwork files.
 #include <algorithm>
+#include <tuple>
 
 #include "launcher/catalogue.h"
 #include "launcher_fixture.h"
@@ -371,6 +372,58 @@ TEST_F(GoldenThemed, HelpMenuOpen) {
                               "highlighted item keeps the menu's text colour"));
   ExpectWindow(img, 0, false, 0, false, p, "launcher_help_menu_themed");
 }
+
+
+// ---------------------------------------------------------------------------------------
+// The window at 150 % and 200 % in both looks: places and sizes are the design's numbers
+// times the scale, rounded as MulDiv rounds; the looks' own lines are as at 100 %.
+
+class GoldenScaled : public Golden, public ::testing::WithParamInterface<std::tuple<int, bool>> {
+ protected:
+  int ScreenPixelsPerInch() const override { return std::get<0>(GetParam()); }
+  bool Themed() const override { return std::get<1>(GetParam()); }
+  int S(int v) const { return MulDiv(v, ScreenPixelsPerInch(), 96); }
+};
+
+TEST_P(GoldenScaled, AtStart) {
+  const testsupport::Image img = Compose({form->Handle()});
+  ASSERT_EQ(img.width, S(658));
+  ASSERT_EQ(img.height, S(478));
+  const bool themed = Themed();
+  const COLORREF edge = themed ? kListBorder : kShadow, corner = themed ? kListBorder : kHigh;
+  const int items = S(8) + 2;  // both lists' items start 2 pixels inside the list
+  Pixels p = {
+      {S(4), S(4), kFace, "window background"},
+      {S(8), S(8), edge, "category list at (8, 8) scaled"},
+      {S(177) - 1, S(409) - 1, corner, "category list: 169 x 401 scaled, bottom-right"},
+      {S(177), S(200), kFace, "right of the category list"},
+      {items + 5, items + S(80) - 4, kGrey, "first category chosen: 80 scaled high"},
+      {items + 5, items + S(80) + 4, kWhite, "the second category below it"},
+      {S(184), S(8), edge, "task list at (184, 8) scaled"},
+      {S(650) - 1, S(409) - 1, corner, "task list: 466 x 401 scaled, bottom-right"},
+      {S(184) + 7, items + S(75) - 4, kGrey, "first task chosen: 75 scaled high"},
+      {S(184) + 7, items + S(75) + 4, kWhite, "the second task below it"},
+      {S(300), S(424), kShadow, "etched line at 424 scaled: shadow row"},
+      {S(300), S(424) + 1, kHigh, "etched line: highlight row"},
+      {S(650), S(450), kFace, "right of the OK button"},
+  };
+  if (themed) {
+    Add(p, {{S(600), S(432), kButtonBorder, "OK button at (568, 432) scaled: themed border"},
+            {S(649) - 1, S(450), kButtonBorder, "OK button: 81 wide scaled, right border"}});
+  } else {
+    Add(p, {{S(568), S(432), kHigh, "OK button at (568, 432) scaled: bright outer edge"},
+            {S(649) - 1, S(474) - 1, kDark, "OK button: 81 x 42 scaled, dark outer bottom-right"}});
+  }
+  EXPECT_TRUE(testsupport::HasNamedPixels(img, p));
+  testsupport::ExpectMatchesGolden(img, std::string("launcher_start_") + (S(100) == 150 ? "150" : "200") +
+                                            (themed ? "_themed" : ""));
+}
+
+INSTANTIATE_TEST_SUITE_P(Densities, GoldenScaled,
+                         ::testing::Combine(::testing::Values(144, 192), ::testing::Bool()),
+                         [](const auto& info) {
+                           return std::to_string(std::get<0>(info.param)) + (std::get<1>(info.param) ? "Themed" : "Classic");
+                         });
 
 }  // namespace
 }  // namespace launchertest

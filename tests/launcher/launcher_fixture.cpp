@@ -150,7 +150,8 @@ std::vector<testsupport::NamedPixel> ArtPixels(const std::string& name, int left
 }
 
 void LauncherTest::SetUp() {
-  ASSERT_TRUE(headless::Enable(1024, 768));
+  const int ppi = ScreenPixelsPerInch();
+  ASSERT_TRUE(headless::Enable(1024 * ppi / 96, 768 * ppi / 96, ppi));
   // The window's tests and pictures are of the classic look unless a test turns styles on.
   SetThemeAppProperties(STAP_ALLOW_NONCLIENT);
   DoneApplicationObjects();

@@ -92,6 +92,8 @@ class LauncherTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+  // The headless screen's density (its size grows with it).
+  virtual int ScreenPixelsPerInch() const { return 96; }
 
   // Writes lame.dll (none when `body` is empty) and runs the entry's steps up to the
   // created main window, with the recording shell and report.

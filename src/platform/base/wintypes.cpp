@@ -47,3 +47,13 @@ void InflateRect(RECT* r, int dx, int dy) {
 void SetRect(RECT* r, int left, int top, int right, int bottom) {
   if (r) *r = RECT{left, top, right, bottom};
 }
+
+int MulDiv(int number, int numerator, int denominator) {
+  if (denominator == 0) return -1;
+  const std::int64_t p = std::int64_t(number) * numerator;
+  const std::int64_t d = denominator < 0 ? -std::int64_t(denominator) : denominator;
+  const std::int64_t n = denominator < 0 ? -p : p;
+  const std::int64_t q = n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d);
+  if (q > INT32_MAX || q < INT32_MIN) return -1;
+  return int(q);
+}

@@ -42,6 +42,11 @@ void OffsetRect(RECT* r, int dx, int dy);
 void InflateRect(RECT* r, int dx, int dy);
 void SetRect(RECT* r, int left, int top, int right, int bottom);
 
+// number * numerator / denominator through a 64-bit product, rounded to the nearest whole
+// number with halves away from zero, as the system scales by pixels per inch; -1 when the
+// denominator is 0 or the result does not fit in an int.
+int MulDiv(int number, int numerator, int denominator);
+
 constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
   return COLORREF(r) | (COLORREF(g) << 8) | (COLORREF(b) << 16);
 }

@@ -386,6 +386,14 @@ void PointerPos(int* x, int* y) {
 
 Rect Screen() { return Rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
+int SystemDpi() {
+  HDC screen = GetDC(nullptr);
+  if (!screen) return 0;
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
 Rect WorkArea() {
   RECT r;
   if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0)) return Screen();

@@ -79,5 +79,7 @@ bool Wait(int timeoutMs);
 void PointerPos(int* x, int* y);
 Rect Screen();
 Rect WorkArea();
+// The system's pixels per inch (a program that declares no awareness of it is told 96).
+int SystemDpi();
 
 }  // namespace nativewin

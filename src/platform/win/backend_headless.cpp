@@ -101,10 +101,11 @@ std::unique_ptr<Backend> MakeHeadlessBackend(int width, int height) {
 
 namespace headless {
 
-bool Enable(int screenWidth, int screenHeight) {
+bool Enable(int screenWidth, int screenHeight, int pixelsPerInch) {
   WindowSystemOptions o;
   o.headlessWidth = screenWidth;
   o.headlessHeight = screenHeight;
+  o.pixelsPerInch = pixelsPerInch;
   return InitWindowSystem(WindowBackend::Headless, o);
 }
 

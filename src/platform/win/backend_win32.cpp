@@ -34,6 +34,7 @@ class Win32Backend final : public winsys::Backend, public nativewin::Listener {
     nativewin::Rect r = nativewin::Screen();
     return RECT{r.left, r.top, r.right, r.bottom};
   }
+  int ScreenPixelsPerInch() override { return nativewin::SystemDpi(); }
   RECT WorkArea() override {
     nativewin::Rect r = nativewin::WorkArea();
     return RECT{r.left, r.top, r.right, r.bottom};

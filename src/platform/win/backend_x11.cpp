@@ -205,6 +205,10 @@ class X11Backend final : public winsys::Backend {
 
   RECT ScreenRect() override { return RECT{0, 0, DisplayWidth(dpy_, screen_), DisplayHeight(dpy_, screen_)}; }
 
+  // The scale desktops set (and XWayland passes on) is the Xft.dpi resource of the root
+  // window, which Xlib read when the display opened.
+  int ScreenPixelsPerInch() override { return winsys::XftDpiFromResources(XResourceManagerString(dpy_)); }
+
   RECT WorkArea() override {
     Atom type;
     int format;

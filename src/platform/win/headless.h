@@ -16,7 +16,8 @@ namespace headless {
 // does (ends the one started before that way). The functions below act on the current
 // window system when it is a headless one and do nothing otherwise; a test may also open
 // its own with WindowSystem::Open(WindowBackend::Headless, ...).
-bool Enable(int screenWidth = 1024, int screenHeight = 768);
+// The density is the one given, whatever LB_SCREEN_DPI says, so tests stay alike everywhere.
+bool Enable(int screenWidth = 1024, int screenHeight = 768, int pixelsPerInch = 96);
 
 // Pointer input at screen coordinates. Buttons: 1 left, 2 middle, 3 right.
 void MovePointer(int x, int y);

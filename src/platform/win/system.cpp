@@ -2,6 +2,9 @@
 // functions that keep one for programs without an object of their own, and what the
 // system tells about its screen (metrics, work area, backend).
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/win/system.h"
 
@@ -63,7 +66,13 @@ std::unique_ptr<WindowSystem> WindowSystem::Open(WindowBackend which, const Wind
 #endif
   }
   if (!backend) return nullptr;
-  return std::make_unique<winsys::System>(std::move(backend));
+  auto system = std::make_unique<winsys::System>(std::move(backend));
+  auto sound = [](int v) { return v >= kMinPixelsPerInch && v <= kMaxPixelsPerInch ? v : 0; };
+  int ppi = sound(options.pixelsPerInch);
+  if (ppi == 0) ppi = winsys::PixelsPerInchFromText(std::getenv("LB_SCREEN_DPI"));
+  if (ppi == 0) ppi = sound(system->backend->ScreenPixelsPerInch());
+  if (ppi != 0) system->pixelsPerInch = ppi;
+  return system;
 }
 
 namespace winsys {
@@ -94,6 +103,41 @@ bool System::ClassInUse(const WindowClass* c) {
 }
 
 System* Current() { return static_cast<System*>(g_current); }
+
+int PixelsPerInchFromText(const char* text) {
+  if (!text) return 0;
+  char* end = nullptr;
+  const double v = std::strtod(text, &end);
+  if (end == text) return 0;
+  while (*end == ' ' || *end == '\t' || *end == '\r') ++end;
+  if (*end != '\0' && *end != '\n') return 0;
+  if (!(v >= kMinPixelsPerInch - 0.5 && v < kMaxPixelsPerInch + 0.5)) return 0;
+  return int(std::lround(v));
+}
+
+int XftDpiFromResources(const char* resources) {
+  if (!resources) return 0;
+  int found = 0;
+  // One "name:\tvalue" entry a line; the last entry of a name is the one that holds.
+  for (const char* line = resources; *line;) {
+    const char* next = std::strchr(line, '\n');
+    const std::size_t length = next ? std::size_t(next - line) : std::strlen(line);
+    const std::string entry(line, length);
+    const std::size_t colon = entry.find(':');
+    if (colon != std::string::npos) {
+      std::string name = entry.substr(0, colon);
+      while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+      std::size_t start = name.find_first_not_of(" \t");
+      if (start != std::string::npos && name.substr(start) == "Xft.dpi") {
+        std::size_t v = entry.find_first_not_of(" \t", colon + 1);
+        found = PixelsPerInchFromText(v == std::string::npos ? "" : entry.c_str() + v);
+      }
+    }
+    if (!next) break;
+    line = next + 1;
+  }
+  return found;
+}
 
 Backend* CurrentBackend() {
   System* s = Current();
@@ -182,6 +226,17 @@ int GetSystemMetrics(int index) {
     case SM_CYMENUCHECK: return 13;
     default: return 0;
   }
+}
+
+UINT GetDpiForSystem() {
+  System* s = Current();
+  return UINT(s ? s->pixelsPerInch : 96);
+}
+
+UINT GetDpiForWindow(HWND hwnd) {
+  Window* w = winsys::TopOf(winsys::LiveWindow(hwnd));
+  if (w && w->pixelsPerInch > 0) return UINT(w->pixelsPerInch);
+  return GetDpiForSystem();
 }
 
 RECT GetWorkArea() {

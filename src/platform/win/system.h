@@ -93,6 +93,7 @@ class System final : public WindowSystem {
   CursorState cursors;
   bool paintedDuringDispatch = false;  // painting.cpp: BeginPaint ran during a WM_PAINT
   std::vector<std::uint32_t> appIcon;  // icons.cpp: the application icon, as Window::icon
+  int pixelsPerInch = 96;              // fixed when the system opens
 };
 
 // The current window system, null when none is open.

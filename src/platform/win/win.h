@@ -46,6 +46,9 @@ struct WindowSystemOptions {
   std::string applicationClass;
   int headlessWidth = 1024;     // headless screen size
   int headlessHeight = 768;
+  // Pixels per inch the windows are used at; 0: LB_SCREEN_DPI when it holds a sound value,
+  // else the screen's own (X11: the Xft.dpi resource; Windows: the system's), else 96.
+  int pixelsPerInch = 0;
 };
 
 namespace winsys {
@@ -465,6 +468,12 @@ constexpr int SM_CYSMICON = 50;
 constexpr int SM_CXMENUCHECK = 71;
 constexpr int SM_CYMENUCHECK = 72;
 int GetSystemMetrics(int index);
+// Pixels per inch of the current window system (96 without one), and of the screen a window
+// is on (the system's, except where the system tells a window's own).
+constexpr int kMinPixelsPerInch = 24;
+constexpr int kMaxPixelsPerInch = 960;
+UINT GetDpiForSystem();
+UINT GetDpiForWindow(HWND hwnd);
 constexpr UINT SPI_GETWORKAREA = 0x0030;
 // The part of the screen that windows may use (the screen less panels of the desktop).
 RECT GetWorkArea();

@@ -48,6 +48,7 @@ struct Window {
   HCURSOR shownCursor = nullptr;
   // Its own icon as the backend takes it (see Backend::SetIcon); empty: the application's.
   std::vector<std::uint32_t> icon;
+  int pixelsPerInch = 0;  // top-level windows: the density of their monitor where the system tells it
   void* native = nullptr;    // backend data
 
   bool IsChild() const { return (style & WS_CHILD) != 0; }
@@ -70,6 +71,8 @@ class Backend {
   virtual WindowBackend Kind() const = 0;
   virtual RECT ScreenRect() = 0;
   virtual RECT WorkArea() { return ScreenRect(); }
+  // The screen's pixels per inch as its desktop sets it; 0 when it says nothing.
+  virtual int ScreenPixelsPerInch() { return 0; }
   virtual void CreateNative(Window* top) = 0;
   virtual void DestroyNative(Window* top) = 0;
   virtual void ShowNative(Window* top, bool show) = 0;
@@ -118,6 +121,12 @@ class Backend {
 };
 
 std::unique_ptr<Backend> MakeHeadlessBackend(int width, int height);
+// Pixels per inch from a text ("192", "144.0"): the nearest whole number when it is a number
+// from kMinPixelsPerInch to kMaxPixelsPerInch, else 0.
+int PixelsPerInchFromText(const char* text);
+// The Xft.dpi entry of an X resource database string (the root window's RESOURCE_MANAGER),
+// as PixelsPerInchFromText reads it; 0 when there is none.
+int XftDpiFromResources(const char* resources);
 // Null with the reason in *error when no display can be opened.
 std::unique_ptr<Backend> MakeX11Backend(const WindowSystemOptions& options, std::string* error);
 std::unique_ptr<Backend> MakeWin32Backend(std::string* error);

@@ -256,6 +256,20 @@ void TControl::SetParent(TWinControl* parent) {
 
 TCustomForm* TControl::ParentForm() const { return GetParentForm(this); }
 
+void TControl::ChangeScale(int m, int d) {
+  if (m == d || m <= 0 || d <= 0) return;
+  ScaleBounds(m, d);
+  if (!parentFont_ || !parent_) {
+    font_->SetPixelsPerInch(MulDiv(font_->PixelsPerInch(), m, d));
+    font_->SetHeight(MulDiv(font_->Height(), m, d));
+  }
+}
+
+void TControl::ScaleBounds(int m, int d) {
+  const int left = MulDiv(left_, m, d), top = MulDiv(top_, m, d);
+  SetBounds(left, top, MulDiv(left_ + width_, m, d) - left, MulDiv(top_ + height_, m, d) - top);
+}
+
 void TControl::SetBounds(int left, int top, int width, int height) {
   width = std::max(0, width);
   height = std::max(0, height);

@@ -152,6 +152,14 @@ class TControlCanvas : public TCanvas {
 // ---------------------------------------------------------------------------------------
 // TControl: anything that sits on a form.
 
+// A component that is not a control but has pixel distances or a font of the form's
+// layout (menus, picture lists): the form scales it with its controls.
+class IDensityScaled {
+ public:
+  virtual ~IDensityScaled() = default;
+  virtual void ChangeScale(int m, int d) = 0;
+};
+
 class TControl : public TComponent {
   LB_CLASS(TControl)
  public:
@@ -252,6 +260,12 @@ class TControl : public TComponent {
   // The form the control sits on (walking up the parents), or null.
   TCustomForm* ParentForm() const;
 
+  // Multiplies position, size and (unless it follows its parent's) font height by m / d
+  // with MulDiv's rounding, as when a control laid out at d pixels per inch is shown at m.
+  // Edges are scaled, not widths, so neighbours that touch keep touching. Containers scale
+  // their children too; classes scale their own pixel distances on top (ScaleRound).
+  virtual void ChangeScale(int m, int d);
+
   // Events.
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -285,6 +299,9 @@ class TControl : public TComponent {
   virtual void PaintOnParent(HDC dc) { (void)dc; }
   // Adjusts anchored children after the parent was resized.
   void AnchorsToParent(int dWidth, int dHeight);
+  // ChangeScale's share of the bounds: the edges by m / d. Forms scale their client area,
+  // controls placed by their parent leave them to it.
+  virtual void ScaleBounds(int m, int d);
 
   TWinControl* parent_ = nullptr;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -369,6 +386,7 @@ class TWinControl : public TControl {
   void Update() override;
   void Repaint() override;
   void SetBounds(int left, int top, int width, int height) override;
+  void ChangeScale(int m, int d) override;
   void SetParent(TWinControl* parent) override;
   void SetText(const std::string& value) override;
   void SetEnabled(bool value) override;
@@ -434,6 +452,7 @@ class TWinControl : public TControl {
   std::vector<TWinControl*> tabList_;
   bool tabStop_ = false;
   int pendingTabOrder_ = -1;  // read from a window definition, applied in Loaded
+  bool scaling_ = false;      // ChangeScale: children are scaled, not anchored
   bool doubleBuffered_ = false;
   int bufferedPaints_ = 0;
 

@@ -90,7 +90,30 @@ void TCustomForm::ReadFormFromDocument(const TfObject& doc) {
     // The form keeps what was read so far and is shown as far as it was filled.
     Application->HandleException(this);
   }
+  // Definitions are laid out at their designed density; the screen may have another.
+  ScaleForDensity(int(GetDpiForSystem()));
   DoCreate();
+}
+
+void TCustomForm::SetPixelsPerInch(int value) {
+  if (value >= kMinPixelsPerInch && value <= kMaxPixelsPerInch) pixelsPerInch_ = value;
+}
+
+void TCustomForm::ScaleForDensity(int ppi) {
+  if (ppi == pixelsPerInch_ || ppi < kMinPixelsPerInch || ppi > kMaxPixelsPerInch) return;
+  const int from = pixelsPerInch_;
+  pixelsPerInch_ = ppi;
+  ChangeScale(ppi, from);
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* scaled = dynamic_cast<IDensityScaled*>(Components(i))) scaled->ChangeScale(ppi, from);
+}
+
+void TCustomForm::ScaleBounds(int m, int d) {
+  // The window system frames the client area, so only the client area scales; where the
+  // form stands is for its Position to say.
+  const int cw = ClientWidth(), ch = ClientHeight();
+  SetClientWidth(MulDiv(cw, m, d));
+  SetClientHeight(MulDiv(ch, m, d));
 }
 
 void TCustomForm::DoCreate() {

@@ -108,7 +108,18 @@ class TCustomForm : public TWinControl, public IMethodProvider {
   void SetWindowState(TWindowState value);
   bool KeyPreview() const { return keyPreview_; }
   void SetKeyPreview(bool value) { keyPreview_ = value; }
-  int PixelsPerInch() const { return 96; }
+  // The density the form is laid out at: the one its definition was designed at (96
+  // unless a definition says otherwise) until ScaleForDensity moves it.
+  int PixelsPerInch() const { return pixelsPerInch_; }
+  // The designed density, as a definition stores it: set, not scaled.
+  void SetPixelsPerInch(int value);
+  // Lays the form out anew at `ppi` pixels per inch (ChangeScale from its present density);
+  // reading a definition does it for the screen's density, a move to a screen of another
+  // density again.
+  void ScaleForDensity(int ppi);
+  // A distance the form's code gives at 96 pixels per inch, at the form's present density.
+  int ScaleDesigned(int value) const { return MulDiv(value, pixelsPerInch_, kDesignedPixelsPerInch); }
+  static constexpr int kDesignedPixelsPerInch = 96;
 
   RECT ClientRect() const override;
   void SetClientWidth(int value) override;
@@ -148,6 +159,7 @@ class TCustomForm : public TWinControl, public IMethodProvider {
   void PlaceForm();
   void VisibleChanging() override;
   void SetVisibleWindow(bool show);
+  void ScaleBounds(int m, int d) override;
 
  private:
   // The window styles of the border style and icons; adds the extended ones to *exStyle.
@@ -167,6 +179,7 @@ class TCustomForm : public TWinControl, public IMethodProvider {
   TPosition position_ = poDesigned;
   TWindowState windowState_ = wsNormal;
   bool keyPreview_ = false;
+  int pixelsPerInch_ = kDesignedPixelsPerInch;
   bool active_ = false;
   bool created_ = false;  // OnCreate ran
   bool placed_ = false;

@@ -226,10 +226,27 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
   // Top-level windows (forms) cover only their client area and place themselves.
   if (handle_ && (GetWindowLongPtrA(handle_, GWL_STYLE) & WS_CHILD))
     SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-  if ((dw || dh) && !IsLoading()) {
+  if ((dw || dh) && !IsLoading() && !scaling_) {
     std::vector<TControl*> kids = controls_;
     for (TControl* c : kids) c->AnchorsToParent(dw, dh);
   }
+}
+
+void TWinControl::ChangeScale(int m, int d) {
+  if (m == d || m <= 0 || d <= 0) return;
+  // The children are scaled from where they stand, so this control's new size must not
+  // move its anchored ones first.
+  const bool outer = scaling_;
+  scaling_ = true;
+  try {
+    TControl::ChangeScale(m, d);
+    std::vector<TControl*> kids = controls_;
+    for (TControl* c : kids) c->ChangeScale(m, d);
+  } catch (...) {
+    scaling_ = outer;
+    throw;
+  }
+  scaling_ = outer;
 }
 
 bool TWinControl::Showing() const {

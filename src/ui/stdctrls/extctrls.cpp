@@ -39,6 +39,11 @@ void TPanel::SetBevelWidth(int value) {
   Invalidate();
 }
 
+void TPanel::ChangeScale(int m, int d) {
+  TCustomControl::ChangeScale(m, d);
+  if (m > 0 && d > 0) SetBorderWidth(MulDiv(borderWidth_, m, d));
+}
+
 void TPanel::SetBorderWidth(int value) {
   if (value < 0 || borderWidth_ == value) return;
   borderWidth_ = value;

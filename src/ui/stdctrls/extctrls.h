@@ -31,6 +31,9 @@ class TPanel : public TCustomControl {
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment value);
 
+  // BorderWidth scales with the rest of the layout.
+  void ChangeScale(int m, int d) override;
+
  protected:
   void Paint() override;
   void WndProc(TMessage& message) override;
@@ -132,6 +135,8 @@ class TTabSheet : public TCustomControl {
   void SetParent(TWinControl* parent) override;
 
  protected:
+  // The page control places its sheets.
+  void ScaleBounds(int, int) override {}
   void Paint() override;
 
  private:

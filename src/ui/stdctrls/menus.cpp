@@ -90,6 +90,12 @@ void RegisterMenuClass() {
 // ---------------------------------------------------------------------------------------
 // TPopupMenu
 
+void TPopupMenu::ChangeScale(int m, int d) {
+  if (m <= 0 || d <= 0) return;
+  font_->SetPixelsPerInch(MulDiv(font_->PixelsPerInch(), m, d));
+  font_->SetHeight(MulDiv(font_->Height(), m, d));
+}
+
 TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner), root_(nullptr), font_(std::make_unique<TFont>()) {
   root_.menu_ = this;
   font_->SetColor(clMenuText);

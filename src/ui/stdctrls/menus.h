@@ -58,11 +58,13 @@ class TMenuItem : public TComponent {
 // the highlight (skipping separators, disabled and hidden items), Enter or a click
 // chooses, an item's access letter chooses it, Esc or a click outside closes the menu
 // without choosing. The chosen item's OnClick runs after the menu has closed.
-class TPopupMenu : public TComponent {
+class TPopupMenu : public TComponent, public IDensityScaled {
   LB_CLASS(TPopupMenu)
  public:
   explicit TPopupMenu(TComponent* owner);
   ~TPopupMenu() override;
+  // The menu's font follows its form's density.
+  void ChangeScale(int m, int d) override;
 
   TMenuItem* Items() { return &root_; }
   // Opens the menu with its top-left corner at screen point (x, y) and returns; input is

@@ -72,6 +72,11 @@ void TListBox::SetStyle(TListBoxStyle value) {
   Invalidate();
 }
 
+void TListBox::ChangeScale(int m, int d) {
+  TCustomControl::ChangeScale(m, d);
+  if (m > 0 && d > 0) SetItemHeight(std::max(1, MulDiv(itemHeight_, m, d)));
+}
+
 void TListBox::SetItemHeight(int value) {
   if (value <= 0 || value == itemHeight_) return;
   itemHeight_ = value;

@@ -66,6 +66,9 @@ class TListBox : public TCustomControl {
 
   TDrawItemEvent OnDrawItem;
 
+  // Item height scales with the rest of the layout.
+  void ChangeScale(int m, int d) override;
+
  protected:
   void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;

@@ -136,6 +136,20 @@ TEST_F(ImageButtonGeometry, MarginBelowMinusOneIsRefused) {
   EXPECT_EQ(b->Margin(), -1);
 }
 
+// A density change scales the face's distances with the bounds; a centred glyph stays centred.
+TEST_F(ImageButtonGeometry, ScalingTakesMarginAndSpacingAlongButNotACentredMargin) {
+  TImageButton* b = Add<TImageButton>(20, 20, 81, 42, "OK");
+  b->SetMargin(3);
+  b->SetSpacing(5);
+  b->ChangeScale(144, 96);
+  EXPECT_EQ(b->BoundsRect(), (RECT{30, 30, 152, 93}));
+  EXPECT_EQ(b->Margin(), 5);
+  EXPECT_EQ(b->Spacing(), 8);
+  b->SetMargin(-1);
+  b->ChangeScale(2, 1);
+  EXPECT_EQ(b->Margin(), -1);
+}
+
 struct GlyphSizeCase {
   int width;
   int expected;  // NumGlyphs after assigning a width x height glyph over NumGlyphs 2

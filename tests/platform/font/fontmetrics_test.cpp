@@ -35,6 +35,26 @@ INSTANTIATE_TEST_SUITE_P(
                     // Lines placed outside the cell stay inside it, whole.
                     RowsCase{{1000, 900, 200, -1000, 200, 2000, 0, 0}, 18, 4, 18, 4, 0, 1}));
 
+// The scaling arithmetic of layouts (MulDiv) and of design numbers (ScaleRound) round alike:
+// to the nearest, halves away from zero; MulDiv says -1 for what it cannot give.
+struct ScaleCase {
+  int n, m, d, want;
+};
+class Scaling : public testing::TestWithParam<ScaleCase> {};
+TEST_P(Scaling, RoundsAsThePlatformDoes) {
+  const ScaleCase& c = GetParam();
+  EXPECT_EQ(MulDiv(c.n, c.m, c.d), c.want);
+  if (c.d > 0 && c.want != -1) {
+    EXPECT_EQ(ScaleRound(c.n, c.m, c.d), c.want);
+  }
+}
+INSTANTIATE_TEST_SUITE_P(
+    Densities, Scaling,
+    testing::Values(ScaleCase{-11, 120, 96, -14}, ScaleCase{-11, 144, 96, -17}, ScaleCase{75, 144, 96, 113},
+                    ScaleCase{265, 144, 96, 398}, ScaleCase{513, 96, 144, 342}, ScaleCase{80, 168, 96, 140},
+                    ScaleCase{13, 288, 96, 39}, ScaleCase{7, 3, -2, -11}, ScaleCase{-7, 3, -2, 11},
+                    ScaleCase{5, 1, 0, -1}, ScaleCase{1 << 30, 4, 1, -1}, ScaleCase{-(1 << 30), 2, 1, INT32_MIN}));
+
 TEST(DesignNumbers, MissingCellAndStrikeOutGetDefaults) {
   DesignMetrics m{1000, 0, 0, 0, 0, 0, 0, 0};
   CompleteDesignMetrics(m);

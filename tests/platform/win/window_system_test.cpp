@@ -3,9 +3,12 @@
 // keep their windows, screens and classes apart.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
 #include <utility>
 
 #include "platform/win/headless.h"
+#include "platform/win/win_internal.h"
 #include "win_test_util.h"
 
 using namespace wintest;
@@ -17,6 +20,14 @@ std::unique_ptr<WindowSystem> OpenHeadless(int width, int height) {
   o.headlessWidth = width;
   o.headlessHeight = height;
   return WindowSystem::Open(WindowBackend::Headless, o);
+}
+
+void SetVariable(const char* name, const char* value) {
+#ifdef _WIN32
+  _putenv((std::string(name) + "=" + value).c_str());  // an empty value removes it
+#else
+  setenv(name, value, 1);
+#endif
 }
 
 HWND MakeTop(const char* title) {
@@ -104,3 +115,36 @@ TEST_F(WindowSystemObject, InitWindowSystemStacksAboveTheProgramsOwnAndShutsOnly
 }
 
 }  // namespace
+
+// The density: the given one, else LB_SCREEN_DPI when it is a sound number, else the
+// screen's (a headless screen says nothing: 96); no system at all is 96 too.
+TEST_F(WindowSystemObject, DensityIsTheGivenOneElseTheVariablesElseTheScreens) {
+  EXPECT_EQ(GetDpiForSystem(), 96u);
+  const std::pair<const char*, UINT> cases[] = {{"192", 192}, {" 143.6", 144}, {"23.5", 24}, {"12", 96}, {"2x", 96}, {"", 96}};
+  for (const auto& [text, want] : cases) {
+    SetVariable("LB_SCREEN_DPI", text);
+    auto ws = OpenHeadless(100, 100);
+    EXPECT_EQ(GetDpiForSystem(), want) << text;
+    EXPECT_EQ(GetDpiForWindow(MakeTop("t")), want) << text;
+  }
+  WindowSystemOptions o;
+  o.pixelsPerInch = 960;
+  auto ws = WindowSystem::Open(WindowBackend::Headless, o);
+  EXPECT_EQ(GetDpiForSystem(), 960u);
+  SetVariable("LB_SCREEN_DPI", "");
+}
+
+struct XftCase {
+  const char* resources;
+  int dpi;
+};
+class XftDpi : public ::testing::TestWithParam<XftCase> {};
+TEST_P(XftDpi, IsReadFromTheResourceString) {
+  EXPECT_EQ(winsys::XftDpiFromResources(GetParam().resources), GetParam().dpi);
+}
+INSTANTIATE_TEST_SUITE_P(Table, XftDpi,
+                         ::testing::Values(XftCase{"Xft.dpi:\t192\n", 192},
+                                           XftCase{"Xft.antialias:\t1\nXft.dpi:\t144.0\nXft.hinting:\t1\n", 144},
+                                           XftCase{"Xft.dpi:\t96\nXft.dpi:\t120", 120}, XftCase{"Xft.dpix:\t192\n", 0},
+                                           XftCase{"Xcursor.size:\t48\n", 0}, XftCase{"Xft.dpi:\t10\n", 0},
+                                           XftCase{"Xft.dpi:\tbig\n", 0}, XftCase{"", 0}, XftCase{nullptr, 0}));

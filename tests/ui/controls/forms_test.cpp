@@ -429,6 +429,30 @@ TEST_F(ControlsTest, FormIsBuiltFromAWindowDefinitionWithEventsBoundByName) {
   EXPECT_EQ(dlg->Top(), (768 - dlg->Height()) / 2);
 }
 
+// At 144 pixels per inch the 96-inch definition is laid out half as large again, edges
+// rounded as MulDiv rounds, anchors left alone; a move back to 96 restores it.
+TEST_F(ControlsTest, AFormReadOnADenserScreenIsScaledOnceAndBackOnAChange) {
+  ASSERT_TRUE(headless::Enable(1024, 768, 144));
+  auto stream = Compile(kDialogText);
+  auto* dlg = new TTestDlg(Application, *stream);
+  auto* ok = FindField<TTestButton>(dlg, "ButtonOK");
+  EXPECT_EQ(dlg->PixelsPerInch(), 144);
+  EXPECT_EQ(dlg->ClientWidth(), 785);
+  EXPECT_EQ(dlg->ClientHeight(), 447);
+  EXPECT_EQ(ok->BoundsRect(), (RECT{657, 398, 770, 435}));
+  EXPECT_EQ(ok->Font()->Height(), -17);
+  EXPECT_EQ(dlg->ScaleDesigned(75), 113);
+  dlg->ScaleForDensity(96);
+  EXPECT_EQ(dlg->ClientWidth(), 523);
+  EXPECT_EQ(ok->BoundsRect(), (RECT{438, 265, 513, 290}));
+  EXPECT_EQ(ok->Font()->Height(), -11);
+  dlg->ScaleForDensity(961);
+  dlg->SetPixelsPerInch(23);
+  EXPECT_EQ(dlg->PixelsPerInch(), 96) << "densities outside 24..960 are refused";
+  dlg->ScaleForDensity(960);
+  EXPECT_EQ(dlg->ClientWidth(), 5230);
+}
+
 TEST_F(ControlsTest, ABrokenDefinitionIsReportedAndTheFormKeepsWhatWasRead) {
   std::string text = kDialogText;
   const std::string marker = "      Caption = '&Help'\n";
