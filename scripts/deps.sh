@@ -9,7 +9,7 @@ LB_PACKAGES=(
   # the Windows build and its tests under Wine
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64
   # libraries
-  zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxfixes-dev
+  zlib1g-dev libisal-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxfixes-dev
   # fonts: Tahoma-compatible faces, and the fallback
   fonts-wine fonts-dejavu-core
   # tests and benchmarks
