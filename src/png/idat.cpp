@@ -59,8 +59,10 @@ class IdatReader {
     if (budget_ >= kIsalOutputLimit) engine = pnginflate::Engine::Zlib;
     int rc = pnginflate::StartInflater(engine, inflater_);
     if (rc != pnginflate::kOk) RaiseZlib(rc);
-    position_ = stream_.Position();
-    end_ = position_ + length;
+    mayReplay_ = engine == pnginflate::Engine::Isal;
+    position_ = firstBody_ = stream_.Position();
+    end_ = firstEnd_ = position_ + length;
+    firstCrc_ = crc_;
   }
   IdatReader(const IdatReader&) = delete;
   IdatReader& operator=(const IdatReader&) = delete;
@@ -92,25 +94,42 @@ class IdatReader {
 
   std::size_t InflateSome(std::uint8_t* target, std::size_t count) {
     if (finished_ || count == 0) return 0;
-    pnginflate::Inflater& in = *inflater_;
+    pnginflate::Inflater* in = inflater_.get();
     std::size_t done = 0;
     while (done < count) {
-      if (position_ == end_ && in.NeedsInput()) NextChunk();
-      if (in.NeedsInput()) {
+      if (position_ == end_ && in->NeedsInput()) {
+        NextChunk();
+        if (in != inflater_.get()) {
+          in = inflater_.get();
+          continue;
+        }
+      }
+      if (in->NeedsInput()) {
         std::uint32_t want = std::uint32_t(std::min<std::int64_t>(kPieceSize, end_ - position_));
         std::int64_t got = want ? stream_.Read(input_.get(), want) : 0;
+        if (got <= 0 && mayReplay_) {
+          ReplayWithZlib();
+          in = inflater_.get();
+          continue;
+        }
         if (got <= 0) {
           finished_ = true;
           return done;
         }
         position_ += got;
         crc_ = AccumulateCrc(crc_, input_.get(), std::size_t(got));
-        in.TakeInput(input_.get(), std::uint32_t(got));
+        in->TakeInput(input_.get(), std::uint32_t(got));
       }
       std::uint32_t produced = 0;
       const std::uint32_t room = std::uint32_t(std::min<std::size_t>(count - done, kMaxRoom));
-      int rc = in.Inflate(target + done, room, produced);
+      int rc = in->Inflate(target + done, room, produced);
+      if (rc < 0 && mayReplay_) {
+        ReplayWithZlib();
+        in = inflater_.get();
+        continue;
+      }
       done += produced;
+      delivered_ += produced;
       if (rc < 0) RaiseZlib(rc);
       if (rc == pnginflate::kStreamEnd || rc == pnginflate::kNeedDict) {
         // No more image data can follow: whatever rows are missing stay cleared.
@@ -119,6 +138,29 @@ class IdatReader {
       }
     }
     return count;
+  }
+
+  // ISA-L failed. Its verdict may come early (it decodes ahead, see inflater.h), and a
+  // failure is reported as zlib would report it: the data is inflated again with zlib
+  // from the first IDAT body, the bytes already handed out are skipped, and zlib goes on
+  // from there. Only corrupt data pays for this.
+  void ReplayWithZlib() {
+    mayReplay_ = false;
+    int rc = pnginflate::StartInflater(pnginflate::Engine::Zlib, inflater_);
+    if (rc != pnginflate::kOk) RaiseZlib(rc);
+    stream_.SetPosition(firstBody_);
+    position_ = stream_.Position();
+    if (position_ != firstBody_) RaiseZlib(pnginflate::kDataError);
+    end_ = firstEnd_;
+    crc_ = firstCrc_;
+    std::uint64_t skip = delivered_;
+    delivered_ = 0;
+    std::uint8_t scratch[4096];
+    while (skip > 0) {
+      const std::size_t n = InflateSome(scratch, std::size_t(std::min<std::uint64_t>(sizeof scratch, skip)));
+      if (n == 0) break;
+      skip -= n;
+    }
   }
 
  public:
@@ -140,21 +182,29 @@ class IdatReader {
     RaisePngError<EPngZlibError>(image_, std::string(png_messages::kZlibError) + png_messages::ZlibResultText(rc));
   }
 
-  void CheckCrc() {
+  bool CrcMatches() {
     std::uint8_t stored[4] = {};
     std::int64_t got = stream_.Read(stored, 4);
     if (got > 0) position_ += got;
-    if (got != 4 || GetBE32(stored) != ~crc_) RaisePngError<EPngInvalidCRC>(image_, png_messages::kInvalidCRC);
+    return got == 4 && GetBE32(stored) == ~crc_;
   }
 
-  // Crosses from the end of one IDAT body into the next IDAT chunk.
+  void CheckCrc() {
+    if (!CrcMatches()) RaisePngError<EPngInvalidCRC>(image_, png_messages::kInvalidCRC);
+  }
+
+  // Crosses from the end of one IDAT body into the next IDAT chunk. Reading with ISA-L,
+  // a failure here is first checked by replaying the data with zlib: ISA-L may wait for
+  // more input where zlib already finds the data corrupt.
   void NextChunk() {
-    CheckCrc();
+    const bool crcOk = CrcMatches();
     std::uint8_t head[8] = {};
-    std::int64_t got = stream_.Read(head, 8);
+    std::int64_t got = crcOk ? stream_.Read(head, 8) : 0;
     if (got > 0) position_ += got;
-    if (got != 8 || std::memcmp(head + 4, "IDAT", 4) != 0)
-      RaisePngError<EPngMissingMultipleIDAT>(image_, png_messages::kMissingMultipleIDAT);
+    const bool idat = got == 8 && std::memcmp(head + 4, "IDAT", 4) == 0;
+    if (!idat && mayReplay_) return ReplayWithZlib();
+    if (!crcOk) RaisePngError<EPngInvalidCRC>(image_, png_messages::kInvalidCRC);
+    if (!idat) RaisePngError<EPngMissingMultipleIDAT>(image_, png_messages::kMissingMultipleIDAT);
     crc_ = AccumulateCrc(0xFFFFFFFFu, head + 4, 4);
     end_ = position_ + GetBE32(head);
   }
@@ -162,6 +212,10 @@ class IdatReader {
   TPngImage* image_;
   TStream& stream_;
   std::unique_ptr<pnginflate::Inflater> inflater_;
+  bool mayReplay_ = false;
+  std::int64_t firstBody_ = 0, firstEnd_ = 0;  // the first IDAT body, where a replay starts
+  std::uint32_t firstCrc_ = 0;
+  std::uint64_t delivered_ = 0;  // bytes handed out so far
   bool finished_ = false;
   std::unique_ptr<std::uint8_t[]> input_;
   std::int64_t position_ = 0;

@@ -1,8 +1,5 @@
-// The two inflater engines. zlib's is a thin wrapper. ISA-L's inflates raw deflate data,
-// so the zlib header and trailer are read here, by zlib's rules, and ISA-L's failures
-// are timed as zlib's would be: zlib stops once the target is full (having looked at most
-// at the codes up to the next byte it would put out), while ISA-L may decode ahead into
-// its own buffer and meet corrupt data the caller never asks for.
+// The two inflater engines. zlib's is a thin wrapper. ISA-L's inflates raw deflate data;
+// the zlib header and trailer are read here, by zlib's rules.
 #include "png/inflater.h"
 
 #include <zlib.h>
@@ -40,18 +37,24 @@ class ZlibInflater final : public Inflater {
     zs_.next_in = const_cast<Bytef*>(data);
     zs_.avail_in = count;
   }
-  bool NeedsInput() const override { return zs_.avail_in == 0; }
+  // A target filled to the end may have cut a match short: the rest of it comes out of
+  // the next call, input or not.
+  bool NeedsInput() const override { return zs_.avail_in == 0 && !mayHold_; }
   int Inflate(std::uint8_t* target, std::uint32_t room, std::uint32_t& produced) override {
     zs_.next_out = target;
     zs_.avail_out = room;
-    const int rc = inflate(&zs_, Z_NO_FLUSH);
+    int rc = inflate(&zs_, Z_NO_FLUSH);
     produced = room - zs_.avail_out;
+    mayHold_ = room > 0 && zs_.avail_out == 0;
+    // Without input, no step forward only says that more input is needed.
+    if (rc == Z_BUF_ERROR && zs_.avail_in == 0) rc = kOk;
     return rc;
   }
 
  private:
   z_stream zs_{};
   bool started_ = false;
+  bool mayHold_ = false;
 };
 
 #if LB_PNG_HAVE_ISAL
@@ -71,7 +74,10 @@ class IsalInflater final : public Inflater {
     state_->avail_in = count;
   }
   bool NeedsInput() const override {
-    return state_->avail_in == 0 && (phase_ != Phase::Data || (failed_ ? held_ : Held()) == 0);
+    if (state_->avail_in > 0 || phase_ != Phase::Data) return state_->avail_in == 0;
+    // Decoded bytes waiting in ISA-L's buffer, or the rest of a match or of literals the
+    // last target had no room for.
+    return Held() == 0 && state_->copy_overflow_length == 0 && state_->write_overflow_len == 0;
   }
 
   int Inflate(std::uint8_t* target, std::uint32_t room, std::uint32_t& produced) override {
@@ -139,29 +145,12 @@ class IsalInflater final : public Inflater {
   }
 
   int InflateData(std::uint8_t* target, std::uint32_t room, std::uint32_t& produced) {
-    if (failed_) {
-      // A failure met ahead of what was asked for: what was decoded before it still
-      // comes out; the failure counts once more is asked for.
-      const std::uint32_t n = std::min(room, held_);
-      std::memcpy(target, state_->tmp_out_buffer + state_->tmp_out_processed, n);
-      state_->tmp_out_processed += std::int32_t(n);
-      held_ -= n;
-      produced = n;
-      return n < room ? Stop(kDataError) : kOk;
-    }
     const std::uint32_t inBefore = state_->avail_in;
     state_->next_out = target;
     state_->avail_out = room;
     const int rc = isal_inflate(state_.get());
     produced = room - state_->avail_out;
-    if (rc < 0) {
-      // zlib finds a bad code or block header right after the last byte it puts out
-      // (nothing lies between); it finds a distance too far back only while it copies.
-      held_ = Held();
-      if (produced < room || (held_ == 0 && rc != ISAL_INVALID_LOOKBACK)) return Stop(kDataError);
-      failed_ = true;
-      return kOk;
-    }
+    if (rc < 0) return Stop(kDataError);
     if (state_->block_state == ISAL_BLOCK_FINISH) {
       phase_ = Phase::Trailer;
       counted_ = std::uint32_t(std::min(4, std::max(0, state_->read_in_length) / 8));
@@ -182,8 +171,6 @@ class IsalInflater final : public Inflater {
   std::uint8_t header_[2] = {};
   unsigned headerHave_ = 0;
   std::uint32_t counted_ = 0;
-  bool failed_ = false;
-  std::uint32_t held_ = 0;
 };
 
 #endif

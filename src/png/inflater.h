@@ -34,8 +34,15 @@ class Inflater {
   // Inflates into target[0, room) and says in `produced` how many bytes came out.
   // Returns kOk (the target is full or the input used up), kStreamEnd (the stream and
   // its trailer are read), kNeedDict (the header asks for a preset dictionary, which
-  // image data never has), or a negative code on corrupt data. After kStreamEnd and
-  // kNeedDict nothing more comes out.
+  // image data never has), or a negative code on corrupt data. After any other result
+  // than kOk nothing more comes out.
+  //
+  // Both engines agree on the bytes of any stream and on where it ends. On corrupt data
+  // only zlib's verdict is the reference: ISA-L decodes up to 64 KiB ahead of the target
+  // and may fail on data no caller asks for, or on a block header the input cuts short
+  // (that zlib would wait on). After an ISA-L failure the bytes of that call are void;
+  // a caller that must fail exactly where zlib does inflates the same input again with
+  // zlib, skips what it already has, and goes on with zlib (the decoder does).
   virtual int Inflate(std::uint8_t* target, std::uint32_t room, std::uint32_t& produced) = 0;
 };
 
