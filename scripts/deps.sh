@@ -9,7 +9,7 @@ LB_PACKAGES=(
   # the Windows build and its tests under Wine
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64
   # libraries
-  zlib1g-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxfixes-dev
+  zlib1g-dev libisal-dev libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxfixes-dev
   # the accessibility bridge module (ATK, its AT-SPI bridge, D-Bus)
   libatk1.0-dev libatk-bridge2.0-dev libdbus-1-dev
   # fonts: Tahoma-compatible faces, and the fallback

@@ -1,9 +1,9 @@
-// Image data decoding and encoding. Reading: the IDAT run is pulled through inflate in
-// pieces of at most 65535 bytes, each chunk's CRC is checked as the reader crosses into
-// the next, and rows are unfiltered in one of two row buffers and converted straight into
-// the pixel storage. Rows shorter than a kilobyte are inflated a stage at a time and
-// handed out from there: zlib's fast path needs room for its longest match, which a short
-// row never offers. Writing: each storage row is packed into PNG samples, filtered, and
+// Image data decoding and encoding. Reading: the IDAT run is pulled through the image
+// data inflater (inflater.h: ISA-L where the build has it, else zlib) in pieces of at most
+// 65535 bytes, each chunk's CRC is checked as the reader crosses into the next, and rows
+// are unfiltered in one of two row buffers and converted straight into the pixel storage.
+// Rows shorter than a kilobyte are inflated a stage at a time and handed out from there:
+// an inflater's fast path needs room for its longest match, which a short row never offers. Writing: each storage row is packed into PNG samples, filtered, and
 // deflated into a chunk-sized buffer that goes out as an IDAT chunk whenever it fills.
 //
 // Sections: the IDAT reader / sequential and Adam7 passes / the read operation / the IDAT
@@ -17,6 +17,7 @@
 
 #include "png/byteorder.h"
 #include "png/chunks.h"
+#include "png/inflater.h"
 #include "png/pngimage.h"
 #include "png/rowconv.h"
 #include "png/rowenc.h"
@@ -31,6 +32,10 @@ constexpr std::uint32_t kPieceSize = 65535;
 // give the fast path room enough themselves and are inflated straight into the row.
 constexpr std::size_t kStageSize = 8192;
 constexpr std::size_t kDirectRow = 1024;
+// Filtered data from this size on is inflated by zlib whatever the engine (see IdatReader).
+constexpr std::uint64_t kIsalOutputLimit = std::uint64_t(1) << 31;
+// One inflate call fills at most this much of a (longer) row.
+constexpr std::size_t kMaxRoom = std::size_t(1) << 30;
 
 // Adam7 passes: first row, first column, row step, column step.
 const std::uint32_t kFirstRow[7] = {0, 0, 4, 0, 2, 0, 1};
@@ -48,17 +53,16 @@ class IdatReader {
   IdatReader(TPngImage* image, TStream& stream, const char* type, std::uint32_t length, std::uint64_t budget)
       : image_(image), stream_(stream), input_(new std::uint8_t[kPieceSize]), budget_(budget) {
     crc_ = AccumulateCrc(0xFFFFFFFFu, type, 4);
-    int rc = inflateInit(&zs_);
-    if (rc != Z_OK) RaiseZlib(rc);
-    initialised_ = true;
-    // The data is guarded by the chunk CRCs; zlib's own Adler-32 would only be checked if
-    // the trailer were reached, which the decoder does not wait for.
-    inflateValidate(&zs_, 0);
-    position_ = stream_.Position();
-    end_ = position_ + length;
-  }
-  ~IdatReader() {
-    if (initialised_) inflateEnd(&zs_);
+    // The data is guarded by the chunk CRCs; the stream's own Adler-32 is not checked.
+    // ISA-L counts its output in 32 bits, so data beyond that goes through zlib.
+    pnginflate::Engine engine = pnginflate::ImageDataEngine();
+    if (budget_ >= kIsalOutputLimit) engine = pnginflate::Engine::Zlib;
+    int rc = pnginflate::StartInflater(engine, inflater_);
+    if (rc != pnginflate::kOk) RaiseZlib(rc);
+    mayReplay_ = engine == pnginflate::Engine::Isal;
+    position_ = firstBody_ = stream_.Position();
+    end_ = firstEnd_ = position_ + length;
+    firstCrc_ = crc_;
   }
   IdatReader(const IdatReader&) = delete;
   IdatReader& operator=(const IdatReader&) = delete;
@@ -90,31 +94,73 @@ class IdatReader {
 
   std::size_t InflateSome(std::uint8_t* target, std::size_t count) {
     if (finished_ || count == 0) return 0;
-    zs_.next_out = target;
-    zs_.avail_out = uInt(count);
-    while (zs_.avail_out > 0) {
-      if (position_ == end_ && zs_.avail_in == 0) NextChunk();
-      if (zs_.avail_in == 0) {
+    pnginflate::Inflater* in = inflater_.get();
+    std::size_t done = 0;
+    while (done < count) {
+      if (position_ == end_ && in->NeedsInput()) {
+        NextChunk();
+        if (in != inflater_.get()) {
+          in = inflater_.get();
+          continue;
+        }
+      }
+      if (in->NeedsInput()) {
         std::uint32_t want = std::uint32_t(std::min<std::int64_t>(kPieceSize, end_ - position_));
         std::int64_t got = want ? stream_.Read(input_.get(), want) : 0;
+        if (got <= 0 && mayReplay_) {
+          ReplayWithZlib();
+          in = inflater_.get();
+          continue;
+        }
         if (got <= 0) {
           finished_ = true;
-          return count - zs_.avail_out;
+          return done;
         }
         position_ += got;
         crc_ = AccumulateCrc(crc_, input_.get(), std::size_t(got));
-        zs_.next_in = input_.get();
-        zs_.avail_in = uInt(got);
+        in->TakeInput(input_.get(), std::uint32_t(got));
       }
-      int rc = inflate(&zs_, Z_NO_FLUSH);
+      std::uint32_t produced = 0;
+      const std::uint32_t room = std::uint32_t(std::min<std::size_t>(count - done, kMaxRoom));
+      int rc = in->Inflate(target + done, room, produced);
+      if (rc < 0 && mayReplay_) {
+        ReplayWithZlib();
+        in = inflater_.get();
+        continue;
+      }
+      done += produced;
+      delivered_ += produced;
       if (rc < 0) RaiseZlib(rc);
-      if (rc == Z_STREAM_END || rc == Z_NEED_DICT) {
+      if (rc == pnginflate::kStreamEnd || rc == pnginflate::kNeedDict) {
         // No more image data can follow: whatever rows are missing stay cleared.
         finished_ = true;
-        return count - zs_.avail_out;
+        return done;
       }
     }
     return count;
+  }
+
+  // ISA-L failed. Its verdict may come early (it decodes ahead, see inflater.h), and a
+  // failure is reported as zlib would report it: the data is inflated again with zlib
+  // from the first IDAT body, the bytes already handed out are skipped, and zlib goes on
+  // from there. Only corrupt data pays for this.
+  void ReplayWithZlib() {
+    mayReplay_ = false;
+    int rc = pnginflate::StartInflater(pnginflate::Engine::Zlib, inflater_);
+    if (rc != pnginflate::kOk) RaiseZlib(rc);
+    stream_.SetPosition(firstBody_);
+    position_ = stream_.Position();
+    if (position_ != firstBody_) RaiseZlib(pnginflate::kDataError);
+    end_ = firstEnd_;
+    crc_ = firstCrc_;
+    std::uint64_t skip = delivered_;
+    delivered_ = 0;
+    std::uint8_t scratch[4096];
+    while (skip > 0) {
+      const std::size_t n = InflateSome(scratch, std::size_t(std::min<std::uint64_t>(sizeof scratch, skip)));
+      if (n == 0) break;
+      skip -= n;
+    }
   }
 
  public:
@@ -136,29 +182,40 @@ class IdatReader {
     RaisePngError<EPngZlibError>(image_, std::string(png_messages::kZlibError) + png_messages::ZlibResultText(rc));
   }
 
-  void CheckCrc() {
+  bool CrcMatches() {
     std::uint8_t stored[4] = {};
     std::int64_t got = stream_.Read(stored, 4);
     if (got > 0) position_ += got;
-    if (got != 4 || GetBE32(stored) != ~crc_) RaisePngError<EPngInvalidCRC>(image_, png_messages::kInvalidCRC);
+    return got == 4 && GetBE32(stored) == ~crc_;
   }
 
-  // Crosses from the end of one IDAT body into the next IDAT chunk.
+  void CheckCrc() {
+    if (!CrcMatches()) RaisePngError<EPngInvalidCRC>(image_, png_messages::kInvalidCRC);
+  }
+
+  // Crosses from the end of one IDAT body into the next IDAT chunk. Reading with ISA-L,
+  // a failure here is first checked by replaying the data with zlib: ISA-L may wait for
+  // more input where zlib already finds the data corrupt.
   void NextChunk() {
-    CheckCrc();
+    const bool crcOk = CrcMatches();
     std::uint8_t head[8] = {};
-    std::int64_t got = stream_.Read(head, 8);
+    std::int64_t got = crcOk ? stream_.Read(head, 8) : 0;
     if (got > 0) position_ += got;
-    if (got != 8 || std::memcmp(head + 4, "IDAT", 4) != 0)
-      RaisePngError<EPngMissingMultipleIDAT>(image_, png_messages::kMissingMultipleIDAT);
+    const bool idat = got == 8 && std::memcmp(head + 4, "IDAT", 4) == 0;
+    if (!idat && mayReplay_) return ReplayWithZlib();
+    if (!crcOk) RaisePngError<EPngInvalidCRC>(image_, png_messages::kInvalidCRC);
+    if (!idat) RaisePngError<EPngMissingMultipleIDAT>(image_, png_messages::kMissingMultipleIDAT);
     crc_ = AccumulateCrc(0xFFFFFFFFu, head + 4, 4);
     end_ = position_ + GetBE32(head);
   }
 
   TPngImage* image_;
   TStream& stream_;
-  z_stream zs_{};
-  bool initialised_ = false;
+  std::unique_ptr<pnginflate::Inflater> inflater_;
+  bool mayReplay_ = false;
+  std::int64_t firstBody_ = 0, firstEnd_ = 0;  // the first IDAT body, where a replay starts
+  std::uint32_t firstCrc_ = 0;
+  std::uint64_t delivered_ = 0;  // bytes handed out so far
   bool finished_ = false;
   std::unique_ptr<std::uint8_t[]> input_;
   std::int64_t position_ = 0;

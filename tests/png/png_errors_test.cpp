@@ -103,6 +103,16 @@ Bytes FlipLastCrcByte(Bytes b, int idat) {
   return b;
 }
 
+// The image data's zlib header set to cmf and flg, the check bits made to fit unless not.
+Bytes ZlibHeader(std::uint8_t cmf, std::uint8_t flg, bool fit = true) {
+  Bytes b = Rgba(30, 30);
+  std::size_t o = FindChunk(b, "IDAT");
+  b[o + 8] = cmf;
+  b[o + 9] = fit ? std::uint8_t(flg + (31 - (cmf * 256u + flg) % 31) % 31) : flg;
+  FixCrc(b, o);
+  return b;
+}
+
 const ReadCase kReadCases[] = {
     {"signature_byte0", [] { Bytes b = Rgba(); b[0] = 0x88; return b; }, "EPngInvalidFileHeader", kInvalidFileHeader},
     {"short_signature", [] { return Bytes{0x89, 0x50, 0x4E}; }, "EPngInvalidFileHeader", kInvalidFileHeader},
@@ -205,6 +215,13 @@ const ReadCase kReadCases[] = {
        return b;
      },
      "EPngZlibError", std::string(kZlibPrefix) + "data error (-3)"},
+    {"zlib_check_bits", [] { return ZlibHeader(0x78, 0x9D, false); }, "EPngZlibError",
+     std::string(kZlibPrefix) + "data error (-3)"},
+    {"zlib_method_7", [] { return ZlibHeader(0x77, 0x80); }, "EPngZlibError", std::string(kZlibPrefix) + "data error (-3)"},
+    {"zlib_window_64KiB", [] { return ZlibHeader(0x88, 0x80); }, "EPngZlibError",
+     std::string(kZlibPrefix) + "data error (-3)"},
+    // A preset dictionary ends the image data: the rows stay cleared.
+    {"zlib_preset_dictionary", [] { return ZlibHeader(0x78, 0xA0); }, "", ""},
     {"stream_ends_inside_data",
      [] {
        Bytes b = Rgba(30, 30);

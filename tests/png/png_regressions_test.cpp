@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "png/inflater.h"
 #include "png/pngimage.h"
 #include "pngtest_util.h"
 
@@ -43,6 +44,53 @@ TEST(Regressions, EveryKeptInputHasItsOutcome) {
   }
   EXPECT_GT(count, 0) << "no kept input in " << dir;
   RecordProperty("inputs", count);
+}
+
+// Both image data inflaters on every PNG file the project keeps (the inputs above, the
+// goldens, the artwork, the fuzz corpora) and the bad files the read tests leave in the
+// build's seed folder: the same pixels and alpha, or the same failure with its message.
+TEST(Regressions, BothInflatersReadEveryFileAlike) {
+  if (!pnginflate::HaveIsal()) GTEST_SKIP() << "this build inflates with zlib only";
+  struct Read {
+    pngtest::Raised raised, queried;
+    std::vector<std::uint32_t> pixels;
+  };
+  auto read = [](const pngtest::Bytes& data, pnginflate::Engine engine) {
+    pnginflate::SetImageDataEngine(engine);
+    Read r;
+    TPngImage png;
+    png.SetMaxStorageBytes(64u << 20);
+    TBytesStream s(data.data(), std::int64_t(data.size()));
+    r.raised = pngtest::Catch([&] { png.ReadFromStream(s); });
+    // A pixel query may fail too (a palette index past the entries): it fails alike.
+    r.queried = pngtest::Catch([&] {
+      for (int y = 0; r.raised.className.empty() && y < png.PixelHeight(); ++y)
+        for (int x = 0; x < png.PixelWidth(); ++x) {
+          r.pixels.push_back(png.PixelColor(x, y));
+          if (const std::uint8_t* alpha = png.AlphaRow(y)) r.pixels.push_back(alpha[x]);
+        }
+    });
+    return r;
+  };
+  const std::filesystem::path source(LB_SOURCE_DIR);
+  int count = 0;
+  for (const std::filesystem::path& root : {source / "tests", source / "resources", source / "fuzz/corpus",
+                                            std::filesystem::path(LB_BINARY_DIR) / "fuzz-seeds"}) {
+    if (!std::filesystem::exists(root)) continue;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+      if (!entry.is_regular_file() || entry.path().extension() != ".png") continue;
+      ++count;
+      std::ifstream f(entry.path(), std::ios::binary);
+      pngtest::Bytes data((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+      const Read z = read(data, pnginflate::Engine::Zlib), i = read(data, pnginflate::Engine::Isal);
+      EXPECT_EQ(i.raised.className, z.raised.className) << entry.path();
+      EXPECT_EQ(i.raised.message, z.raised.message) << entry.path();
+      EXPECT_TRUE(i.pixels == z.pixels && i.queried.message == z.queried.message) << entry.path();
+    }
+  }
+  pnginflate::SetImageDataEngine(pnginflate::Engine::Isal);
+  EXPECT_GT(count, 90);
+  RecordProperty("files", count);
 }
 
 }  // namespace
