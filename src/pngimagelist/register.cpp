@@ -4,7 +4,7 @@
 #include "pngimagelist/pngimagelist.h"
 #include "ui/forms/formreader.h"
 #include "ui/forms/formwriter.h"
-#include "ui/imglist/streaming.h"
+#include "ui/forms/proptable.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ void RegisterReaders() {
     Item(o)->SetName(ctx.String(v));
   });
   RegisterProperty(i, "Background", [](TPersistent* o, const TfValue& v, TReaderContext& ctx) {
-    Item(o)->SetBackground(ReadColorValue(v, ctx));
+    Item(o)->SetBackground(ReadColorValue(ctx, v));
   });
 }
 

@@ -3,7 +3,7 @@
 #include "ui/forms/formreader.h"
 #include "ui/forms/formwriter.h"
 #include "ui/imglist/imglist.h"
-#include "ui/imglist/streaming.h"
+#include "ui/forms/proptable.h"
 
 namespace {
 
@@ -23,10 +23,10 @@ int IdentIndex(const TfValue& v, TReaderContext& ctx, const char* const (&names)
 void RegisterReaders() {
   const std::string c = "TCustomImageList";
   RegisterProperty(c, "BlendColor", [](TPersistent* o, const TfValue& v, TReaderContext& ctx) {
-    List(o)->SetBlendColor(ReadColorValue(v, ctx));
+    List(o)->SetBlendColor(ReadColorValue(ctx, v));
   });
   RegisterProperty(c, "BkColor", [](TPersistent* o, const TfValue& v, TReaderContext& ctx) {
-    List(o)->SetBkColor(ReadColorValue(v, ctx));
+    List(o)->SetBkColor(ReadColorValue(ctx, v));
   });
   RegisterProperty(c, "AllocBy", [](TPersistent* o, const TfValue& v, TReaderContext& ctx) {
     List(o)->SetAllocBy(ctx.Int32(v));
