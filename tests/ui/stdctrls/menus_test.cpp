@@ -2,6 +2,7 @@
 // without choosing, placement on the screen, and reading menus from a window definition.
 #include <string>
 #include <vector>
+#include <utility>
 
 #include "support/headless_form.h"
 #include "ui/stdctrls/extctrls.h"
@@ -310,17 +311,24 @@ TEST_F(HeadlessForm, FormLoadsEveryStandardControlFromItsDefinition) {
 }
 
 TEST_F(HeadlessForm, UnknownEnumerationIdentifierIsALoadError) {
-  TfObject doc = ParseFormText("object F: TForm\n object B: TBevel\n  Shape = bsCircle\n end\nend\n", ".");
-  std::string shown;
-  Application->OnShowException = [&](const std::string&, const std::string& message) { shown = message; };
-  auto* loaded = new TForm(Application);
-  try {
-    loaded->ReadFormFromDocument(doc);
-  } catch (const Exception& e) {
-    shown = e.Message();
+  // Body of the form's definition, and what the error names.
+  for (auto [body, named] : std::vector<std::pair<const char*, const char*>>{
+           {" object B: TBevel\n  Shape = bsCircle\n end\n", "bsCircle"},
+           {" object B: TBevel\n  Shape = 7\n end\n", "B.Shape: Property value out of range"},
+           {" Align = 99\n", "F.Align: Property value out of range"},
+           {" ActiveControl = Nobody\n", "F.ActiveControl: Component Nobody not found"}}) {
+    TfObject doc = ParseFormText(std::string("object F: TForm\n") + body + "end\n", ".");
+    std::string shown;
+    Application->OnShowException = [&](const std::string&, const std::string& message) { shown = message; };
+    auto* loaded = new TForm(Application);
+    try {
+      loaded->ReadFormFromDocument(doc);
+    } catch (const Exception& e) {
+      shown = e.Message();
+    }
+    EXPECT_NE(shown.find(named), std::string::npos) << shown;
+    delete loaded;
   }
-  EXPECT_NE(shown.find("bsCircle"), std::string::npos) << shown;
-  delete loaded;
 }
 
 }  // namespace
