@@ -264,8 +264,9 @@ class TPropertyTable {
   };
 
   Row& NewRow(const char* name) {
-    rows_.push_back(Row{name, {}, {}, {}, false, false});
-    return rows_.back();
+    Row& r = rows_.emplace_back();
+    r.name = name;
+    return r;
   }
 
   // A value row: read converts and sets, write compares with the default and converts.
