@@ -308,7 +308,10 @@ TEST_F(HeadlessForm, FormLoadsEveryStandardControlFromItsDefinition) {
   EXPECT_FALSE(popup->Items()->Items(2)->Visible());
   popup->Items()->Items(0)->Click();
   EXPECT_EQ(itemClicks, 1);
-  // Written back, a list box stores its lines only when it has some.
+  // Written back, a list box stores its lines only when it has some; a control in a parent
+  // its tab order, the form none.
+  EXPECT_EQ(WriteComponent(loaded).FindProperty("TabOrder"), nullptr);
+  EXPECT_NE(WriteComponent(loaded).children[0].FindProperty("TabOrder"), nullptr);
   EXPECT_NE(WriteComponent(loaded).children[0].FindProperty("Items.Strings"), nullptr);
   list->Items()->Clear();
   EXPECT_EQ(WriteComponent(loaded).children[0].FindProperty("Items.Strings"), nullptr);
