@@ -161,14 +161,6 @@ void TImageButton::Notification(TComponent* component, TOperation operation) {
   }
 }
 
-void TImageButton::Loaded() {
-  TPaintedButton::Loaded();
-  if (pendingImages_.empty()) return;
-  TComponent* found = Owner() ? Owner()->FindComponent(pendingImages_) : nullptr;
-  pendingImages_.clear();
-  if (auto* list = dynamic_cast<TCustomImageList*>(found)) SetImages(list);
-}
-
 void TImageButton::ChangeScale(int m, int d) {
   if (m == d || m <= 0 || d <= 0) return;
   TPaintedButton::ChangeScale(m, d);

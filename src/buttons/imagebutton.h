@@ -59,10 +59,6 @@ class TImageButton : public TPaintedButton {
   TImageIndex DisabledIndex() const { return disabledIndex_; }
   virtual void SetDisabledIndex(TImageIndex value);
   bool CustomGlyph() const { return customGlyph_; }
-  // A list named in a window definition, found among the owner's components once the
-  // whole definition is read (the list may be defined after the button).
-  void SetImagesName(const std::string& name) { pendingImages_ = name; }
-  void Loaded() override;
 
   // Glyph width and height (image list size when it supplies the glyph).
   virtual POINT GetGlyphSize() const;
@@ -97,5 +93,4 @@ class TImageButton : public TPaintedButton {
   TImageIndex disabledIndex_ = -1;
   bool customGlyph_ = false;
   std::unique_ptr<TChangeLink> imageLink_;
-  std::string pendingImages_;
 };

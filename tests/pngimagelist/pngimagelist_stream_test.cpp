@@ -53,15 +53,18 @@ TEST(PngImageListStream, WrittenFormAndOrder) {
   EXPECT_EQ(items.items[0].properties[2].value.text, "clWindow");
   EXPECT_TRUE(items.items[1].properties[2].value.IsInteger());
   EXPECT_EQ(items.items[1].properties[2].value.integer, 0x030201);
-  // Settings away from their defaults come after the size, set as names.
+  // Settings away from their defaults come after the size, set as names; a bound OnChange
+  // stands among the base list's properties.
+  list.SetEventBinding("OnChange", "ListChange");
   list.SetEnabledImages(false);
   list.SetPngOptions({pngBlendOnDisabled, pngGrayscaleOnDisabled});
   list.PngImages()->Items(1)->SetBackground(clBtnFace);
   doc = WriteComponent(&list);
   EXPECT_EQ(Names(doc.properties),
-            (std::vector<std::string>{"Height", "Width", "EnabledImages", "PngImages", "PngOptions", "Left", "Top", "Bitmap"}));
-  EXPECT_EQ(doc.properties[4].value.names, (std::vector<std::string>{"pngBlendOnDisabled", "pngGrayscaleOnDisabled"}));
-  EXPECT_EQ(Names(doc.properties[3].value.items[1].properties), (std::vector<std::string>{"PngImage.Data", "Name"}));
+            (std::vector<std::string>{"Height", "OnChange", "Width", "EnabledImages", "PngImages", "PngOptions", "Left",
+                                      "Top", "Bitmap"}));
+  EXPECT_EQ(doc.properties[5].value.names, (std::vector<std::string>{"pngBlendOnDisabled", "pngGrayscaleOnDisabled"}));
+  EXPECT_EQ(Names(doc.properties[4].value.items[1].properties), (std::vector<std::string>{"PngImage.Data", "Name"}));
   // An empty list stores neither items nor "Bitmap".
   TPngImageList empty(nullptr);
   EXPECT_TRUE(WriteComponent(&empty).properties.empty());

@@ -123,25 +123,6 @@ void TCustomForm::DoCreate() {
   if (OnCreate) controls_internal::Guarded(this, [&] { OnCreate(this); });
 }
 
-void TCustomForm::Loaded() {
-  TWinControl::Loaded();
-  if (!activeControlName_.empty()) {
-    const std::string name = activeControlName_;
-    activeControlName_.clear();
-    SetActiveControlByName(name);
-  }
-}
-
-void TCustomForm::SetActiveControlByName(const std::string& name) {
-  if (IsLoading()) {
-    activeControlName_ = name;
-    return;
-  }
-  auto* control = dynamic_cast<TWinControl*>(FindComponent(name));
-  if (!control) throw EInvalidOperation("Invalid control as active control: " + name);
-  SetActiveControl(control);
-}
-
 void TCustomForm::SetMessageHandler(UINT msg, TMessageHandler handler) {
   for (auto& h : messageHandlers_) {
     if (h.first == msg) {

@@ -93,8 +93,6 @@ class TCustomForm : public TWinControl, public IMethodProvider {
   // The focused control of the form (also remembered while the form is inactive).
   TWinControl* ActiveControl() const { return activeControl_; }
   void SetActiveControl(TWinControl* control);
-  // By component name (window definitions); while loading it waits for Loaded.
-  void SetActiveControlByName(const std::string& name);
   // Told by a control that received the focus; tells every control (CM_FOCUSCHANGED).
   void FocusControl(TWinControl* control);
 
@@ -131,7 +129,6 @@ class TCustomForm : public TWinControl, public IMethodProvider {
   bool CanFocus() const override;
   void SetFocus() override;
   void WndProc(TMessage& message) override;
-  void Loaded() override;
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
@@ -184,7 +181,6 @@ class TCustomForm : public TWinControl, public IMethodProvider {
   bool created_ = false;  // OnCreate ran
   bool placed_ = false;
   bool destroyingForm_ = false;
-  std::string activeControlName_;
 };
 
 // The form of the window definitions.

@@ -206,6 +206,7 @@ class TComponentLoader {
   explicit TComponentLoader(TComponent* root, IMethodProvider* methods = nullptr) : root_(root) {
     ctx_.root_ = root;
     ctx_.methods_ = methods;
+    ctx_.references_ = &references_;
   }
 
   void Load(const TfObject& doc) {
@@ -217,6 +218,7 @@ class TComponentLoader {
       if (!doc.name.empty() && root_->Name().empty()) Guard("Name", [&] { root_->SetName(doc.name); });
       Apply(root_, doc.className, doc.properties);
       for (const TfObject& child : doc.children) ReadChild(child, root_, 1);
+      ResolveReferences();
     } catch (...) {
       Finish(true);
       throw;
@@ -283,6 +285,17 @@ class TComponentLoader {
     for (const TfObject& child : rec.children) ReadChild(child, comp, depth + 1);
   }
 
+  void ResolveReferences() {
+    for (TReaderContext::TReference& r : references_) {
+      ctx_.path_ = r.path;
+      ctx_.property_ = r.property;
+      TComponent* found = root_->FindComponent(r.name);
+      if (!found && r.required) ctx_.Error("Component " + r.name + " not found");
+      Guard(r.property, [&] { r.assign(found); });
+    }
+    references_.clear();
+  }
+
   void Finish(bool failing) {
     for (TComponent* c : loaded_) c->ReadingDone();
     for (TComponent* c : loaded_) {
@@ -300,6 +313,7 @@ class TComponentLoader {
 
   TComponent* root_;
   std::vector<TComponent*> loaded_;
+  std::vector<TReaderContext::TReference> references_;
 };
 
 void TReaderContext::ReadProperties(TPersistent* obj, const std::vector<TfProperty>& props,
@@ -321,6 +335,10 @@ void TReaderContext::ReadCollection(TCollection* collection, const TfValue& valu
     TCollectionItem* item = collection->Add();
     ReadProperties(item, value.items[i].properties, "[" + std::to_string(i) + "]");
   }
+}
+
+void TReaderContext::Reference(const std::string& name, bool required, std::function<void(TComponent*)> assign) {
+  references_->push_back({path_, property_, name, required, std::move(assign)});
 }
 
 void LoadComponent(TComponent* root, const TfObject& doc, IMethodProvider* methods) {

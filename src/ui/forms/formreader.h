@@ -108,9 +108,19 @@ class TReaderContext {
   // The usual collection property: an empty list leaves the collection as it is, otherwise
   // it is cleared and one item is added and read per entry, in one update.
   void ReadCollection(TCollection* collection, const TfValue& value);
+  // A reference to the root's component of that name: assign gets it (null when there is
+  // none; an error instead when required) once the whole definition has been read, before
+  // the components' Loaded().
+  void Reference(const std::string& name, bool required, std::function<void(TComponent*)> assign);
 
  private:
   friend class TComponentLoader;
+  struct TReference {
+    std::string path, property, name;
+    bool required;
+    std::function<void(TComponent*)> assign;
+  };
+  std::vector<TReference>* references_ = nullptr;
   TComponent* root_ = nullptr;
   IMethodProvider* methods_ = nullptr;
   TComponent* current_ = nullptr;
@@ -137,19 +147,22 @@ TComponent* CreateRegisteredComponent(const std::string& className, TComponent* 
 // IMethodProvider and any_cast to Event), nil clears the event.
 TPropertySetter EventSetter(std::function<void(TPersistent* obj, const std::any& handler, TReaderContext& ctx)> assign);
 template <class Event>
+TPropertySetter EventSetterOf(std::function<void(TPersistent* obj, Event handler)> assign) {
+  return EventSetter([assign](TPersistent* obj, const std::any& handler, TReaderContext& ctx) {
+    if (!handler.has_value()) {
+      assign(obj, Event());
+      return;
+    }
+    if (handler.type() == typeid(TMethodName)) return;
+    const Event* e = std::any_cast<Event>(&handler);
+    if (!e) ctx.Error("Method has the wrong type for event " + ctx.PropertyName());
+    assign(obj, *e);
+  });
+}
+template <class Event>
 void RegisterEvent(const std::string& className, const std::string& propName,
                    std::function<void(TPersistent* obj, Event handler)> assign) {
-  RegisterProperty(className, propName,
-                   EventSetter([assign](TPersistent* obj, const std::any& handler, TReaderContext& ctx) {
-                     if (!handler.has_value()) {
-                       assign(obj, Event());
-                       return;
-                     }
-                     if (handler.type() == typeid(TMethodName)) return;
-                     const Event* e = std::any_cast<Event>(&handler);
-                     if (!e) ctx.Error("Method has the wrong type for event " + ctx.PropertyName());
-                     assign(obj, *e);
-                   }));
+  RegisterProperty(className, propName, EventSetterOf<Event>(std::move(assign)));
 }
 
 // Reads the definition into root: the root's own properties, then every child record as a

@@ -22,9 +22,11 @@ const Writers* WritersOf(const std::string& className) {
   return it == WriterRegistry().end() ? nullptr : &it->second;
 }
 
-// The writers of one phase for obj's class chain, top of the chain first.
-std::vector<const TPropertyWriter*> ChainWriters(TPersistent* obj, TWriterPhase phase) {
+// The writers of one phase for obj's class chain, top of the chain (or fromClass) first.
+std::vector<const TPropertyWriter*> ChainWriters(TPersistent* obj, TWriterPhase phase, const std::string& fromClass = "") {
   std::vector<std::string> chain = RegisteredClassChain(obj->ClassName());
+  auto top = std::find_if(chain.begin(), chain.end(), [&](const std::string& c) { return SameText(c, fromClass); });
+  if (top != chain.end()) chain.erase(top + 1, chain.end());
   std::vector<const TPropertyWriter*> out;
   for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
     const Writers* w = WritersOf(*it);
@@ -159,3 +161,11 @@ void RegisterComponentBaseClasses() {
 }
 
 TfObject WriteComponent(TComponent* root) { return TComponentWriter(root).Record(root, 0); }
+
+std::vector<TfProperty> WriteClassProperties(TComponent* component, const std::string& fromClass) {
+  TComponentWriter writer(component);
+  std::vector<TfProperty> out;
+  TWriterContext ctx = writer.Context(out, component);
+  for (const TPropertyWriter* w : ChainWriters(component, TWriterPhase::Published, fromClass)) (*w)(component, ctx);
+  return out;
+}

@@ -59,3 +59,7 @@ void RegisterComponentBaseClasses();
 
 // The root's record with its children. The root's class must be registered.
 TfObject WriteComponent(TComponent* root);
+
+// What the published writers of fromClass and the classes below it in the component's
+// chain store for it, in record order: the properties those classes add to its record.
+std::vector<TfProperty> WriteClassProperties(TComponent* component, const std::string& fromClass);

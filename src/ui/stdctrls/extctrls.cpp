@@ -426,17 +426,10 @@ void TPageControl::SetBounds(int left, int top, int width, int height) {
 
 void TPageControl::Loaded() {
   TCustomControl::Loaded();
-  TTabSheet* wanted = nullptr;
-  if (!pendingActive_.empty()) {
-    for (TTabSheet* p : pages_)
-      if (SameText(p->Name(), pendingActive_)) wanted = p;
-    pendingActive_.clear();
-  }
-  if (!wanted && !activePage_) {
+  if (!activePage_) {
     const std::vector<TTabSheet*> tabs = VisibleTabs();
-    if (!tabs.empty()) wanted = tabs.front();
+    if (!tabs.empty()) ChangeActivePage(tabs.front(), false);
   }
-  if (wanted) ChangeActivePage(wanted, false);
   UpdatePages();
 }
 

@@ -166,15 +166,12 @@ class TPageControl : public TCustomControl {
   std::vector<RECT> TabRects();
   // The page whose tab is at a client point, null when none.
   TTabSheet* PageAtPos(POINT p);
-  // Resolves an ActivePage read by name from a window definition.
+  // Activates the first page with a visible tab when no page is active.
   void Loaded() override;
   void SetBounds(int left, int top, int width, int height) override;
   unsigned GetDialogCode() override { return dcWantArrows; }
 
   TNotifyEvent OnChange;
-
-  // Used by the window-definition reader: the name of the page to activate after loading.
-  void SetActivePageName(const std::string& name) { pendingActive_ = name; }
 
  protected:
   void Paint() override;
@@ -194,5 +191,4 @@ class TPageControl : public TCustomControl {
 
   std::vector<TTabSheet*> pages_;
   TTabSheet* activePage_ = nullptr;
-  std::string pendingActive_;
 };

@@ -517,10 +517,6 @@ void TLabel::SetText(const std::string& value) {
 
 void TLabel::Loaded() {
   TGraphicControl::Loaded();
-  if (!pendingFocusControl_.empty() && Owner()) {
-    SetFocusControl(dynamic_cast<TWinControl*>(Owner()->FindComponent(pendingFocusControl_)));
-    pendingFocusControl_.clear();
-  }
   AdjustBounds();
 }
 
@@ -589,17 +585,13 @@ class TPopupLinks : public TComponent {
     TComponent::Notification(component, operation);
     if (operation != opRemove) return;
     for (auto it = links.begin(); it != links.end();) {
-      if (it->first == component || it->second.menu == component)
+      if (it->first == component || it->second == component)
         it = links.erase(it);
       else
         ++it;
     }
   }
-  struct Link {
-    TPopupMenu* menu = nullptr;
-    std::string pendingName;
-  };
-  std::map<const TControl*, Link> links;
+  std::map<const TControl*, TPopupMenu*> links;
 };
 
 TPopupLinks& Links() {
@@ -614,21 +606,14 @@ TPopupMenu* ControlPopupMenu(const TControl* control) {
   auto& l = Links();
   auto it = l.links.find(control);
   if (it == l.links.end()) return nullptr;
-  if (!it->second.menu && !it->second.pendingName.empty() && control->Owner()) {
-    if (auto* menu = dynamic_cast<TPopupMenu*>(control->Owner()->FindComponent(it->second.pendingName))) {
-      it->second.menu = menu;
-      it->second.pendingName.clear();
-      menu->FreeNotification(&l);
-    }
-  }
-  return it->second.menu;
+  return it->second;
 }
 
 void SetControlPopupMenu(TControl* control, TPopupMenu* menu) {
   if (!control) return;
   auto& l = Links();
   if (menu) {
-    l.links[control] = TPopupLinks::Link{menu, {}};
+    l.links[control] = menu;
     control->FreeNotification(&l);
     menu->FreeNotification(&l);
   } else {
@@ -636,12 +621,6 @@ void SetControlPopupMenu(TControl* control, TPopupMenu* menu) {
   }
 }
 
-void SetControlPopupMenuName(TControl* control, const std::string& menuName) {
-  if (!control) return;
-  auto& l = Links();
-  l.links[control] = TPopupLinks::Link{nullptr, menuName};
-  control->FreeNotification(&l);
-}
 
 bool PopupControlMenu(TControl* control, int x, int y) {
   TPopupMenu* menu = ControlPopupMenu(control);

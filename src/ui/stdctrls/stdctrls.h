@@ -172,9 +172,6 @@ class TLabel : public TGraphicControl {
   void SetAlignment(TAlignment value);
   TWinControl* FocusControl() const { return focusControl_; }
   void SetFocusControl(TWinControl* value);
-  // A focus control named in a window definition, found among the owner's components
-  // once the whole definition is read.
-  void SetFocusControlName(const std::string& name) { pendingFocusControl_ = name; }
 
   void SetText(const std::string& value) override;
   void Loaded() override;
@@ -198,7 +195,6 @@ class TLabel : public TGraphicControl {
   TTextLayout layout_ = tlTop;
   TAlignment alignment_ = taLeftJustify;
   TWinControl* focusControl_ = nullptr;
-  std::string pendingFocusControl_;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -222,9 +218,6 @@ class TGroupBox : public TCustomControl {
 
 TPopupMenu* ControlPopupMenu(const TControl* control);
 void SetControlPopupMenu(TControl* control, TPopupMenu* menu);
-// A menu named in a window definition: found among the control's owner's components when
-// first asked for (the menu may be defined after the control).
-void SetControlPopupMenuName(TControl* control, const std::string& menuName);
 // Shows the control's pop-up menu at a client point; true when it had one.
 bool PopupControlMenu(TControl* control, int x, int y);
 
@@ -233,3 +226,7 @@ bool PopupControlMenu(TControl* control, int x, int y);
 // and events with the window-definition reader, after the control core's classes. Safe to
 // call more than once.
 void RegisterStdControlClasses();
+// The identifiers of the modal results (mrNone .. mrYesToAll), as a ModalResult property
+// may be read.
+class TEnumNames;
+const TEnumNames& ModalResultNames();

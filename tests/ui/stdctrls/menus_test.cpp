@@ -2,11 +2,13 @@
 // without choosing, placement on the screen, and reading menus from a window definition.
 #include <string>
 #include <vector>
+#include <utility>
 
 #include "support/headless_form.h"
 #include "ui/stdctrls/extctrls.h"
 #include "ui/stdctrls/menus.h"
 #include "ui/forms/formtext.h"
+#include "ui/forms/formwriter.h"
 
 namespace {
 
@@ -313,21 +315,41 @@ TEST_F(HeadlessForm, FormLoadsEveryStandardControlFromItsDefinition) {
   EXPECT_FALSE(popup->Items()->Items(2)->Visible());
   popup->Items()->Items(0)->Click();
   EXPECT_EQ(itemClicks, 1);
+  // Written back, a list box stores its lines only when it has some; a control in a parent
+  // its tab order, the form none.
+  EXPECT_EQ(WriteComponent(loaded).FindProperty("TabOrder"), nullptr);
+  EXPECT_NE(WriteComponent(loaded).children[0].FindProperty("TabOrder"), nullptr);
+  EXPECT_NE(WriteComponent(loaded).children[0].FindProperty("Items.Strings"), nullptr);
+  list->Items()->Clear();
+  EXPECT_EQ(WriteComponent(loaded).children[0].FindProperty("Items.Strings"), nullptr);
   delete loaded;
 }
 
 TEST_F(HeadlessForm, UnknownEnumerationIdentifierIsALoadError) {
-  TfObject doc = ParseFormText("object F: TForm\n object B: TBevel\n  Shape = bsCircle\n end\nend\n", ".");
-  std::string shown;
-  Application->OnShowException = [&](const std::string&, const std::string& message) { shown = message; };
-  auto* loaded = new TForm(Application);
-  try {
-    loaded->ReadFormFromDocument(doc);
-  } catch (const Exception& e) {
-    shown = e.Message();
+  // Body of the form's definition, and what the error names (null: read without one).
+  for (auto [body, named] : std::vector<std::pair<const char*, const char*>>{
+           {" object B: TBevel\n  Shape = 1\n end\n", nullptr},
+           {" Font.Charset = 3\n", nullptr},
+           {" object L: TLabel\n  FocusControl = Nobody\n end\n", nullptr},
+           {" object B: TBevel\n  Shape = bsCircle\n end\n", "bsCircle"},
+           {" object B: TBevel\n  Shape = 7\n end\n", "B.Shape: Property value out of range"},
+           {" Align = 99\n", "F.Align: Property value out of range"},
+           {" ActiveControl = Nobody\n", "F.ActiveControl: Component Nobody not found"}}) {
+    TfObject doc = ParseFormText(std::string("object F: TForm\n") + body + "end\n", ".");
+    std::string shown;
+    Application->OnShowException = [&](const std::string&, const std::string& message) { shown = message; };
+    auto* loaded = new TForm(Application);
+    try {
+      loaded->ReadFormFromDocument(doc);
+    } catch (const Exception& e) {
+      shown = e.Message();
+    }
+    if (named)
+      EXPECT_NE(shown.find(named), std::string::npos) << shown;
+    else
+      EXPECT_EQ(shown, "") << body;
+    delete loaded;
   }
-  EXPECT_NE(shown.find("bsCircle"), std::string::npos) << shown;
-  delete loaded;
 }
 
 }  // namespace
