@@ -1,5 +1,8 @@
 // GDI objects: creation of bitmaps, brushes, pens, fonts and palettes, the stock objects,
 // DeleteObject and the GetObjectA queries.
+//
+// Sections: bitmap storage and the stock objects / DIB headers and colour tables /
+// bitmaps / brushes, pens, fonts / palettes.
 #include <algorithm>
 #include <cstring>
 #include <new>

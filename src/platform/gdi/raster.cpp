@@ -1,6 +1,10 @@
 // The raster engine: every blit, pattern fill and DIB transfer ends here. It works row by
 // row on pixel values of the destination format, applies the ternary raster operation
 // bitwise, and takes straight memory paths for plain copies between equal formats.
+//
+// Sections: pixel conversion / raster operations by row / coordinates, copies and
+// pattern rows / SIMD row copies between 24 and 32 bits / straight copies / Raster, the
+// engine / patterns and brush fills.
 #include <algorithm>
 #include <cstring>
 #include <cstdlib>

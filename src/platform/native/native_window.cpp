@@ -1,5 +1,9 @@
 // The system's own windows behind one window class. Each window keeps its cursor and
 // icons; everything else it receives goes to the listener, which the Win32 backend is.
+//
+// Sections: window data and styles / the window procedure / icons / start and stop /
+// windows: create, place, title, raise, activate, present, cursor, icon, capture / the
+// message pump and system queries.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif

@@ -3,6 +3,11 @@
 // 15- and 16-bit displays the 32-bit back buffer is converted to the screen's pixels as it
 // is presented.
 // Input events are translated and handed to the core's routing.
+//
+// Sections: keys and event channels / visuals and the screen's density / native windows
+// and their decoration / window-manager frames and size hints / back buffers: shared
+// memory, 15/16-bit frames / showing, moving, titles, icons / presenting and exposure /
+// cursors and grabs / events and waiting / the backend's factory.
 #include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>

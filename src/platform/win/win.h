@@ -9,6 +9,9 @@
 // siblings lie on top) and by their own children.
 //
 // Everything runs on one thread; none of these functions may be called from another.
+//
+// Sections: window system start-up / styles / messages / window classes and windows /
+// painting / input, focus and capture / popups / cursors / window icons.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,7 @@
 // TControl and the helpers every control uses: key states, accelerators, the control
 // canvas, bounds, visibility, fonts and colours inherited from the parent, mouse events.
+//
+// Sections: helpers / TControlCanvas / TControl.
 #include <algorithm>
 #include <cctype>
 

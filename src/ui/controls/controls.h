@@ -7,6 +7,9 @@
 // mouse messages its parent forwards to a windowless control, and the CM_* notifications
 // the library sends with Perform. Derived classes override WndProc, handle what they need
 // and pass everything else to the inherited WndProc.
+//
+// Sections: control notifications / value types / TControlCanvas / TControl /
+// TWinControl / TCustomControl / TGraphicControl / registration.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,8 @@
 // TCustomForm and TForm: the top-level window, its frame metrics, placement, showing and
 // closing, the modal loop, the focused control and the form's share of dialog keys.
+//
+// Sections: construction / frame metrics and bounds / window / showing, closing and the
+// modal loop / focus / messages.
 #include <algorithm>
 #include <memory>
 

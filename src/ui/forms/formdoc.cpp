@@ -1,3 +1,8 @@
+// The document model's binary form: the reader and writer of "TPF0" streams, the value
+// constructors and the conversions they share.
+//
+// Sections: the binary reader / the binary writer / values and their constructors /
+// reading and writing streams / 80-bit reals / UTF-16.
 #include "ui/forms/formdoc.h"
 
 #include <cmath>

@@ -1,4 +1,7 @@
 // The readable form of a window definition: the parser (text -> document model).
+//
+// Sections: tokens and names / objects and properties / numbers and raw bytes / strings
+// / values.
 #include "ui/forms/formtext.h"
 
 #include <cerrno>

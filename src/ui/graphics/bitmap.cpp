@@ -1,5 +1,8 @@
 // TBitmap: the bitmap handle, its canvas on a memory DC, size and format changes, copies
 // and drawing. The BMP file format lives in bmpfile.cpp.
+//
+// Sections: the bitmap's canvas / format helpers and the scoped DC / handle, size and
+// format changes / scan lines, transparency, resources, palettes / Assign / drawing.
 #include <algorithm>
 #include <cstring>
 

@@ -1,6 +1,9 @@
 // Graphics of the class library: colours, fonts, brushes and pens, the canvas that draws
 // with them on a device context, the picture base TGraphic with its bitmap and icon
 // classes, and TPicture, which holds any picture and picks its class by file extension.
+//
+// Sections: colours / fonts, brushes and pens / TCanvas / TGraphic / TPicture / TBitmap
+// / TIcon.
 #pragma once
 
 #include <cstdint>
