@@ -3,6 +3,7 @@
 #include "buttons/paintedbuttons.h"
 
 #include "buttons/buttonshared.h"
+#include "platform/base/muldiv.h"
 #include "buttons/drawcommon.h"
 #include "platform/font/font.h"
 #include "buttons/drawgraphics.h"
@@ -10,7 +11,6 @@
 #include "ui/stdctrls/stdctrls.h"
 
 using buttons_internal::kMeasureFlags;
-using buttons_internal::ScaleRound;
 using buttons_internal::Store;
 
 // ---------------------------------------------------------------------------------------
@@ -59,7 +59,7 @@ void TCustomPaintedButton::SetTransparentEdges(bool value) {
 bool TCustomPaintedButton::UsesVisualStyles() const { return themeAware_ && VisualStylesOn(); }
 
 void TCustomPaintedButton::ChangeScale(int m, int d) {
-  SetBounds(ScaleRound(left_, m, d), ScaleRound(top_, m, d), ScaleRound(width_, m, d), ScaleRound(height_, m, d));
+  SetBounds(MulDivRound(left_, m, d), MulDivRound(top_, m, d), MulDivRound(width_, m, d), MulDivRound(height_, m, d));
 }
 
 void TCustomPaintedButton::Apply(TPressEffect effect) {

@@ -414,18 +414,19 @@ bool TChunktRNS::ReadFromStream(TStream& stream, const char* type, std::uint32_t
   std::memcpy(alphaValues_.data(), Body(), length);
   const TChunkIHDR& header = OwnerHeader();
   switch (header.ColorType()) {
-    case 0:
-    case 2: {
+    using enum TPngColorType;
+    case Grey:
+    case Rgb: {
       // A key of the wrong length or beyond the bit depth matches no pixel; masking it
       // into range would hide pixels of another value.
       std::uint16_t s[3] = {};
-      const unsigned needed = header.ColorType() == 2 ? 6 : 2;
+      const unsigned needed = header.ColorType() == TPngColorType::Rgb ? 6 : 2;
       const unsigned max = header.BitDepth() >= 16 ? 0xFFFF : (1u << header.BitDepth()) - 1;
       bitTransparency_ = length == needed && KeySamples(s);
       for (unsigned i = 0; i < needed / 2; ++i) bitTransparency_ = bitTransparency_ && s[i] <= max;
       break;
     }
-    case 3: {
+    case Palette: {
       // A key needs one fully transparent entry; a single partial value is partial alpha.
       unsigned differing = 0, zero = 0;
       for (std::uint32_t i = 0; i < length; ++i) {
@@ -448,7 +449,7 @@ bool TChunktRNS::WriteToStream(TStream& stream) {
 
 bool TChunktRNS::KeySamples(std::uint16_t samples[3]) const {
   const std::uint8_t* a = alphaValues_.data();
-  unsigned needed = OwnerHeader().ColorType() == 2 ? 6 : 2;
+  unsigned needed = OwnerHeader().ColorType() == TPngColorType::Rgb ? 6 : 2;
   if (BodyLength() < needed) return false;
   for (unsigned i = 0; i < needed / 2; ++i) samples[i] = GetBE16(a + 2 * i);
   return true;
@@ -462,7 +463,8 @@ COLORREF TChunktRNS::TransparentColor() const {
   const std::uint8_t* gamma = OwnerImage()->GammaMap();
   std::uint16_t s[3] = {};
   switch (header.ColorType()) {
-    case 0: {
+    using enum TPngColorType;
+    case Grey: {
       if (!bitTransparency_ || !KeySamples(s)) return 0;
       unsigned d = header.BitDepth();
       unsigned level;
@@ -475,7 +477,7 @@ COLORREF TChunktRNS::TransparentColor() const {
       unsigned g = gamma[level];
       return COLORREF(g | g << 8 | g << 16);
     }
-    case 2: {
+    case Rgb: {
       if (!bitTransparency_ || !KeySamples(s)) return 0;
       bool wide = header.BitDepth() == 16;
       unsigned r = gamma[wide ? s[0] >> 8 : s[0] & 0xFF];
@@ -483,7 +485,7 @@ COLORREF TChunktRNS::TransparentColor() const {
       unsigned b = gamma[wide ? s[2] >> 8 : s[2] & 0xFF];
       return COLORREF(r | g << 8 | b << 16);
     }
-    case 3: {
+    case Palette: {
       const TChunkPLTE* plte = OwnerImage()->Chunks().FirstOfClass<TChunkPLTE>();
       if (!plte) return 0;
       for (std::uint32_t i = 0; i < BodyLength() && i < 256; ++i) {
@@ -505,17 +507,18 @@ void TChunktRNS::SetTransparentColor(COLORREF color) {
   std::uint8_t r = color & 0xFF, g = color >> 8 & 0xFF, b = color >> 16 & 0xFF;
   TChunkIHDR& header = OwnerHeader();
   switch (header.ColorType()) {
-    case 0:
+    using enum TPngColorType;
+    case Grey:
       SetBodyLength(2);
       alphaValues_[1] = r;
       break;
-    case 2:
+    case Rgb:
       SetBodyLength(6);
       alphaValues_[1] = r;
       alphaValues_[3] = g;
       alphaValues_[5] = b;
       break;
-    case 3: {
+    case Palette: {
       std::uint8_t i = 0;
       do {
         const RGBQUAD& q = header.HeaderInfo().bmiColors[i];

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/gdi/gdi.h"
+#include "png/colortype.h"
 #include "png/pngmessages.h"
 #include "ui/core/streams.h"
 #include "ui/core/sysutils.h"
@@ -134,14 +135,14 @@ class TChunkIHDR : public TChunk {
   std::uint32_t ImageWidth() const { return imageWidth_; }
   std::int32_t ImageHeight() const { return imageHeight_; }
   std::uint8_t BitDepth() const { return bitDepth_; }
-  std::uint8_t ColorType() const { return colorType_; }
+  TPngColorType ColorType() const { return colorType_; }
   std::uint8_t CompressionMethod() const { return compressionMethod_; }
   std::uint8_t FilterMethod() const { return filterMethod_; }
   std::uint8_t InterlaceMethod() const { return interlaceMethod_; }
   void SetImageWidth(std::uint32_t v) { imageWidth_ = v; }
   void SetImageHeight(std::int32_t v) { imageHeight_ = v; }
   void SetBitDepth(std::uint8_t v) { bitDepth_ = v; }
-  void SetColorType(std::uint8_t v) { colorType_ = v; }
+  void SetColorType(TPngColorType v) { colorType_ = v; }
   void SetCompressionMethod(std::uint8_t v) { compressionMethod_ = v; }
   void SetFilterMethod(std::uint8_t v) { filterMethod_ = v; }
   void SetInterlaceMethod(std::uint8_t v) { interlaceMethod_ = v; }
@@ -175,8 +176,8 @@ class TChunkIHDR : public TChunk {
   std::uint64_t storageBytes_ = 0;  // counted against the image's storage limit
   std::uint32_t imageWidth_ = 0;
   std::int32_t imageHeight_ = 0;
-  std::uint8_t bitDepth_ = 0, colorType_ = 0, compressionMethod_ = 0, filterMethod_ = 0,
-               interlaceMethod_ = 0;
+  TPngColorType colorType_ = TPngColorType::Grey;
+  std::uint8_t bitDepth_ = 0, compressionMethod_ = 0, filterMethod_ = 0, interlaceMethod_ = 0;
 };
 
 // The image data. Reading it decodes the whole picture from this and every directly

@@ -13,38 +13,13 @@
 #endif
 
 #include "platform/gdi/alphablend.h"
+#include "platform/gdi/packed.h"
 #include "png/pngimage.h"
 #include "png/rowconv.h"
 
 namespace {
 
-// Index of pixel x in a packed storage row of `bits` bits per pixel (1, 4 or 8).
-inline unsigned PackedIndex(const std::uint8_t* row, std::uint32_t x, unsigned bits) {
-  switch (bits) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (row[x >> 1] >> (4 - (x & 1) * 4)) & 15;
-    default: return row[x];
-  }
-}
-
-inline void SetPackedIndex(std::uint8_t* row, std::uint32_t x, unsigned bits, unsigned v) {
-  switch (bits) {
-    case 1: {
-      unsigned shift = 7 - (x & 7);
-      row[x >> 3] = std::uint8_t((row[x >> 3] & ~(1u << shift)) | (v & 1) << shift);
-      break;
-    }
-    case 4: {
-      unsigned shift = 4 - (x & 1) * 4;
-      row[x >> 1] = std::uint8_t((row[x >> 1] & ~(15u << shift)) | (v & 15) << shift);
-      break;
-    }
-    default:
-      row[x] = std::uint8_t(v);
-  }
-}
-
-inline COLORREF Rgb(unsigned r, unsigned g, unsigned b) { return COLORREF(r | g << 8 | b << 16); }
+inline COLORREF ColorOf(unsigned r, unsigned g, unsigned b) { return COLORREF(r | g << 8 | b << 16); }
 
 // Raw grey level of a grey-with-alpha pixel whose storage is below 8 bits.
 inline unsigned LowGreyLevel(const std::uint8_t* row, std::uint32_t x, unsigned bits) {
@@ -72,7 +47,7 @@ std::uint8_t* TPngImage::PixelRow(int y) const {
 
 std::uint8_t* TPngImage::AlphaRow(int y) const {
   const TChunkIHDR& h = ImageHeader();
-  if ((h.ColorType() != 4 && h.ColorType() != 6) || !h.AlphaPlane() || y < 0 || y >= h.ImageHeight())
+  if (!HasAlphaSamples(h.ColorType()) || !h.AlphaPlane() || y < 0 || y >= h.ImageHeight())
     return nullptr;
   return h.AlphaPlane() + std::size_t(y) * h.ImageWidth();
 }
@@ -87,24 +62,25 @@ COLORREF TPngImage::PixelColor(int x, int y) {
   if (!row) return 0;
   unsigned bits = unsigned(h.StorageBits());
   switch (h.ColorType()) {
-    case 0:
-    case 3: {
+    using enum TPngColorType;
+    case Grey:
+    case Palette: {
       unsigned v = PackedIndex(row, std::uint32_t(x), bits);
-      if (h.ColorType() == 3) {
+      if (h.ColorType() == Palette) {
         // The colour table already holds the gamma-corrected colour that is drawn.
         std::uint32_t e = h.PaletteEntry(v);
-        return Rgb(e >> 16 & 0xFF, e >> 8 & 0xFF, e & 0xFF);
+        return ColorOf(e >> 16 & 0xFF, e >> 8 & 0xFF, e & 0xFF);
       }
       unsigned g = bits == 1 ? gammaMap_[(v * 255) & 255] : gammaMap_[(v * ((1u << bits) + 1)) & 255];
-      return Rgb(g, g, g);
+      return ColorOf(g, g, g);
     }
-    case 4: {
+    case GreyAlpha: {
       unsigned g = bits >= 8 ? row[x] : LowGreyLevel(row, std::uint32_t(x), bits);
-      return Rgb(g, g, g);
+      return ColorOf(g, g, g);
     }
     default: {
       const std::uint8_t* p = row + std::size_t(x) * 3;
-      return Rgb(p[2], p[1], p[0]);
+      return ColorOf(p[2], p[1], p[0]);
     }
   }
 }
@@ -118,11 +94,12 @@ void TPngImage::SetPixelColor(int x, int y, COLORREF color) {
   unsigned r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
   unsigned bits = unsigned(h.StorageBits());
   switch (h.ColorType()) {
-    case 0:
-    case 3: {
+    using enum TPngColorType;
+    case Grey:
+    case Palette: {
       // Only the entries the storage can address take part, so the index always fits.
       unsigned entries = 1u << bits;
-      if (h.ColorType() == 3)
+      if (h.ColorType() == Palette)
         if (const auto* plte = chunks_.FirstOfClass<TChunkPLTE>())
           entries = std::clamp<unsigned>(unsigned(std::max(plte->Count(), 1)), 1, entries);
       unsigned best = 0, bestDist = ~0u;
@@ -138,7 +115,7 @@ void TPngImage::SetPixelColor(int x, int y, COLORREF color) {
       SetPackedIndex(row, std::uint32_t(x), bits, best);
       break;
     }
-    case 4:
+    case GreyAlpha:
       if (bits >= 8) row[x] = std::uint8_t(r);
       else SetPackedIndex(row, std::uint32_t(x), bits, bits == 1 ? r >> 7 : (r + 8) / 17);
       break;
@@ -156,7 +133,7 @@ void TPngImage::SetPixelColor(int x, int y, COLORREF color) {
 
 HPALETTE TPngImage::PaletteHandle() {
   const TChunkIHDR& h = ImageHeader();
-  if (h.ColorType() != 0 && h.ColorType() != 3) return nullptr;
+  if (!IsIndexedOrGrey(h.ColorType())) return nullptr;
   if (!paletteCache_) {
     LOGPALETTE lp;
     lp.palVersion = 0x300;
@@ -172,7 +149,7 @@ HPALETTE TPngImage::PaletteHandle() {
 
 void TPngImage::SetPaletteHandle(HPALETTE palette) {
   TChunkIHDR& h = ImageHeader();
-  if (h.ColorType() != 0 && h.ColorType() != 3) return;
+  if (!IsIndexedOrGrey(h.ColorType())) return;
   PALETTEENTRY entries[256] = {};
   UINT n = palette ? GetPaletteEntries(palette, 0, UINT(std::size(entries)), entries) : 0;
   for (UINT i = 0; i < n; ++i) {
@@ -308,7 +285,7 @@ void TPngImage::DrawWithAlpha(HDC target, const RECT& rect) {
   const BlendLayout packed = bits == 1 ? BlendLayout::Index1 : bits == 4 ? BlendLayout::Index4 : BlendLayout::Index8;
   if (bits == 24) {
     src.layout = BlendLayout::Bgr;
-  } else if (h.ColorType() == 4) {
+  } else if (h.ColorType() == TPngColorType::GreyAlpha) {
     // Grey levels below 8 bits (an alpha plane added to a low-depth grey image) stand for
     // 0 .. 255 evenly.
     src.layout = bits >= 8 ? BlendLayout::Grey : packed;

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/base/muldiv.h"
 #include "png/byteorder.h"
 #include "png/chunks.h"
 #include "png/pngimage.h"
@@ -174,7 +175,8 @@ class IdatReader {
 // Passes
 
 struct Geometry {
-  unsigned colorType, bitDepth, bpp;
+  TPngColorType colorType;
+  unsigned bitDepth, bpp;
   std::uint32_t width, height;
   std::uint8_t* pixels;
   std::int32_t stride;
@@ -242,7 +244,7 @@ void BuildGreyLevels(TChunkIHDR& header, const std::uint8_t* gamma) {
   unsigned n = 1u << header.StorageBits();
   if (n < 2 || n > 256) return;
   for (unsigned i = 0; i < n; ++i) {
-    unsigned level = (i * 255 + (n - 1) / 2) / (n - 1);
+    unsigned level = unsigned(MulDivRound(i, 255, n - 1));
     RGBQUAD& q = header.HeaderInfo().bmiColors[i];
     q.rgbRed = q.rgbGreen = q.rgbBlue = gamma[level];
     q.rgbReserved = 0;
@@ -258,11 +260,12 @@ bool TChunkIDAT::ReadFromStream(TStream& stream, const char* type, std::uint32_t
   TPngImage* image = OwnerImage();
   TChunkIHDR& header = OwnerHeader();
   const std::uint8_t* gamma = image->GammaMap();
-  if (header.UsesColorTable() && (header.ColorType() == 0 || header.ColorType() == 4))
+  const TPngColorType ct = header.ColorType();
+  if (header.UsesColorTable() && (ct == TPngColorType::Grey || ct == TPngColorType::GreyAlpha))
     BuildGreyLevels(header, gamma);
 
   Geometry g{};
-  g.colorType = header.ColorType();
+  g.colorType = ct;
   g.bitDepth = header.BitDepth();
   g.bpp = pngrow::FilterOffset(g.colorType, g.bitDepth);
   g.width = header.ImageWidth();
@@ -274,7 +277,7 @@ bool TChunkIDAT::ReadFromStream(TStream& stream, const char* type, std::uint32_t
   g.identityGamma = true;
   for (int i = 0; i < 256; ++i) g.identityGamma = g.identityGamma && gamma[i] == i;
   if (!g.pixels) g.height = 0;  // an empty storage takes no rows
-  if ((g.colorType == 4 || g.colorType == 6) && !g.alpha) g.height = 0;
+  if (HasAlphaSamples(g.colorType) && !g.alpha) g.height = 0;
 
   std::size_t full = pngrow::RowBytes(g.colorType, g.bitDepth, g.width);
   IdatReader reader(image, stream, type, length, FilteredBytes(g, image->Interlacing()));
@@ -459,13 +462,13 @@ class RowEncoder {
 // The storage a header can be written from, or null: the packer must exist for its
 // layout, and the storage must still have the header's size.
 pngrow::RowPacker WritablePacker(const TChunkIHDR& h, bool identityGamma) {
-  unsigned ct = h.ColorType();
+  TPngColorType ct = h.ColorType();
   pngrow::RowPacker pack =
       pngrow::PickRowPacker(ct, pngrow::WrittenBitDepth(ct, h.BitDepth()), unsigned(h.StorageBits()), identityGamma);
   if (h.ImageWidth() == 0 || h.ImageHeight() <= 0) return pack;
   const BITMAPINFOHEADER& info = h.HeaderInfo().bmiHeader;
   bool sized = h.PixelBits() && info.biWidth == LONG(h.ImageWidth()) && info.biHeight == h.ImageHeight() &&
-               ((ct != 4 && ct != 6) || h.AlphaPlane());
+               (!HasAlphaSamples(ct) || h.AlphaPlane());
   return sized ? pack : nullptr;
 }
 
@@ -489,7 +492,8 @@ bool TChunkIDAT::WriteToStream(TStream& stream) {
   pngrow::RowPacker pack = WritablePacker(header, identity);
   if (!pack) RaisePngError<EPngUnsupportedFormat>(image, png_messages::kUnsupportedFormat);
 
-  unsigned ct = header.ColorType(), depth = pngrow::WrittenBitDepth(ct, header.BitDepth());
+  TPngColorType ct = header.ColorType();
+  unsigned depth = pngrow::WrittenBitDepth(ct, header.BitDepth());
   std::uint32_t width = header.ImageWidth();
   std::uint32_t height = header.PixelBits() ? std::uint32_t(std::max(header.ImageHeight(), 0)) : 0;
   bool adam7 = image->Interlacing() == 1;

@@ -16,28 +16,24 @@ namespace {
 // Storage bits per pixel for a colour type and bit depth, 0 when there is no layout.
 // Grey with alpha below 8 bits only arises from adding an alpha channel to a low-depth
 // grey image; copies of such images keep the grey layout.
-int StorageBitsFor(unsigned colorType, unsigned bitDepth, bool& usesColorTable, bool lowGreyAlpha) {
+int StorageBitsFor(TPngColorType colorType, unsigned bitDepth, bool& usesColorTable, bool lowGreyAlpha) {
   usesColorTable = true;
   switch (colorType) {
-    case 0:
-      switch (bitDepth) {
-        case 1: return 1;
-        case 2: case 4: return 4;
-        case 8: case 16: return 8;
-      }
-      return 0;
-    case 3:
+    using enum TPngColorType;
+    case Grey:
+    case Palette:
       switch (bitDepth) {
         case 1: return 1;
         case 2: case 4: return 4;
         case 8: return 8;
+        case 16: return colorType == Grey ? 8 : 0;
       }
       return 0;
-    case 4:
+    case GreyAlpha:
       if (lowGreyAlpha && bitDepth < 8) return bitDepth == 1 ? 1 : bitDepth == 2 || bitDepth == 4 ? 4 : 0;
       return bitDepth == 8 || bitDepth == 16 ? 8 : 0;
-    case 2:
-    case 6:
+    case Rgb:
+    case Rgba:
       usesColorTable = false;
       return bitDepth == 8 || bitDepth == 16 ? 24 : 0;
   }
@@ -73,7 +69,7 @@ void TChunkIHDR::PrepareStorageFor(bool lowGreyAlpha) {
   std::uint64_t height = imageHeight_ > 0 ? std::uint64_t(imageHeight_) : 0;
   if (width > 0x7FFFFFFF / 32) RaisePngError<EPngSizeExceeds>(OwnerImage(), png_messages::kSizeExceeds);
   std::uint64_t stride = (std::uint64_t(bits) * width + 31) / 32 * 4;
-  bool alpha = colorType_ == 4 || colorType_ == 6;
+  bool alpha = HasAlphaSamples(colorType_);
   std::uint64_t bytes = stride * height + (alpha ? width * height : 0);
   // The limit covers every header of the image so that repeated headers cannot add up.
   if (OwnerImage() && !OwnerImage()->StorageFits(bytes))
@@ -130,7 +126,7 @@ bool TChunkIHDR::ReadFromStream(TStream& stream, const char* type, std::uint32_t
   const std::uint8_t* p = Body();
   std::uint32_t width = GetBE32(p), height = GetBE32(p + 4);
   bitDepth_ = p[8];
-  colorType_ = p[9];
+  colorType_ = TPngColorType(p[9]);
   compressionMethod_ = p[10];
   filterMethod_ = p[11];
   interlaceMethod_ = p[12];
@@ -154,7 +150,7 @@ bool TChunkIHDR::WriteToStream(TStream& stream) {
   PutBE32(p, imageWidth_);
   PutBE32(p + 4, std::uint32_t(imageHeight_));
   p[8] = std::uint8_t(pngrow::WrittenBitDepth(colorType_, bitDepth_));
-  p[9] = colorType_;
+  p[9] = std::uint8_t(colorType_);
   p[10] = 0;
   p[11] = 0;
   p[12] = (OwnerImage() ? OwnerImage()->Interlacing() : interlaceMethod_) == 1 ? 1 : 0;

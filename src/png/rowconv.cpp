@@ -24,25 +24,27 @@ namespace pngrow {
 // ---------------------------------------------------------------------------------------
 // Layout
 
-std::size_t RowBytes(unsigned colorType, unsigned d, std::uint32_t w) {
+std::size_t RowBytes(TPngColorType colorType, unsigned d, std::uint32_t w) {
   std::size_t wd = std::size_t(w) * d;
   switch (colorType) {
-    case 0:
-    case 3: return (wd + 7) / 8;
-    case 2: return wd * 3 / 8;
-    case 4: return wd * 2 / 8;
-    case 6: return wd * 4 / 8;
+    using enum TPngColorType;
+    case Grey:
+    case Palette: return (wd + 7) / 8;
+    case Rgb: return wd * 3 / 8;
+    case GreyAlpha: return wd * 2 / 8;
+    case Rgba: return wd * 4 / 8;
     default: return 0;
   }
 }
 
-unsigned FilterOffset(unsigned colorType, unsigned d) {
+unsigned FilterOffset(TPngColorType colorType, unsigned d) {
   switch (colorType) {
-    case 0: return d == 16 ? 2 : 1;
-    case 3: return 1;
-    case 2: return d * 3 / 8;
-    case 4: return d / 4;
-    case 6: return d / 2;
+    using enum TPngColorType;
+    case Grey: return d == 16 ? 2 : 1;
+    case Palette: return 1;
+    case Rgb: return d * 3 / 8;
+    case GreyAlpha: return d / 4;
+    case Rgba: return d / 2;
     default: return 0;
   }
 }
@@ -522,30 +524,32 @@ void PassRgb8Ssse3(const std::uint8_t* s, std::uint8_t* d, std::uint8_t* a, std:
 // ---------------------------------------------------------------------------------------
 // Selection
 
-RowConverter PickRowConverter(unsigned colorType, unsigned d, bool identityGamma) {
+RowConverter PickRowConverter(TPngColorType colorType, unsigned d, bool identityGamma) {
+  const bool grey = colorType == TPngColorType::Grey;
   switch (colorType) {
-    case 0:
-    case 3:
+    using enum TPngColorType;
+    case Grey:
+    case Palette:
       switch (d) {
         case 1: return CopyPacked1;
-        case 2: return colorType == 0 ? Widen2To4<5> : Widen2To4<1>;
+        case 2: return grey ? Widen2To4<5> : Widen2To4<1>;
         case 4: return CopyPacked4;
         case 8: return CopyPacked8;
-        case 16: return colorType == 0 ? Grey16 : nullptr;
+        case 16: return grey ? Grey16 : nullptr;
       }
       return nullptr;
-    case 2:
+    case Rgb:
 #ifdef LB_PNG_SSSE3
       if (d == 8 && identityGamma && HaveSsse3()) return Rgb8Ssse3;
 #endif
       if (d == 8) return identityGamma ? Rgb8<Identity> : Rgb8<Mapped>;
       if (d == 16) return identityGamma ? Rgb16<Identity> : Rgb16<Mapped>;
       return nullptr;
-    case 4:
+    case GreyAlpha:
       if (d == 8) return GreyAlpha8;
       if (d == 16) return GreyAlpha16;
       return nullptr;
-    case 6:
+    case Rgba:
 #ifdef LB_PNG_SSSE3
       if (d == 8 && identityGamma && HaveSsse3()) return Rgba8Ssse3;
 #endif
@@ -556,30 +560,32 @@ RowConverter PickRowConverter(unsigned colorType, unsigned d, bool identityGamma
   return nullptr;
 }
 
-PassConverter PickPassConverter(unsigned colorType, unsigned d, bool identityGamma) {
+PassConverter PickPassConverter(TPngColorType colorType, unsigned d, bool identityGamma) {
+  const bool grey = colorType == TPngColorType::Grey;
   switch (colorType) {
-    case 0:
-    case 3:
+    using enum TPngColorType;
+    case Grey:
+    case Palette:
       switch (d) {
         case 1: return PassPacked<1, 1>;
-        case 2: return colorType == 0 ? PassPacked<2, 5> : PassPacked<2, 1>;
+        case 2: return grey ? PassPacked<2, 5> : PassPacked<2, 1>;
         case 4: return PassPacked<4, 1>;
         case 8: return PassPacked<8, 1>;
-        case 16: return colorType == 0 ? PassGrey16 : nullptr;
+        case 16: return grey ? PassGrey16 : nullptr;
       }
       return nullptr;
-    case 2:
+    case Rgb:
 #ifdef LB_PNG_SSSE3
       if (d == 8 && identityGamma && HaveSsse3()) return PassRgb8Ssse3;
 #endif
       if (d == 8) return identityGamma ? PassRgb<Identity, 3> : PassRgb<Mapped, 3>;
       if (d == 16) return identityGamma ? PassRgb<Identity, 6> : PassRgb<Mapped, 6>;
       return nullptr;
-    case 4:
+    case GreyAlpha:
       if (d == 8) return PassGreyAlpha<2>;
       if (d == 16) return PassGreyAlpha<4>;
       return nullptr;
-    case 6:
+    case Rgba:
 #ifdef LB_PNG_SSSE3
       if (d == 8 && identityGamma && HaveSsse3()) return PassRgba8Ssse3;
 #endif

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "png/colortype.h"
+
 namespace pngrow {
 
 // Instruction-set levels with row code of their own: plain C++, SSE2 (unfiltering, the
@@ -18,8 +20,8 @@ bool SetRowLevel(RowLevel level);
 
 // Row length in bytes (without the filter byte) for w pixels, and the byte distance to
 // the pixel on the left; both 0 for combinations without a layout.
-std::size_t RowBytes(unsigned colorType, unsigned bitDepth, std::uint32_t width);
-unsigned FilterOffset(unsigned colorType, unsigned bitDepth);
+std::size_t RowBytes(TPngColorType colorType, unsigned bitDepth, std::uint32_t width);
+unsigned FilterOffset(TPngColorType colorType, unsigned bitDepth);
 
 // Undoes filter `type` on row (len bytes, whole pixels of bpp bytes) in place against prev
 // (the previous row, zeros for the first). Types 0 and above 4 leave the row as it is.
@@ -35,7 +37,7 @@ using PassConverter = void (*)(const std::uint8_t* src, std::uint8_t* dst, std::
 
 // The converters for a colour type and bit depth (null when there is no layout). When the
 // gamma map is the identity, converters that skip the lookup are chosen.
-RowConverter PickRowConverter(unsigned colorType, unsigned bitDepth, bool identityGamma);
-PassConverter PickPassConverter(unsigned colorType, unsigned bitDepth, bool identityGamma);
+RowConverter PickRowConverter(TPngColorType colorType, unsigned bitDepth, bool identityGamma);
+PassConverter PickPassConverter(TPngColorType colorType, unsigned bitDepth, bool identityGamma);
 
 }  // namespace pngrow

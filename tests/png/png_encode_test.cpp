@@ -80,7 +80,7 @@ Snapshot Take(TPngImage& png) {
     const std::uint8_t* row = png.PixelRow(y);
     const std::uint8_t* a = png.AlphaRow(y);
     for (std::uint32_t x = 0; x < h.ImageWidth(); ++x) {
-      if (h.ColorType() == 3)
+      if (h.ColorType() == TPngColorType::Palette)
         s.pixels.push_back(bits == 8 ? row[x] : bits == 4 ? row[x / 2] >> (4 - x % 2 * 4) & 15 : row[x / 8] >> (7 - x % 8) & 1);
       else
         s.pixels.push_back(png.PixelColor(int(x), y));
@@ -122,7 +122,7 @@ std::string LibpngAgrees(const Bytes& file, TPngImage& png, std::uint32_t gama) 
   if (!LibpngDecode(file, ref, err)) return "libpng: " + err;
   std::vector<std::uint8_t> g = GammaTable(gama);
   TChunkIHDR& h = png.ImageHeader();
-  int ct = h.ColorType();
+  int ct = int(h.ColorType());
   auto* trns = png.Chunks().FirstOfClass<TChunktRNS>();
   Snapshot s = Take(png);
   for (std::uint32_t y = 0, i = 0; y < ref.height; ++y)
@@ -266,7 +266,7 @@ TEST(Encode, LowDepthGreyWithAddedAlphaIsWrittenAtEightBits) {
     Bytes out = Write(a);
     TPngImage b;
     Load(b, out);
-    EXPECT_EQ(b.ImageHeader().ColorType(), 4);
+    EXPECT_EQ(b.ImageHeader().ColorType(), TPngColorType::GreyAlpha);
     EXPECT_EQ(b.ImageHeader().BitDepth(), 8);
     EXPECT_EQ(before.pixels, Take(b).pixels) << d;
     EXPECT_EQ(before.alpha, Take(b).alpha) << d;
@@ -299,7 +299,7 @@ TEST(Encode, PackedRowsEndInZeroBits) {
 // A header whose fields no longer match its storage cannot be written; nothing is.
 TEST(Encode, HeaderChangedAfterItsStorageIsRefusedBeforeAnyByte) {
   const std::function<void(TChunkIHDR&)> changes[] = {[](TChunkIHDR& h) { h.SetBitDepth(3); },
-                                                       [](TChunkIHDR& h) { h.SetColorType(6); },
+                                                       [](TChunkIHDR& h) { h.SetColorType(TPngColorType::Rgba); },
                                                        [](TChunkIHDR& h) { h.SetImageWidth(h.ImageWidth() + 9); }};
   for (auto& change : changes) {
     TPngImage a;

@@ -396,6 +396,18 @@ struct DcDeleter {
   void operator()(DeviceContext* dc) const { DeleteDC(dc); }
 };
 using DcPtr = std::unique_ptr<DeviceContext, DcDeleter>;
+// Saves a DC's state when made and brings it back when it goes, also on an exception.
+class SavedDcState {
+ public:
+  explicit SavedDcState(HDC hdc) : dc_(hdc), saved_(SaveDC(hdc)) {}
+  ~SavedDcState() { RestoreDC(dc_, saved_); }
+  SavedDcState(const SavedDcState&) = delete;
+  SavedDcState& operator=(const SavedDcState&) = delete;
+
+ private:
+  HDC dc_;
+  int saved_;
+};
 
 // ---------------------------------------------------------------------------------------
 // Additions beyond the first cut of this header (all additive).
