@@ -89,7 +89,7 @@ void RgbaRow(TPngImage& png, int y, std::vector<std::uint8_t>& out) {
   const TTransparencyKind kind = png.TransparencyKind();
   const COLORREF key = png.KeyColor();
   const TChunktRNS* trns = png.Chunks().FirstOfClass<TChunktRNS>();
-  const unsigned bits = unsigned(h.StorageBits());
+  const unsigned bits = unsigned(png.Storage().StorageBits());
   const std::uint8_t* alpha = png.AlphaRow(y);
   const std::uint8_t* row = png.PixelRow(y);
   const int width = png.PixelWidth();

@@ -27,7 +27,7 @@ std::vector<std::uint32_t> Picture(TPngImage& png) {
   TChunkIHDR& h = png.ImageHeader();
   std::vector<std::uint32_t> v = {h.ImageWidth(), std::uint32_t(h.ImageHeight()), std::uint32_t(h.ColorType()), h.BitDepth(),
                                   std::uint32_t(png.TransparencyKind()), png.KeyColor()};
-  unsigned bits = unsigned(h.StorageBits());
+  unsigned bits = unsigned(png.Storage().StorageBits());
   for (int y = 0; y < h.ImageHeight(); ++y) {
     const std::uint8_t* row = png.PixelRow(y);
     const std::uint8_t* alpha = png.AlphaRow(y);
@@ -40,9 +40,9 @@ std::vector<std::uint32_t> Picture(TPngImage& png) {
       if (alpha) v.push_back(alpha[x]);
     }
   }
-  if (h.UsesColorTable())
+  if (png.Storage().UsesColorTable())
     for (unsigned i = 0; i < (1u << bits); ++i) {
-      const RGBQUAD& q = h.HeaderInfo().bmiColors[i];
+      const RGBQUAD& q = png.Storage().HeaderInfo().bmiColors[i];
       v.push_back(q.rgbBlue | q.rgbGreen << 8 | q.rgbRed << 16);
     }
   if (auto* trns = png.Chunks().FirstOfClass<TChunktRNS>()) {

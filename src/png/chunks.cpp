@@ -278,6 +278,11 @@ TChunkIHDR& TChunk::OwnerHeader() const {
   return *header;
 }
 
+TPngStorage& TChunk::OwnerStorage() const {
+  OwnerHeader();
+  return owner_->Storage();
+}
+
 // ---------------------------------------------------------------------------------------
 // PLTE
 
@@ -292,12 +297,12 @@ bool TChunkPLTE::ReadFromStream(TStream& stream, const char* type, std::uint32_t
   // A second palette would overwrite the first one's colours in part.
   if (length % 3 != 0 || length > 768 || OwnerImage()->Chunks().FirstOfClass<TChunkPLTE>() != this)
     RaisePngError<EPngInvalidPalette>(OwnerImage(), png_messages::kInvalidPalette);
-  TChunkIHDR& header = OwnerHeader();
+  TPngStorage& storage = OwnerStorage();
   const std::uint8_t* gamma = OwnerImage()->GammaMap();
   count_ = std::int32_t(length / 3);
   const std::uint8_t* p = Body();
   for (std::int32_t i = 0; i < count_; ++i, p += 3) {
-    RGBQUAD& q = header.HeaderInfo().bmiColors[i];
+    RGBQUAD& q = storage.HeaderInfo().bmiColors[i];
     q.rgbRed = gamma[p[0]];
     q.rgbGreen = gamma[p[1]];
     q.rgbBlue = gamma[p[2]];
@@ -307,14 +312,14 @@ bool TChunkPLTE::ReadFromStream(TStream& stream, const char* type, std::uint32_t
 }
 
 bool TChunkPLTE::WriteToStream(TStream& stream) {
-  const TChunkIHDR& header = OwnerHeader();
+  const TPngStorage& storage = OwnerStorage();
   std::uint8_t inverse[256];
   InverseGammaAt(*this, inverse);
   std::int32_t n = std::clamp<std::int32_t>(count_, 0, 256);
   SetBodyLength(std::uint32_t(n) * 3);
   std::uint8_t* p = Body();
   for (std::int32_t i = 0; i < n; ++i, p += 3) {
-    const RGBQUAD& q = header.HeaderInfo().bmiColors[i];
+    const RGBQUAD& q = storage.HeaderInfo().bmiColors[i];
     p[0] = inverse[q.rgbRed];
     p[1] = inverse[q.rgbGreen];
     p[2] = inverse[q.rgbBlue];
@@ -325,7 +330,7 @@ bool TChunkPLTE::WriteToStream(TStream& stream) {
 std::uint32_t TChunkPLTE::Item(unsigned index) const {
   if (count_ < 0 || index >= unsigned(count_))
     RaisePngError<EPngError>(OwnerImage(), png_messages::kNoSuchPaletteEntry);
-  const RGBQUAD& q = OwnerHeader().HeaderInfo().bmiColors[index];
+  const RGBQUAD& q = OwnerStorage().HeaderInfo().bmiColors[index];
   return std::uint32_t(q.rgbBlue) | std::uint32_t(q.rgbGreen) << 8 | std::uint32_t(q.rgbRed) << 16;
 }
 
@@ -505,8 +510,7 @@ void TChunktRNS::SetTransparentColor(COLORREF color) {
   alphaValues_.fill(0);
   bitTransparency_ = true;
   std::uint8_t r = color & 0xFF, g = color >> 8 & 0xFF, b = color >> 16 & 0xFF;
-  TChunkIHDR& header = OwnerHeader();
-  switch (header.ColorType()) {
+  switch (OwnerHeader().ColorType()) {
     using enum TPngColorType;
     case Grey:
       SetBodyLength(2);
@@ -519,9 +523,10 @@ void TChunktRNS::SetTransparentColor(COLORREF color) {
       alphaValues_[5] = b;
       break;
     case Palette: {
+      const RGBQUAD* table = OwnerStorage().HeaderInfo().bmiColors;
       std::uint8_t i = 0;
       do {
-        const RGBQUAD& q = header.HeaderInfo().bmiColors[i];
+        const RGBQUAD& q = table[i];
         if (q.rgbBlue == b && q.rgbGreen == g && q.rgbRed == r) break;
         ++i;
       } while (i != 0);

@@ -263,7 +263,7 @@ void TPngImage::AddAlphaChannel() {
     using enum TPngColorType;
     case Grey:
     case Rgb:
-      header.CreateOpaqueAlphaPlane();
+      storage_.AddOpaqueAlphaPlane(maxStorageBytes_);
       header.SetColorType(header.ColorType() == Grey ? GreyAlpha : Rgba);
       break;
     case Palette: {
@@ -301,10 +301,9 @@ void TPngImage::ImportBitmapHandle(HBITMAP bitmap, bool transparent, COLORREF tr
   header->SetCompressionMethod(0);
   header->SetInterlaceMethod(0);
   header->PrepareStorage();
-  if (header->PixelBits()) {
+  if (storage_.PixelBits()) {
     HDC dc = CreateCompatibleDC(nullptr);
-    GetDIBits(dc, bitmap, 0, UINT(header->ImageHeight()), header->PixelBits(), &header->HeaderInfo(),
-              DIB_RGB_COLORS);
+    GetDIBits(dc, bitmap, 0, UINT(storage_.Height()), storage_.PixelBits(), &storage_.HeaderInfo(), DIB_RGB_COLORS);
     DeleteDC(dc);
   }
   if (plte) plte->SetCount(1 << bm.bmBitsPixel);

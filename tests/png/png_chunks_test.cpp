@@ -387,7 +387,7 @@ TEST(ImageOps, Import24BitBitmap) {
   png.Assign(&bmp);
   EXPECT_EQ(png.ImageHeader().ColorType(), TPngColorType::Rgb);
   EXPECT_EQ(png.ImageHeader().BitDepth(), 8);
-  EXPECT_EQ(png.ImageHeader().RowStride(), 12);
+  EXPECT_EQ(png.Storage().RowStride(), 12);
   EXPECT_EQ(png.Chunks().FirstOfClass<TChunkPLTE>(), nullptr);
   EXPECT_EQ(png.PixelColor(1, 0), 0x123456u);
   EXPECT_EQ(png.TransparencyKind(), tkNone);

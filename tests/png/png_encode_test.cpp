@@ -75,7 +75,7 @@ Snapshot Take(TPngImage& png) {
   head << h.ImageWidth() << "x" << h.ImageHeight() << " ct" << int(h.ColorType()) << " d" << int(h.BitDepth())
        << " i" << int(png.Interlacing());
   s.header = head.str();
-  unsigned bits = unsigned(h.StorageBits());
+  unsigned bits = unsigned(png.Storage().StorageBits());
   for (int y = 0; y < h.ImageHeight(); ++y) {
     const std::uint8_t* row = png.PixelRow(y);
     const std::uint8_t* a = png.AlphaRow(y);
@@ -87,9 +87,9 @@ Snapshot Take(TPngImage& png) {
       if (a) s.alpha.push_back(a[x]);
     }
   }
-  if (h.UsesColorTable())
+  if (png.Storage().UsesColorTable())
     for (unsigned i = 0; i < (1u << bits); ++i) {
-      const RGBQUAD& q = h.HeaderInfo().bmiColors[i];
+      const RGBQUAD& q = png.Storage().HeaderInfo().bmiColors[i];
       s.table.push_back(q.rgbBlue | q.rgbGreen << 8 | q.rgbRed << 16);
     }
   std::ostringstream t;
@@ -296,15 +296,18 @@ TEST(Encode, PackedRowsEndInZeroBits) {
   }
 }
 
-// A header whose fields no longer match its storage cannot be written; nothing is.
+// A header whose fields no longer match its storage cannot be written; nothing is. Its
+// rows are still those of the storage (4 of them), never memory beyond it.
 TEST(Encode, HeaderChangedAfterItsStorageIsRefusedBeforeAnyByte) {
   const std::function<void(TChunkIHDR&)> changes[] = {[](TChunkIHDR& h) { h.SetBitDepth(3); },
                                                        [](TChunkIHDR& h) { h.SetColorType(TPngColorType::Rgba); },
-                                                       [](TChunkIHDR& h) { h.SetImageWidth(h.ImageWidth() + 9); }};
+                                                       [](TChunkIHDR& h) { h.SetImageWidth(h.ImageWidth() + 9); },
+                                                       [](TChunkIHDR& h) { h.SetImageHeight(h.ImageHeight() + 9); }};
   for (auto& change : changes) {
     TPngImage a;
     Load(a, MakeFile({2, 8, 0, 6, 4, kPlain, 0}));
     change(a.ImageHeader());
+    EXPECT_EQ(a.PixelRow(4), nullptr);
     TMemoryStream m;
     EXPECT_EQ(Catch([&] { a.WriteToStream(m); }).className, "EPngUnsupportedFormat");
     EXPECT_EQ(m.Size(), 0);
