@@ -21,32 +21,18 @@
 
 namespace pngrow {
 
+using enum TPngColorType;
+
 // ---------------------------------------------------------------------------------------
 // Layout
 
 std::size_t RowBytes(TPngColorType colorType, unsigned d, std::uint32_t w) {
-  std::size_t wd = std::size_t(w) * d;
-  switch (colorType) {
-    using enum TPngColorType;
-    case Grey:
-    case Palette: return (wd + 7) / 8;
-    case Rgb: return wd * 3 / 8;
-    case GreyAlpha: return wd * 2 / 8;
-    case Rgba: return wd * 4 / 8;
-    default: return 0;
-  }
+  return (std::size_t(w) * d * SamplesPerPixel(colorType) + 7) / 8;
 }
 
 unsigned FilterOffset(TPngColorType colorType, unsigned d) {
-  switch (colorType) {
-    using enum TPngColorType;
-    case Grey: return d == 16 ? 2 : 1;
-    case Palette: return 1;
-    case Rgb: return d * 3 / 8;
-    case GreyAlpha: return d / 4;
-    case Rgba: return d / 2;
-    default: return 0;
-  }
+  const unsigned bits = d * SamplesPerPixel(colorType);
+  return bits == 0 ? 0 : bits < 8 ? 1 : bits / 8;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -525,17 +511,15 @@ void PassRgb8Ssse3(const std::uint8_t* s, std::uint8_t* d, std::uint8_t* a, std:
 // Selection
 
 RowConverter PickRowConverter(TPngColorType colorType, unsigned d, bool identityGamma) {
-  const bool grey = colorType == TPngColorType::Grey;
   switch (colorType) {
-    using enum TPngColorType;
     case Grey:
     case Palette:
       switch (d) {
         case 1: return CopyPacked1;
-        case 2: return grey ? Widen2To4<5> : Widen2To4<1>;
+        case 2: return colorType == Grey ? Widen2To4<5> : Widen2To4<1>;
         case 4: return CopyPacked4;
         case 8: return CopyPacked8;
-        case 16: return grey ? Grey16 : nullptr;
+        case 16: return colorType == Grey ? Grey16 : nullptr;
       }
       return nullptr;
     case Rgb:
@@ -561,17 +545,15 @@ RowConverter PickRowConverter(TPngColorType colorType, unsigned d, bool identity
 }
 
 PassConverter PickPassConverter(TPngColorType colorType, unsigned d, bool identityGamma) {
-  const bool grey = colorType == TPngColorType::Grey;
   switch (colorType) {
-    using enum TPngColorType;
     case Grey:
     case Palette:
       switch (d) {
         case 1: return PassPacked<1, 1>;
-        case 2: return grey ? PassPacked<2, 5> : PassPacked<2, 1>;
+        case 2: return colorType == Grey ? PassPacked<2, 5> : PassPacked<2, 1>;
         case 4: return PassPacked<4, 1>;
         case 8: return PassPacked<8, 1>;
-        case 16: return grey ? PassGrey16 : nullptr;
+        case 16: return colorType == Grey ? PassGrey16 : nullptr;
       }
       return nullptr;
     case Rgb:

@@ -205,7 +205,6 @@ void PackRgba16(const std::uint8_t* s, const std::uint8_t* a, std::uint8_t* out,
 // Selection of a packer
 
 RowPacker PickRowPacker(TPngColorType colorType, unsigned d, unsigned bits, bool identityGamma) {
-  const bool grey = colorType == TPngColorType::Grey;
   switch (colorType) {
     using enum TPngColorType;
     case Grey:
@@ -213,8 +212,8 @@ RowPacker PickRowPacker(TPngColorType colorType, unsigned d, unsigned bits, bool
       if (d == bits && d == 1) return PackIndexes<1>;
       if (d == bits && d == 4) return PackIndexes<4>;
       if (d == bits && d == 8) return PackIndexes<8>;
-      if (d == 2 && bits == 4) return grey ? PackTwoBit<true> : PackTwoBit<false>;
-      if (d == 16 && bits == 8 && grey) return PackGrey16;
+      if (d == 2 && bits == 4) return colorType == Grey ? PackTwoBit<true> : PackTwoBit<false>;
+      if (d == 16 && bits == 8 && colorType == Grey) return PackGrey16;
       return nullptr;
     case Rgb:
       if (bits != 24) return nullptr;

@@ -397,16 +397,13 @@ struct DcDeleter {
 };
 using DcPtr = std::unique_ptr<DeviceContext, DcDeleter>;
 // Saves a DC's state when made and brings it back when it goes, also on an exception.
-class SavedDcState {
- public:
-  explicit SavedDcState(HDC hdc) : dc_(hdc), saved_(SaveDC(hdc)) {}
-  ~SavedDcState() { RestoreDC(dc_, saved_); }
+struct SavedDcState {
+  explicit SavedDcState(HDC hdc) : dc(hdc), saved(SaveDC(hdc)) {}
+  ~SavedDcState() { RestoreDC(dc, saved); }
   SavedDcState(const SavedDcState&) = delete;
   SavedDcState& operator=(const SavedDcState&) = delete;
-
- private:
-  HDC dc_;
-  int saved_;
+  const HDC dc;
+  const int saved;
 };
 
 // ---------------------------------------------------------------------------------------
