@@ -3,7 +3,6 @@
 // transparent key colour, or alpha-blended.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>

@@ -11,27 +11,17 @@ namespace {
 
 // Storage bits per pixel for a colour type and bit depth, 0 when there is no layout.
 // Grey with alpha below 8 bits only arises from adding an alpha channel to a low-depth
-// grey image; copies of such images keep the grey layout.
-int StorageBitsFor(TPngColorType colorType, unsigned bitDepth, bool& usesColorTable, bool lowGreyAlpha) {
-  usesColorTable = true;
+// grey image; copies of such images (`lowGreyAlpha`) keep the grey layout.
+int StorageBitsFor(TPngColorType colorType, unsigned d, bool lowGreyAlpha) {
+  using enum TPngColorType;
+  if (lowGreyAlpha && colorType == GreyAlpha) colorType = Grey;
+  const bool whole = d == 8 || d == 16;
   switch (colorType) {
-    using enum TPngColorType;
-    case Grey:
-    case Palette:
-      switch (bitDepth) {
-        case 1: return 1;
-        case 2: case 4: return 4;
-        case 8: return 8;
-        case 16: return colorType == Grey ? 8 : 0;
-      }
-      return 0;
-    case GreyAlpha:
-      if (lowGreyAlpha && bitDepth < 8) return bitDepth == 1 ? 1 : bitDepth == 2 || bitDepth == 4 ? 4 : 0;
-      return bitDepth == 8 || bitDepth == 16 ? 8 : 0;
+    case Grey: return d == 1 ? 1 : d == 2 || d == 4 ? 4 : whole ? 8 : 0;
+    case Palette: return d == 1 ? 1 : d == 2 || d == 4 ? 4 : d == 8 ? 8 : 0;
+    case GreyAlpha: return whole ? 8 : 0;
     case Rgb:
-    case Rgba:
-      usesColorTable = false;
-      return bitDepth == 8 || bitDepth == 16 ? 24 : 0;
+    case Rgba: return whole ? 24 : 0;
   }
   return 0;
 }
@@ -53,8 +43,9 @@ void TPngStorage::Prepare(const TChunkIHDR& header, bool lowGreyAlpha, std::uint
   headerInfo_ = BITMAPINFO{};
   Free();
 
-  int bits = StorageBitsFor(header.ColorType(), header.BitDepth(), usesColorTable_, lowGreyAlpha);
+  int bits = StorageBitsFor(header.ColorType(), header.BitDepth(), lowGreyAlpha);
   if (bits == 0) RaisePngError<EPngUnsupportedFormat>(nullptr, png_messages::kUnsupportedFormat);
+  usesColorTable_ = bits < 24;
   std::uint64_t width = header.ImageWidth();
   std::uint64_t height = header.ImageHeight() > 0 ? std::uint64_t(header.ImageHeight()) : 0;
   if (width > 0x7FFFFFFF / 32) RaisePngError<EPngSizeExceeds>(nullptr, png_messages::kSizeExceeds);
@@ -63,13 +54,10 @@ void TPngStorage::Prepare(const TChunkIHDR& header, bool lowGreyAlpha, std::uint
   std::uint64_t bytes = stride * height + (alpha ? width * height : 0);
   if (bytes > limit) RaisePngError<EPngOutMemory>(nullptr, png_messages::kOutMemory);
 
-  BITMAPINFOHEADER& h = headerInfo_.bmiHeader;
-  h.biSize = 40;
+  BITMAPINFOHEADER& h = headerInfo_.bmiHeader;  // an RGB bitmap of one plane, 40 bytes
   h.biWidth = LONG(width);
   h.biHeight = header.ImageHeight();
-  h.biPlanes = 1;
   h.biBitCount = WORD(bits);
-  h.biCompression = BI_RGB;
   rowStride_ = std::int32_t(stride);
   madeBy_ = &header;  // what follows goes with the header, also when it fails half way
 
@@ -91,7 +79,7 @@ void TPngStorage::Prepare(const TChunkIHDR& header, bool lowGreyAlpha, std::uint
 }
 
 void TPngStorage::AddOpaqueAlphaPlane(std::uint64_t limit) {
-  std::uint64_t n = std::uint64_t(std::max(Width(), 0)) * std::uint64_t(std::max(Height(), 0));
+  std::uint64_t n = std::uint64_t(Width()) * std::uint64_t(std::max(Height(), 0));
   if (bytes_ + n > limit) RaisePngError<EPngOutMemory>(nullptr, png_messages::kOutMemory);
   decltype(alphaPlane_) plane(static_cast<std::uint8_t*>(std::malloc(std::max<std::uint64_t>(n, 1))));
   if (!plane) RaisePngError<EPngOutMemory>(nullptr, png_messages::kOutMemory);
@@ -106,7 +94,7 @@ void TPngStorage::CopyPixelsFrom(const TPngStorage& other, std::uint64_t limit) 
     std::memcpy(pixelBits_, other.pixelBits_, std::size_t(rowStride_) * h);
   if (other.alphaPlane_) {
     if (!alphaPlane_) AddOpaqueAlphaPlane(limit);
-    std::memcpy(alphaPlane_.get(), other.alphaPlane_.get(), std::size_t(std::max(Width(), 0)) * h);
+    std::memcpy(alphaPlane_.get(), other.alphaPlane_.get(), std::size_t(Width()) * h);
   }
   std::copy(std::begin(other.headerInfo_.bmiColors), std::end(other.headerInfo_.bmiColors), headerInfo_.bmiColors);
 }
@@ -117,7 +105,6 @@ void TPngStorage::BuildGreyLevels(const std::uint8_t* gamma) {
   for (int i = 0; i < n; ++i) {
     RGBQUAD& q = headerInfo_.bmiColors[i];
     q.rgbRed = q.rgbGreen = q.rgbBlue = gamma[MulDivRound(i, 255, n - 1)];
-    q.rgbReserved = 0;
   }
 }
 

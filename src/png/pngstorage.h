@@ -18,10 +18,7 @@ class TChunkIHDR;
 
 class TPngStorage {
  public:
-  TPngStorage() = default;
   ~TPngStorage() { Free(); }
-  TPngStorage(const TPngStorage&) = delete;
-  TPngStorage& operator=(const TPngStorage&) = delete;
 
   // Rebuilds the storage for the header's fields, pixels and alpha at 0, in at most `limit`
   // bytes. Raises EPngUnsupportedFormat for combinations without a layout, EPngSizeExceeds
@@ -30,9 +27,7 @@ class TPngStorage {
   void Prepare(const TChunkIHDR& header, bool lowGreyAlpha, std::uint64_t limit);
   void Free();
   // Frees the storage when `header` made it: a header that goes takes its picture along.
-  void FreeIfMadeBy(const TChunkIHDR* header) {
-    if (madeBy_ == header) Free();
-  }
+  void FreeIfMadeBy(const TChunkIHDR* header) { if (madeBy_ == header) Free(); }
   // Gives the storage an alpha plane of 255s, within `limit` bytes in all.
   void AddOpaqueAlphaPlane(std::uint64_t limit);
   // Copies the pixel rows (when they are as long), the alpha plane and the colour table of
@@ -50,15 +45,13 @@ class TPngStorage {
   std::int32_t RowStride() const { return rowStride_; }
   std::uint8_t* PixelBits() const { return pixelBits_; }
   std::uint8_t* AlphaPlane() const { return alphaPlane_.get(); }
-  // Storage bits per pixel (1, 4, 8 or 24) and the picture's size; 0 while there is no
-  // storage. The size is the header's when the storage was made.
+  // Bits per pixel (1, 4, 8 or 24) and the size the header had when the storage was made.
   int StorageBits() const { return headerInfo_.bmiHeader.biBitCount; }
   int Width() const { return headerInfo_.bmiHeader.biWidth; }
   int Height() const { return headerInfo_.bmiHeader.biHeight; }
   // What the storage takes, counted against the image's storage limit.
   std::uint64_t Bytes() const { return bytes_; }
-  // Image row y (0 = top) of the pixels and of the alpha plane; null outside the picture
-  // and when there is no such storage.
+  // Image row y (0 = top) of the pixels and of the alpha plane; null when there is none.
   std::uint8_t* PixelRow(int y) const;
   std::uint8_t* AlphaRow(int y) const;
 

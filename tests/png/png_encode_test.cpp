@@ -271,6 +271,9 @@ TEST(Encode, LowDepthGreyWithAddedAlphaIsWrittenAtEightBits) {
     EXPECT_EQ(before.pixels, Take(b).pixels) << d;
     EXPECT_EQ(before.alpha, Take(b).alpha) << d;
     EXPECT_EQ(LibpngAgrees(out, b, 0), "") << d;
+    TPngImage copy;  // a copy keeps the packed grey layout
+    copy.Assign(&a);
+    EXPECT_EQ(before.pixels, Take(copy).pixels) << d;
   }
 }
 
