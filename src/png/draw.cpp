@@ -12,6 +12,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "platform/base/muldiv.h"
 #include "platform/gdi/alphablend.h"
 #include "platform/gdi/packed.h"
 #include "png/pngimage.h"
@@ -20,12 +21,6 @@
 namespace {
 
 inline COLORREF ColorOf(unsigned r, unsigned g, unsigned b) { return COLORREF(r | g << 8 | b << 16); }
-
-// Raw grey level of a grey-with-alpha pixel whose storage is below 8 bits.
-inline unsigned LowGreyLevel(const std::uint8_t* row, std::uint32_t x, unsigned bits) {
-  unsigned v = PackedIndex(row, x, bits);
-  return bits == 1 ? v * 255 : v * 17;
-}
 
 }  // namespace
 
@@ -75,7 +70,7 @@ COLORREF TPngImage::PixelColor(int x, int y) {
       return ColorOf(g, g, g);
     }
     case GreyAlpha: {
-      unsigned g = bits >= 8 ? row[x] : LowGreyLevel(row, std::uint32_t(x), bits);
+      unsigned g = bits >= 8 ? row[x] : MulDivRound(PackedIndex(row, std::size_t(x), bits), 255, (1 << bits) - 1);
       return ColorOf(g, g, g);
     }
     default: {
@@ -116,7 +111,7 @@ void TPngImage::SetPixelColor(int x, int y, COLORREF color) {
     }
     case GreyAlpha:
       if (bits >= 8) row[x] = std::uint8_t(r);
-      else SetPackedIndex(row, std::uint32_t(x), bits, bits == 1 ? r >> 7 : (r + 8) / 17);
+      else SetPackedIndex(row, std::uint32_t(x), bits, MulDivRound(r, (1 << bits) - 1, 255));
       break;
     default: {
       std::uint8_t* p = row + std::size_t(x) * 3;
@@ -284,8 +279,8 @@ void TPngImage::DrawWithAlpha(HDC target, const RECT& rect) {
     // Grey levels below 8 bits (an alpha plane added to a low-depth grey image) stand for
     // 0 .. 255 evenly.
     src.layout = bits >= 8 ? BlendLayout::Grey : packed;
-    const unsigned scale = bits == 1 ? 255 : 17;
-    for (unsigned i = 0; bits < 8 && i < (1u << bits); ++i) table[i] = 0xFF000000u | (i * scale) * 0x010101u;
+    for (int i = 0; bits < 8 && i < (1 << bits); ++i)
+      table[i] = 0xFF000000u | MulDivRound(i, 255, (1 << bits) - 1) * 0x010101u;
   } else {
     src.layout = packed;
     src.alpha = nullptr;

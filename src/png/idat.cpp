@@ -15,7 +15,6 @@
 #include <memory>
 #include <string>
 
-#include "platform/base/muldiv.h"
 #include "png/byteorder.h"
 #include "png/chunks.h"
 #include "png/pngimage.h"
