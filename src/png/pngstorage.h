@@ -1,10 +1,7 @@
-// TPngStorage: the decoded picture of a PNG image. The image owns it, its header chunk
-// fills it, and drawing, pixel access and the IDAT coder read and write it.
-//
-// Layouts: 1, 4 or 8 storage bits per pixel index the colour table (palette entries, or
-// grey levels of grey images); 24 bits hold blue, green, red. The rows live in a DIB
-// section, DWORD aligned and bottom-up (memory row 0 is the bottom image row); colour types
-// with alpha keep their alpha in a plane of its own, top-down, one byte per pixel.
+// TPngStorage: the decoded picture of a PNG image, which the image owns, its header chunk
+// fills, and drawing, pixel access and the IDAT coder use. 1, 4 or 8 bits per pixel index
+// the colour table (palette entries, or grey levels), 24 bits hold blue, green, red; rows
+// are a bottom-up DIB section, alpha a top-down plane of one byte per pixel.
 #pragma once
 
 #include <cstdint>
