@@ -8,10 +8,6 @@
 #include <iterator>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "platform/base/muldiv.h"
 #include "platform/gdi/alphablend.h"
 #include "platform/gdi/packed.h"

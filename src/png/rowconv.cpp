@@ -10,15 +10,6 @@
 #include <cstring>
 #include <type_traits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#define LB_PNG_SSE2 1
-#endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <tmmintrin.h>
-#define LB_PNG_SSSE3 1
-#endif
-
 namespace pngrow {
 
 using enum TPngColorType;
@@ -279,12 +270,6 @@ void Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* prev, st
 
 namespace {
 
-struct Identity {
-  static std::uint8_t Map(const std::uint8_t*, std::uint8_t v) { return v; }
-};
-struct Mapped {
-  static std::uint8_t Map(const std::uint8_t* g, std::uint8_t v) { return g[v]; }
-};
 
 // Packed indexes of 1, 4 or 8 bits have the storage's own layout.
 void CopyPacked1(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t w, const std::uint8_t*) {

@@ -7,7 +7,26 @@
 
 #include "png/colortype.h"
 
+// SSE2 row code where the compiler targets SSE2; SSSE3 row code on x86-64, run only where
+// the processor has it.
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define LB_PNG_SSE2 1
+#endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <tmmintrin.h>
+#define LB_PNG_SSSE3 1
+#endif
+
 namespace pngrow {
+
+// Colour samples taken as they are, or through a gamma map.
+struct Identity {
+  static std::uint8_t Map(const std::uint8_t*, std::uint8_t v) { return v; }
+};
+struct Mapped {
+  static std::uint8_t Map(const std::uint8_t* g, std::uint8_t v) { return g[v]; }
+};
 
 // Instruction-set levels with row code of their own: plain C++, SSE2 (unfiltering, the
 // encoder's filters) and SSSE3 (byte shuffles of 8-bit RGB and RGBA rows, both ways). Rows

@@ -13,15 +13,6 @@
 #include "platform/gdi/packed.h"
 #include "png/rowconv.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#define LB_PNG_SSE2 1
-#endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <tmmintrin.h>
-#define LB_PNG_SSSE3 1
-#endif
-
 namespace pngrow {
 
 // ---------------------------------------------------------------------------------------
@@ -35,13 +26,6 @@ unsigned WrittenBitDepth(TPngColorType colorType, unsigned bitDepth) {
 // Packers
 
 namespace {
-
-struct Identity {
-  static std::uint8_t Map(const std::uint8_t*, std::uint8_t v) { return v; }
-};
-struct Mapped {
-  static std::uint8_t Map(const std::uint8_t* g, std::uint8_t v) { return g[v]; }
-};
 
 // Indexes whose written depth is the storage's own (1, 4 or 8 bits).
 template <unsigned Bits>
