@@ -6,6 +6,8 @@
 // Adam7 converters / selection.
 #include "png/rowconv.h"
 
+#include "platform/gdi/packed.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
@@ -285,16 +287,7 @@ void CopyPacked8(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uin
 // Two 2-bit samples per output byte; grey samples are widened to the 16-level table.
 template <unsigned Scale>
 void Widen2To4(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t w, const std::uint8_t*) {
-  std::uint32_t pairs = w / 2;
-  for (std::uint32_t i = 0; i < pairs; ++i) {
-    unsigned byte = s[i >> 1], shift = (i & 1) ? 0 : 4;
-    unsigned hi = (byte >> (shift + 2)) & 3, lo = (byte >> shift) & 3;
-    d[i] = std::uint8_t((hi * Scale) << 4 | lo * Scale);
-  }
-  if (w & 1) {
-    unsigned byte = s[pairs >> 1], shift = (pairs & 1) ? 0 : 4;
-    d[pairs] = std::uint8_t((((byte >> (shift + 2)) & 3) * Scale) << 4);
-  }
+  for (std::uint32_t x = 0; x < w; ++x) SetPackedIndex(d, x, 4, PackedIndex(s, x, 2) * Scale);
 }
 
 void Grey16(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t w, const std::uint8_t*) {
@@ -423,16 +416,8 @@ void PassPacked(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint
   // D is the sample depth in the row; the storage holds 1-bit samples for D = 1, 4-bit
   // for D = 2 and 4, bytes for D = 8.
   constexpr unsigned kStore = D == 1 ? 1 : D == 8 ? 8 : 4;
-  constexpr unsigned kMask = (1u << D) - 1;
-  constexpr unsigned kFirstShift = 8 - kStore;
-  std::uint32_t col = first;
-  for (std::uint32_t i = 0; i < count; ++i, col += step) {
-    std::size_t bit = std::size_t(i) * D;
-    unsigned v = (s[bit >> 3] >> (8 - D - (bit & 7))) & kMask;
-    v *= Scale;
-    std::size_t at = std::size_t(col) * kStore;
-    d[at >> 3] = std::uint8_t(d[at >> 3] | v << (kFirstShift - (at & 7)));
-  }
+  for (std::uint32_t i = 0, col = first; i < count; ++i, col += step)
+    SetPackedIndex(d, col, kStore, PackedIndex(s, i, D) * Scale);
 }
 
 void PassGrey16(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t first, std::uint32_t step,
