@@ -24,8 +24,7 @@ std::size_t RowBytes(TPngColorType colorType, unsigned d, std::uint32_t w) {
 }
 
 unsigned FilterOffset(TPngColorType colorType, unsigned d) {
-  const unsigned bits = d * SamplesPerPixel(colorType);
-  return bits == 0 ? 0 : bits < 8 ? 1 : bits / 8;
+  return (d * SamplesPerPixel(colorType) + 7) / 8;  // the bytes of one pixel, rounded up
 }
 
 // ---------------------------------------------------------------------------------------
