@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "outputfile.h"
+#include "platform/gdi/packed.h"
 #include "png/pngimage.h"
 #include "ui/core/streams.h"
 
@@ -78,7 +79,7 @@ void Info(const TArguments& args) {
     chunks += png.Chunks().Item(i)->ChunkTypeText();
   }
   std::printf("ok width=%u height=%d colortype=%u bitdepth=%u interlace=%u transparency=%s chunks=%s\n",
-              h.ImageWidth(), h.ImageHeight(), h.ColorType(), h.BitDepth(), unsigned(png.Interlacing()),
+              h.ImageWidth(), h.ImageHeight(), unsigned(h.ColorType()), h.BitDepth(), unsigned(png.Interlacing()),
               KindName(png.TransparencyKind()), chunks.c_str());
 }
 
@@ -88,7 +89,7 @@ void RgbaRow(TPngImage& png, int y, std::vector<std::uint8_t>& out) {
   const TTransparencyKind kind = png.TransparencyKind();
   const COLORREF key = png.KeyColor();
   const TChunktRNS* trns = png.Chunks().FirstOfClass<TChunktRNS>();
-  const unsigned bits = unsigned(h.StorageBits());
+  const unsigned bits = unsigned(png.Storage().StorageBits());
   const std::uint8_t* alpha = png.AlphaRow(y);
   const std::uint8_t* row = png.PixelRow(y);
   const int width = png.PixelWidth();
@@ -96,13 +97,10 @@ void RgbaRow(TPngImage& png, int y, std::vector<std::uint8_t>& out) {
   for (int x = 0; x < width; ++x) {
     const COLORREF c = png.PixelColor(x, y);
     unsigned a = 255;
-    if (h.ColorType() == 4 || h.ColorType() == 6) {
+    if (HasAlphaSamples(h.ColorType())) {
       a = alpha ? alpha[x] : 255;
-    } else if (h.ColorType() == 3 && kind == tkAlpha && trns) {
-      const unsigned i = bits == 1   ? (row[x >> 3] >> (7 - (x & 7))) & 1
-                         : bits == 4 ? (row[x >> 1] >> (4 - (x & 1) * 4)) & 15
-                                     : row[x];
-      a = trns->AlphaValues()[i];
+    } else if (h.ColorType() == TPngColorType::Palette && kind == tkAlpha && trns) {
+      a = trns->AlphaValues()[PackedIndex(row, std::size_t(x), bits)];
     } else if (kind == tkKeyColor && c == key) {
       a = 0;
     }
@@ -257,7 +255,8 @@ void ImportPam(TPngImage& png, const Pam& pam) {
   auto* header = static_cast<TChunkIHDR*>(png.Chunks().Add(std::unique_ptr<TChunk>(TChunkIHDR::Class.create(&png))));
   png.Chunks().Add(std::unique_ptr<TChunk>(TChunkIDAT::Class.create(&png)));
   png.Chunks().Add(std::unique_ptr<TChunk>(TChunkIEND::Class.create(&png)));
-  static const std::uint8_t kColorType[] = {0, 0, 4, 2, 6};
+  using enum TPngColorType;
+  static const TPngColorType kColorType[] = {Grey, Grey, GreyAlpha, Rgb, Rgba};
   header->SetImageWidth(pam.width);
   header->SetImageHeight(std::int32_t(pam.height));
   header->SetBitDepth(8);

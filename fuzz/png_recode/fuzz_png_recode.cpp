@@ -25,24 +25,24 @@ void Limit(TPngImage& image) {
 // Everything the image reports about its pixels, as one list of numbers.
 std::vector<std::uint32_t> Picture(TPngImage& png) {
   TChunkIHDR& h = png.ImageHeader();
-  std::vector<std::uint32_t> v = {h.ImageWidth(), std::uint32_t(h.ImageHeight()), h.ColorType(), h.BitDepth(),
+  std::vector<std::uint32_t> v = {h.ImageWidth(), std::uint32_t(h.ImageHeight()), std::uint32_t(h.ColorType()), h.BitDepth(),
                                   std::uint32_t(png.TransparencyKind()), png.KeyColor()};
-  unsigned bits = unsigned(h.StorageBits());
+  unsigned bits = unsigned(png.Storage().StorageBits());
   for (int y = 0; y < h.ImageHeight(); ++y) {
     const std::uint8_t* row = png.PixelRow(y);
     const std::uint8_t* alpha = png.AlphaRow(y);
     for (std::uint32_t x = 0; x < h.ImageWidth() && row; ++x) {
       // Palette indexes as stored: an index past the palette has no colour to compare.
-      if (h.ColorType() == 3)
+      if (h.ColorType() == TPngColorType::Palette)
         v.push_back(bits == 8 ? row[x] : bits == 4 ? row[x / 2] >> (4 - x % 2 * 4) & 15 : row[x / 8] >> (7 - x % 8) & 1);
       else
         v.push_back(png.PixelColor(int(x), y));
       if (alpha) v.push_back(alpha[x]);
     }
   }
-  if (h.UsesColorTable())
+  if (png.Storage().UsesColorTable())
     for (unsigned i = 0; i < (1u << bits); ++i) {
-      const RGBQUAD& q = h.HeaderInfo().bmiColors[i];
+      const RGBQUAD& q = png.Storage().HeaderInfo().bmiColors[i];
       v.push_back(q.rgbBlue | q.rgbGreen << 8 | q.rgbRed << 16);
     }
   if (auto* trns = png.Chunks().FirstOfClass<TChunktRNS>()) {

@@ -147,11 +147,7 @@ void PaintParentBackground(TControl* control, HDC dc, bool invalidateParent) {
   if (!parent) return;
   const bool designing = control->IsDesigning();
   {
-    struct Restore {
-      HDC dc;
-      int saved;
-      ~Restore() { RestoreDC(dc, saved); }
-    } restore{dc, SaveDC(dc)};
+    const SavedDcState saved(dc);
     OffsetViewportOrgEx(dc, -control->Left(), -control->Top(), nullptr);
     IntersectClipRect(dc, 0, 0, parent->ClientWidth(), parent->ClientHeight());
     try {

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "buttons/buttonshared.h"
+#include "platform/base/muldiv.h"
 #include "buttons/drawcommon.h"
 #include "platform/font/font.h"
 #include "buttons/drawgraphics.h"
@@ -33,7 +34,6 @@ std::array<std::unique_ptr<TBitmap>, std::size(kKinds)>& StockCache() {
 }  // namespace
 
 using buttons_internal::kMeasureFlags;
-using buttons_internal::ScaleRound;
 using buttons_internal::Store;
 
 const TBitBtnKindInfo& BitBtnKindInfo(TBitBtnKind kind) {
@@ -165,8 +165,8 @@ void TImageButton::ChangeScale(int m, int d) {
   if (m == d || m <= 0 || d <= 0) return;
   TPaintedButton::ChangeScale(m, d);
   // Margin -1 (centred) is a choice, not a distance.
-  if (margin_ >= 0) margin_ = ScaleRound(margin_, m, d);
-  spacing_ = ScaleRound(spacing_, m, d);
+  if (margin_ >= 0) margin_ = MulDivRound(margin_, m, d);
+  spacing_ = MulDivRound(spacing_, m, d);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "buttons/paintedbuttons.h"
 
 #include "buttons/buttonshared.h"
+#include "platform/base/muldiv.h"
 #include "buttons/drawcommon.h"
 #include "platform/font/font.h"
 #include "buttons/drawgraphics.h"

@@ -288,6 +288,11 @@ TChunkIHDR& TChunk::OwnerHeader() const {
   return *header;
 }
 
+TPngStorage& TChunk::OwnerStorage() const {
+  OwnerHeader();
+  return owner_->Storage();
+}
+
 // ---------------------------------------------------------------------------------------
 // PLTE
 
@@ -302,12 +307,12 @@ bool TChunkPLTE::ReadFromStream(TStream& stream, const char* type, std::uint32_t
   // A second palette would overwrite the first one's colours in part.
   if (length % 3 != 0 || length > 768 || OwnerImage()->Chunks().FirstOfClass<TChunkPLTE>() != this)
     RaisePngError<EPngInvalidPalette>(OwnerImage(), png_messages::kInvalidPalette);
-  TChunkIHDR& header = OwnerHeader();
+  TPngStorage& storage = OwnerStorage();
   const std::uint8_t* gamma = OwnerImage()->GammaMap();
   count_ = std::int32_t(length / 3);
   const std::uint8_t* p = Body();
   for (std::int32_t i = 0; i < count_; ++i, p += 3) {
-    RGBQUAD& q = header.HeaderInfo().bmiColors[i];
+    RGBQUAD& q = storage.HeaderInfo().bmiColors[i];
     q.rgbRed = gamma[p[0]];
     q.rgbGreen = gamma[p[1]];
     q.rgbBlue = gamma[p[2]];
@@ -317,14 +322,14 @@ bool TChunkPLTE::ReadFromStream(TStream& stream, const char* type, std::uint32_t
 }
 
 bool TChunkPLTE::WriteToStream(TStream& stream) {
-  const TChunkIHDR& header = OwnerHeader();
+  const TPngStorage& storage = OwnerStorage();
   std::uint8_t inverse[256];
   InverseGammaAt(*this, inverse);
   std::int32_t n = std::clamp<std::int32_t>(count_, 0, 256);
   SetBodyLength(std::uint32_t(n) * 3);
   std::uint8_t* p = Body();
   for (std::int32_t i = 0; i < n; ++i, p += 3) {
-    const RGBQUAD& q = header.HeaderInfo().bmiColors[i];
+    const RGBQUAD& q = storage.HeaderInfo().bmiColors[i];
     p[0] = inverse[q.rgbRed];
     p[1] = inverse[q.rgbGreen];
     p[2] = inverse[q.rgbBlue];
@@ -335,7 +340,7 @@ bool TChunkPLTE::WriteToStream(TStream& stream) {
 std::uint32_t TChunkPLTE::Item(unsigned index) const {
   if (count_ < 0 || index >= unsigned(count_))
     RaisePngError<EPngError>(OwnerImage(), png_messages::kNoSuchPaletteEntry);
-  const RGBQUAD& q = OwnerHeader().HeaderInfo().bmiColors[index];
+  const RGBQUAD& q = OwnerStorage().HeaderInfo().bmiColors[index];
   return std::uint32_t(q.rgbBlue) | std::uint32_t(q.rgbGreen) << 8 | std::uint32_t(q.rgbRed) << 16;
 }
 
@@ -424,18 +429,19 @@ bool TChunktRNS::ReadFromStream(TStream& stream, const char* type, std::uint32_t
   std::memcpy(alphaValues_.data(), Body(), length);
   const TChunkIHDR& header = OwnerHeader();
   switch (header.ColorType()) {
-    case 0:
-    case 2: {
+    using enum TPngColorType;
+    case Grey:
+    case Rgb: {
       // A key of the wrong length or beyond the bit depth matches no pixel; masking it
       // into range would hide pixels of another value.
       std::uint16_t s[3] = {};
-      const unsigned needed = header.ColorType() == 2 ? 6 : 2;
+      const unsigned needed = header.ColorType() == TPngColorType::Rgb ? 6 : 2;
       const unsigned max = header.BitDepth() >= 16 ? 0xFFFF : (1u << header.BitDepth()) - 1;
       bitTransparency_ = length == needed && KeySamples(s);
       for (unsigned i = 0; i < needed / 2; ++i) bitTransparency_ = bitTransparency_ && s[i] <= max;
       break;
     }
-    case 3: {
+    case Palette: {
       // A key needs one fully transparent entry; a single partial value is partial alpha.
       unsigned differing = 0, zero = 0;
       for (std::uint32_t i = 0; i < length; ++i) {
@@ -458,7 +464,7 @@ bool TChunktRNS::WriteToStream(TStream& stream) {
 
 bool TChunktRNS::KeySamples(std::uint16_t samples[3]) const {
   const std::uint8_t* a = alphaValues_.data();
-  unsigned needed = OwnerHeader().ColorType() == 2 ? 6 : 2;
+  unsigned needed = OwnerHeader().ColorType() == TPngColorType::Rgb ? 6 : 2;
   if (BodyLength() < needed) return false;
   for (unsigned i = 0; i < needed / 2; ++i) samples[i] = GetBE16(a + 2 * i);
   return true;
@@ -472,7 +478,8 @@ COLORREF TChunktRNS::TransparentColor() const {
   const std::uint8_t* gamma = OwnerImage()->GammaMap();
   std::uint16_t s[3] = {};
   switch (header.ColorType()) {
-    case 0: {
+    using enum TPngColorType;
+    case Grey: {
       if (!bitTransparency_ || !KeySamples(s)) return 0;
       unsigned d = header.BitDepth();
       unsigned level;
@@ -485,7 +492,7 @@ COLORREF TChunktRNS::TransparentColor() const {
       unsigned g = gamma[level];
       return COLORREF(g | g << 8 | g << 16);
     }
-    case 2: {
+    case Rgb: {
       if (!bitTransparency_ || !KeySamples(s)) return 0;
       bool wide = header.BitDepth() == 16;
       unsigned r = gamma[wide ? s[0] >> 8 : s[0] & 0xFF];
@@ -493,7 +500,7 @@ COLORREF TChunktRNS::TransparentColor() const {
       unsigned b = gamma[wide ? s[2] >> 8 : s[2] & 0xFF];
       return COLORREF(r | g << 8 | b << 16);
     }
-    case 3: {
+    case Palette: {
       const TChunkPLTE* plte = OwnerImage()->Chunks().FirstOfClass<TChunkPLTE>();
       if (!plte) return 0;
       for (std::uint32_t i = 0; i < BodyLength() && i < 256; ++i) {
@@ -513,22 +520,23 @@ void TChunktRNS::SetTransparentColor(COLORREF color) {
   alphaValues_.fill(0);
   bitTransparency_ = true;
   std::uint8_t r = color & 0xFF, g = color >> 8 & 0xFF, b = color >> 16 & 0xFF;
-  TChunkIHDR& header = OwnerHeader();
-  switch (header.ColorType()) {
-    case 0:
+  switch (OwnerHeader().ColorType()) {
+    using enum TPngColorType;
+    case Grey:
       SetBodyLength(2);
       alphaValues_[1] = r;
       break;
-    case 2:
+    case Rgb:
       SetBodyLength(6);
       alphaValues_[1] = r;
       alphaValues_[3] = g;
       alphaValues_[5] = b;
       break;
-    case 3: {
+    case Palette: {
+      const RGBQUAD* table = OwnerStorage().HeaderInfo().bmiColors;
       std::uint8_t i = 0;
       do {
-        const RGBQUAD& q = header.HeaderInfo().bmiColors[i];
+        const RGBQUAD& q = table[i];
         if (q.rgbBlue == b && q.rgbGreen == g && q.rgbRed == r) break;
         ++i;
       } while (i != 0);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/gdi/gdi.h"
+#include "png/colortype.h"
 #include "png/pngmessages.h"
 #include "ui/core/streams.h"
 #include "ui/core/sysutils.h"
@@ -19,6 +20,7 @@
 class TPngImage;
 class TChunk;
 class TChunkIHDR;
+class TPngStorage;
 
 // ---------------------------------------------------------------------------------------
 // CRC and zlib helpers
@@ -88,6 +90,8 @@ class TChunk : public TObject {
   int PositionInList() const;
   // The owner's first chunk as header; raises EInvalidCast when it is another class.
   TChunkIHDR& OwnerHeader() const;
+  // The owner's pixel storage; raises as OwnerHeader when the image has no header.
+  TPngStorage& OwnerStorage() const;
 
  protected:
   // Writes length, type, body and CRC.
@@ -110,73 +114,44 @@ class TChunkIEND : public TChunk {
   using TChunk::TChunk;
 };
 
-// The image header; owns the decoded picture (DIB section, colour table, alpha plane).
+// The image header. Reading it, copying it or PrepareStorage makes the image's pixel
+// storage (TPngStorage) for its fields; the storage goes when this header does.
 class TChunkIHDR : public TChunk {
   LB_CHUNK_CLASS(TChunkIHDR)
  public:
-  struct FreeDeleter {
-    void operator()(std::uint8_t* p) const { std::free(p); }
-  };
-  using AlphaBuffer = std::unique_ptr<std::uint8_t[], FreeDeleter>;
-
-  explicit TChunkIHDR(TPngImage* owner);
+  using TChunk::TChunk;
   ~TChunkIHDR() override;
   void CopyFrom(const TChunk& other) override;
   bool ReadFromStream(TStream& stream, const char* type, std::uint32_t length) override;
   bool WriteToStream(TStream& stream) override;
 
-  // Rebuilds the storage for the current header fields; pixels and alpha start at 0.
-  // Raises EPngUnsupportedFormat for combinations without a layout and EPngOutMemory
+  // Rebuilds the image's storage for the current header fields; pixels and alpha start at
+  // 0. Raises EPngUnsupportedFormat for combinations without a layout and EPngOutMemory
   // when the storage would exceed the image's limit or cannot be created.
-  void PrepareStorage();
-  void FreeStorage();
+  void PrepareStorage() { PrepareStorageFor(false); }
 
   std::uint32_t ImageWidth() const { return imageWidth_; }
   std::int32_t ImageHeight() const { return imageHeight_; }
   std::uint8_t BitDepth() const { return bitDepth_; }
-  std::uint8_t ColorType() const { return colorType_; }
+  TPngColorType ColorType() const { return colorType_; }
   std::uint8_t CompressionMethod() const { return compressionMethod_; }
   std::uint8_t FilterMethod() const { return filterMethod_; }
   std::uint8_t InterlaceMethod() const { return interlaceMethod_; }
   void SetImageWidth(std::uint32_t v) { imageWidth_ = v; }
   void SetImageHeight(std::int32_t v) { imageHeight_ = v; }
   void SetBitDepth(std::uint8_t v) { bitDepth_ = v; }
-  void SetColorType(std::uint8_t v) { colorType_ = v; }
+  void SetColorType(TPngColorType v) { colorType_ = v; }
   void SetCompressionMethod(std::uint8_t v) { compressionMethod_ = v; }
   void SetFilterMethod(std::uint8_t v) { filterMethod_ = v; }
   void SetInterlaceMethod(std::uint8_t v) { interlaceMethod_ = v; }
 
-  HBITMAP StorageBitmap() const { return storageBitmap_; }
-  HDC StorageDC() const { return storageDC_; }
-  bool UsesColorTable() const { return usesColorTable_; }
-  BITMAPINFO& HeaderInfo() { return headerInfo_; }
-  const BITMAPINFO& HeaderInfo() const { return headerInfo_; }
-  std::int32_t RowStride() const { return rowStride_; }
-  std::uint8_t* PixelBits() const { return pixelBits_; }
-  std::uint8_t* AlphaPlane() const { return alphaPlane_.get(); }
-  // Storage bits per pixel (1, 4, 8 or 24); 0 before the storage is prepared.
-  int StorageBits() const { return headerInfo_.bmiHeader.biBitCount; }
-  // Gives a grey image an alpha plane of 255s (used when adding an alpha channel).
-  void CreateOpaqueAlphaPlane();
-  // The colour-table entry (blue in the low byte) of palette index i; raises EPngError
-  // when i is not below the PLTE entry count, or when there is no PLTE at all.
-  std::uint32_t PaletteEntry(unsigned index) const;
-
  private:
   void PrepareStorageFor(bool lowGreyAlpha);
 
-  HBITMAP storageBitmap_ = nullptr;
-  HDC storageDC_ = nullptr;
-  bool usesColorTable_ = false;
-  BITMAPINFO headerInfo_{};
-  std::int32_t rowStride_ = 0;
-  std::uint8_t* pixelBits_ = nullptr;
-  AlphaBuffer alphaPlane_;
-  std::uint64_t storageBytes_ = 0;  // counted against the image's storage limit
   std::uint32_t imageWidth_ = 0;
   std::int32_t imageHeight_ = 0;
-  std::uint8_t bitDepth_ = 0, colorType_ = 0, compressionMethod_ = 0, filterMethod_ = 0,
-               interlaceMethod_ = 0;
+  TPngColorType colorType_ = TPngColorType::Grey;
+  std::uint8_t bitDepth_ = 0, compressionMethod_ = 0, filterMethod_ = 0, interlaceMethod_ = 0;
 };
 
 // The image data. Reading it decodes the whole picture from this and every directly

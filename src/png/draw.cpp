@@ -8,49 +8,15 @@
 #include <iterator>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "platform/base/muldiv.h"
 #include "platform/gdi/alphablend.h"
+#include "platform/gdi/packed.h"
 #include "png/pngimage.h"
 #include "png/rowconv.h"
 
 namespace {
 
-// Index of pixel x in a packed storage row of `bits` bits per pixel (1, 4 or 8).
-inline unsigned PackedIndex(const std::uint8_t* row, std::uint32_t x, unsigned bits) {
-  switch (bits) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (row[x >> 1] >> (4 - (x & 1) * 4)) & 15;
-    default: return row[x];
-  }
-}
-
-inline void SetPackedIndex(std::uint8_t* row, std::uint32_t x, unsigned bits, unsigned v) {
-  switch (bits) {
-    case 1: {
-      unsigned shift = 7 - (x & 7);
-      row[x >> 3] = std::uint8_t((row[x >> 3] & ~(1u << shift)) | (v & 1) << shift);
-      break;
-    }
-    case 4: {
-      unsigned shift = 4 - (x & 1) * 4;
-      row[x >> 1] = std::uint8_t((row[x >> 1] & ~(15u << shift)) | (v & 15) << shift);
-      break;
-    }
-    default:
-      row[x] = std::uint8_t(v);
-  }
-}
-
-inline COLORREF Rgb(unsigned r, unsigned g, unsigned b) { return COLORREF(r | g << 8 | b << 16); }
-
-// Raw grey level of a grey-with-alpha pixel whose storage is below 8 bits.
-inline unsigned LowGreyLevel(const std::uint8_t* row, std::uint32_t x, unsigned bits) {
-  unsigned v = PackedIndex(row, x, bits);
-  return bits == 1 ? v * 255 : v * 17;
-}
+inline COLORREF ColorOf(unsigned r, unsigned g, unsigned b) { return COLORREF(r | g << 8 | b << 16); }
 
 }  // namespace
 
@@ -64,70 +30,71 @@ bool TPngImage::IsTransparent() { return TransparencyKind() != tkNone; }
 void TPngImage::SetPixelWidth(int) { RaisePngError<EPngError>(this, png_messages::kCannotResize); }
 void TPngImage::SetPixelHeight(int) { RaisePngError<EPngError>(this, png_messages::kCannotResize); }
 
+// Both raise without a header, and go by the storage's size.
 std::uint8_t* TPngImage::PixelRow(int y) const {
-  const TChunkIHDR& h = ImageHeader();
-  if (!h.PixelBits() || y < 0 || y >= h.ImageHeight()) return nullptr;
-  return h.PixelBits() + std::ptrdiff_t(h.RowStride()) * (h.ImageHeight() - 1 - y);
+  ImageHeader();
+  return storage_.PixelRow(y);
 }
 
 std::uint8_t* TPngImage::AlphaRow(int y) const {
-  const TChunkIHDR& h = ImageHeader();
-  if ((h.ColorType() != 4 && h.ColorType() != 6) || !h.AlphaPlane() || y < 0 || y >= h.ImageHeight())
-    return nullptr;
-  return h.AlphaPlane() + std::size_t(y) * h.ImageWidth();
+  return HasAlphaSamples(ImageHeader().ColorType()) ? storage_.AlphaRow(y) : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------
 // Pixel access
 
+// Pixels inside the header's size and the storage's: a header changed after its storage
+// was made does not lead outside the storage.
 COLORREF TPngImage::PixelColor(int x, int y) {
   const TChunkIHDR& h = ImageHeader();
-  if (x < 0 || std::uint32_t(x) >= h.ImageWidth() || y < 0 || y >= h.ImageHeight()) return 0;
-  const std::uint8_t* row = PixelRow(y);
-  if (!row) return 0;
-  unsigned bits = unsigned(h.StorageBits());
+  const std::uint8_t* row = y < h.ImageHeight() ? PixelRow(y) : nullptr;
+  if (!row || x < 0 || std::uint32_t(x) >= h.ImageWidth() || x >= storage_.Width()) return 0;
+  unsigned bits = unsigned(storage_.StorageBits());
   switch (h.ColorType()) {
-    case 0:
-    case 3: {
+    using enum TPngColorType;
+    case Grey:
+    case Palette: {
       unsigned v = PackedIndex(row, std::uint32_t(x), bits);
-      if (h.ColorType() == 3) {
+      if (h.ColorType() == Palette) {
         // The colour table already holds the gamma-corrected colour that is drawn.
-        std::uint32_t e = h.PaletteEntry(v);
-        return Rgb(e >> 16 & 0xFF, e >> 8 & 0xFF, e & 0xFF);
+        const TChunkPLTE* plte = chunks_.FirstOfClass<TChunkPLTE>();
+        if (!plte) RaisePngError<EPngError>(this, png_messages::kNoSuchPaletteEntry);
+        std::uint32_t e = plte->Item(v);
+        return ColorOf(e >> 16 & 0xFF, e >> 8 & 0xFF, e & 0xFF);
       }
       unsigned g = bits == 1 ? gammaMap_[(v * 255) & 255] : gammaMap_[(v * ((1u << bits) + 1)) & 255];
-      return Rgb(g, g, g);
+      return ColorOf(g, g, g);
     }
-    case 4: {
-      unsigned g = bits >= 8 ? row[x] : LowGreyLevel(row, std::uint32_t(x), bits);
-      return Rgb(g, g, g);
+    case GreyAlpha: {
+      unsigned g = bits >= 8 ? row[x] : MulDivRound(PackedIndex(row, std::size_t(x), bits), 255, (1 << bits) - 1);
+      return ColorOf(g, g, g);
     }
     default: {
       const std::uint8_t* p = row + std::size_t(x) * 3;
-      return Rgb(p[2], p[1], p[0]);
+      return ColorOf(p[2], p[1], p[0]);
     }
   }
 }
 
 void TPngImage::SetPixelColor(int x, int y, COLORREF color) {
   const TChunkIHDR& h = ImageHeader();
-  if (x < 0 || std::uint32_t(x) >= h.ImageWidth() || y < 0 || y >= h.ImageHeight()) return;
-  std::uint8_t* row = PixelRow(y);
-  if (!row) return;
+  std::uint8_t* row = y < h.ImageHeight() ? PixelRow(y) : nullptr;
+  if (!row || x < 0 || std::uint32_t(x) >= h.ImageWidth() || x >= storage_.Width()) return;
   COLORREF c = COLORREF(ColorToRGB(TColor(color)));
   unsigned r = c & 0xFF, g = c >> 8 & 0xFF, b = c >> 16 & 0xFF;
-  unsigned bits = unsigned(h.StorageBits());
+  unsigned bits = unsigned(storage_.StorageBits());
   switch (h.ColorType()) {
-    case 0:
-    case 3: {
+    using enum TPngColorType;
+    case Grey:
+    case Palette: {
       // Only the entries the storage can address take part, so the index always fits.
       unsigned entries = 1u << bits;
-      if (h.ColorType() == 3)
+      if (h.ColorType() == Palette)
         if (const auto* plte = chunks_.FirstOfClass<TChunkPLTE>())
           entries = std::clamp<unsigned>(unsigned(std::max(plte->Count(), 1)), 1, entries);
       unsigned best = 0, bestDist = ~0u;
       for (unsigned i = 0; i < entries; ++i) {
-        const RGBQUAD& q = h.HeaderInfo().bmiColors[i];
+        const RGBQUAD& q = storage_.HeaderInfo().bmiColors[i];
         int dr = int(q.rgbRed) - int(r), dg = int(q.rgbGreen) - int(g), db = int(q.rgbBlue) - int(b);
         unsigned dist = unsigned(dr * dr + dg * dg + db * db);
         if (dist < bestDist) {
@@ -138,9 +105,9 @@ void TPngImage::SetPixelColor(int x, int y, COLORREF color) {
       SetPackedIndex(row, std::uint32_t(x), bits, best);
       break;
     }
-    case 4:
+    case GreyAlpha:
       if (bits >= 8) row[x] = std::uint8_t(r);
-      else SetPackedIndex(row, std::uint32_t(x), bits, bits == 1 ? r >> 7 : (r + 8) / 17);
+      else SetPackedIndex(row, std::uint32_t(x), bits, MulDivRound(r, (1 << bits) - 1, 255));
       break;
     default: {
       std::uint8_t* p = row + std::size_t(x) * 3;
@@ -155,14 +122,13 @@ void TPngImage::SetPixelColor(int x, int y, COLORREF color) {
 // Palette
 
 HPALETTE TPngImage::PaletteHandle() {
-  const TChunkIHDR& h = ImageHeader();
-  if (h.ColorType() != 0 && h.ColorType() != 3) return nullptr;
+  if (!IsIndexedOrGrey(ImageHeader().ColorType())) return nullptr;
   if (!paletteCache_) {
     LOGPALETTE lp;
     lp.palVersion = 0x300;
     lp.palNumEntries = 256;
     for (int i = 0; i < 256; ++i) {
-      const RGBQUAD& q = h.HeaderInfo().bmiColors[i];
+      const RGBQUAD& q = storage_.HeaderInfo().bmiColors[i];
       lp.palPalEntry[i] = PALETTEENTRY{q.rgbRed, q.rgbGreen, q.rgbBlue, 0};
     }
     paletteCache_ = CreatePalette(&lp);
@@ -171,12 +137,11 @@ HPALETTE TPngImage::PaletteHandle() {
 }
 
 void TPngImage::SetPaletteHandle(HPALETTE palette) {
-  TChunkIHDR& h = ImageHeader();
-  if (h.ColorType() != 0 && h.ColorType() != 3) return;
+  if (!IsIndexedOrGrey(ImageHeader().ColorType())) return;
   PALETTEENTRY entries[256] = {};
   UINT n = palette ? GetPaletteEntries(palette, 0, UINT(std::size(entries)), entries) : 0;
   for (UINT i = 0; i < n; ++i) {
-    RGBQUAD& q = h.HeaderInfo().bmiColors[i];
+    RGBQUAD& q = storage_.HeaderInfo().bmiColors[i];
     q.rgbRed = entries[i].peRed;
     q.rgbGreen = entries[i].peGreen;
     q.rgbBlue = entries[i].peBlue;
@@ -189,8 +154,8 @@ void TPngImage::SetPaletteHandle(HPALETTE palette) {
 
 void TPngImage::DrawOnCanvas(TCanvas& canvas, const RECT& rect) {
   if (!HasHeader()) return;
-  const TChunkIHDR& h = ImageHeader();
-  if (!h.PixelBits() || h.ImageWidth() == 0 || h.ImageHeight() <= 0) return;
+  const TPngStorage& s = storage_;
+  if (!s.PixelBits() || s.Width() <= 0 || s.Height() <= 0) return;
   switch (TransparencyKind()) {
     case tkKeyColor:
       DrawWithKeyColor(canvas.Handle(), rect);
@@ -200,23 +165,22 @@ void TPngImage::DrawOnCanvas(TCanvas& canvas, const RECT& rect) {
       break;
     case tkNone:
       StretchDIBits(canvas.Handle(), rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, 0, 0,
-                    int(h.ImageWidth()), h.ImageHeight(), h.PixelBits(), &h.HeaderInfo(), DIB_RGB_COLORS,
-                    SRCCOPY);
+                    s.Width(), s.Height(), s.PixelBits(), &s.HeaderInfo(), DIB_RGB_COLORS, SRCCOPY);
       break;
   }
 }
 
 void TPngImage::DrawWithKeyColor(HDC target, const RECT& rect) {
-  const TChunkIHDR& h = ImageHeader();
+  const TPngStorage& s = storage_;
   int W = rect.right - rect.left, H = rect.bottom - rect.top;
-  int w = int(h.ImageWidth()), hh = h.ImageHeight();
+  int w = s.Width(), hh = s.Height();
   if (W <= 0 || H <= 0) return;
   COLORREF key = COLORREF(ColorToRGB(TColor(KeyColor())));
 
   DcPtr src(CreateCompatibleDC(target)), mask(CreateCompatibleDC(target)), inverse(CreateCompatibleDC(target)),
       work(CreateCompatibleDC(target));
-  GdiPtr<GdiBitmap> srcBmp(CreateDIBitmap(target, &h.HeaderInfo().bmiHeader, CBM_INIT, h.PixelBits(),
-                                          &h.HeaderInfo(), DIB_RGB_COLORS));
+  GdiPtr<GdiBitmap> srcBmp(
+      CreateDIBitmap(target, &s.HeaderInfo().bmiHeader, CBM_INIT, s.PixelBits(), &s.HeaderInfo(), DIB_RGB_COLORS));
   GdiPtr<GdiBitmap> maskBmp(CreateBitmap(W, H, 1, 1, nullptr)), inverseBmp(CreateBitmap(W, H, 1, 1, nullptr));
   GdiPtr<GdiBitmap> workBmp(CreateCompatibleBitmap(target, W, H));
   if (!src || !mask || !inverse || !work || !srcBmp || !maskBmp || !inverseBmp || !workBmp)
@@ -287,33 +251,32 @@ bool IndexesValid(const BlendSource& src, unsigned bits, unsigned validEntries) 
 }  // namespace
 
 void TPngImage::DrawWithAlpha(HDC target, const RECT& rect) {
-  const TChunkIHDR& h = ImageHeader();
-  std::uint32_t w = h.ImageWidth();
-  int hh = h.ImageHeight();
+  const TPngStorage& h = storage_;
+  const int w = h.Width(), hh = h.Height();
   // Refused where the 32-bit bitmap of the background would be refused.
-  if (w > 0x7FFFFFFF || hh <= 0 || std::uint64_t(w) * 4 * std::uint64_t(hh) > kMaxBitmapBytes)
+  if (hh <= 0 || std::uint64_t(w) * 4 * std::uint64_t(hh) > kMaxBitmapBytes)
     RaisePngError<EPngOutMemory>(this, png_messages::kOutMemory);
 
   // The storage is read in place: its rows are bottom-up, the alpha plane's top-down.
   BlendSource src;
-  src.width = int(w);
+  src.width = w;
   src.height = hh;
   src.pixels = h.PixelBits() + std::ptrdiff_t(h.RowStride()) * (hh - 1);
   src.pixelStep = -std::ptrdiff_t(h.RowStride());
   src.alpha = h.AlphaPlane();
-  src.alphaStep = std::ptrdiff_t(w);
+  src.alphaStep = w;
   DWORD table[256] = {};
   src.table = table;
   const unsigned bits = unsigned(h.StorageBits());
   const BlendLayout packed = bits == 1 ? BlendLayout::Index1 : bits == 4 ? BlendLayout::Index4 : BlendLayout::Index8;
   if (bits == 24) {
     src.layout = BlendLayout::Bgr;
-  } else if (h.ColorType() == 4) {
+  } else if (ImageHeader().ColorType() == TPngColorType::GreyAlpha) {
     // Grey levels below 8 bits (an alpha plane added to a low-depth grey image) stand for
     // 0 .. 255 evenly.
     src.layout = bits >= 8 ? BlendLayout::Grey : packed;
-    const unsigned scale = bits == 1 ? 255 : 17;
-    for (unsigned i = 0; bits < 8 && i < (1u << bits); ++i) table[i] = 0xFF000000u | (i * scale) * 0x010101u;
+    for (int i = 0; bits < 8 && i < (1 << bits); ++i)
+      table[i] = 0xFF000000u | MulDivRound(i, 255, (1 << bits) - 1) * 0x010101u;
   } else {
     src.layout = packed;
     src.alpha = nullptr;
@@ -338,7 +301,7 @@ void TPngImage::ExportToBitmap(TBitmap* target) {
     TGraphic::AssignTo(target);
     return;
   }
-  const TChunkIHDR& h = ImageHeader();
+  const TPngStorage& h = storage_;
   HDC screen = GetDC(nullptr);
   HBITMAP bmp = CreateDIBitmap(screen, &h.HeaderInfo().bmiHeader, h.PixelBits() ? CBM_INIT : 0, h.PixelBits(),
                                &h.HeaderInfo(), DIB_RGB_COLORS);

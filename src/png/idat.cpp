@@ -231,7 +231,8 @@ class IdatReader {
 // Passes
 
 struct Geometry {
-  unsigned colorType, bitDepth, bpp;
+  TPngColorType colorType;
+  unsigned bitDepth, bpp;
   std::uint32_t width, height;
   std::uint8_t* pixels;
   std::int32_t stride;
@@ -295,17 +296,6 @@ std::uint64_t FilteredBytes(const Geometry& g, int interlacing) {
   return total;
 }
 
-void BuildGreyLevels(TChunkIHDR& header, const std::uint8_t* gamma) {
-  unsigned n = 1u << header.StorageBits();
-  if (n < 2 || n > 256) return;
-  for (unsigned i = 0; i < n; ++i) {
-    unsigned level = (i * 255 + (n - 1) / 2) / (n - 1);
-    RGBQUAD& q = header.HeaderInfo().bmiColors[i];
-    q.rgbRed = q.rgbGreen = q.rgbBlue = gamma[level];
-    q.rgbReserved = 0;
-  }
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -314,24 +304,26 @@ void BuildGreyLevels(TChunkIHDR& header, const std::uint8_t* gamma) {
 bool TChunkIDAT::ReadFromStream(TStream& stream, const char* type, std::uint32_t length) {
   TPngImage* image = OwnerImage();
   TChunkIHDR& header = OwnerHeader();
+  TPngStorage& storage = image->Storage();
   const std::uint8_t* gamma = image->GammaMap();
-  if (header.UsesColorTable() && (header.ColorType() == 0 || header.ColorType() == 4))
-    BuildGreyLevels(header, gamma);
+  const TPngColorType ct = header.ColorType();
+  if (storage.UsesColorTable() && (ct == TPngColorType::Grey || ct == TPngColorType::GreyAlpha))
+    storage.BuildGreyLevels(gamma);
 
   Geometry g{};
-  g.colorType = header.ColorType();
+  g.colorType = ct;
   g.bitDepth = header.BitDepth();
   g.bpp = pngrow::FilterOffset(g.colorType, g.bitDepth);
   g.width = header.ImageWidth();
   g.height = std::uint32_t(std::max(header.ImageHeight(), 0));
-  g.pixels = header.PixelBits();
-  g.stride = header.RowStride();
-  g.alpha = header.AlphaPlane();
+  g.pixels = storage.PixelBits();
+  g.stride = storage.RowStride();
+  g.alpha = storage.AlphaPlane();
   g.gamma = gamma;
   g.identityGamma = true;
   for (int i = 0; i < 256; ++i) g.identityGamma = g.identityGamma && gamma[i] == i;
   if (!g.pixels) g.height = 0;  // an empty storage takes no rows
-  if ((g.colorType == 4 || g.colorType == 6) && !g.alpha) g.height = 0;
+  if (HasAlphaSamples(g.colorType) && !g.alpha) g.height = 0;
 
   std::size_t full = pngrow::RowBytes(g.colorType, g.bitDepth, g.width);
   IdatReader reader(image, stream, type, length, FilteredBytes(g, image->Interlacing()));
@@ -515,14 +507,13 @@ class RowEncoder {
 
 // The storage a header can be written from, or null: the packer must exist for its
 // layout, and the storage must still have the header's size.
-pngrow::RowPacker WritablePacker(const TChunkIHDR& h, bool identityGamma) {
-  unsigned ct = h.ColorType();
+pngrow::RowPacker WritablePacker(const TChunkIHDR& h, const TPngStorage& s, bool identityGamma) {
+  TPngColorType ct = h.ColorType();
   pngrow::RowPacker pack =
-      pngrow::PickRowPacker(ct, pngrow::WrittenBitDepth(ct, h.BitDepth()), unsigned(h.StorageBits()), identityGamma);
+      pngrow::PickRowPacker(ct, pngrow::WrittenBitDepth(ct, h.BitDepth()), unsigned(s.StorageBits()), identityGamma);
   if (h.ImageWidth() == 0 || h.ImageHeight() <= 0) return pack;
-  const BITMAPINFOHEADER& info = h.HeaderInfo().bmiHeader;
-  bool sized = h.PixelBits() && info.biWidth == LONG(h.ImageWidth()) && info.biHeight == h.ImageHeight() &&
-               ((ct != 4 && ct != 6) || h.AlphaPlane());
+  bool sized = s.PixelBits() && s.Width() == LONG(h.ImageWidth()) && s.Height() == h.ImageHeight() &&
+               (!HasAlphaSamples(ct) || s.AlphaPlane());
   return sized ? pack : nullptr;
 }
 
@@ -532,23 +523,25 @@ pngrow::RowPacker WritablePacker(const TChunkIHDR& h, bool identityGamma) {
 // The write operation
 
 void TChunkIDAT::CheckWritable() const {
-  if (!WritablePacker(OwnerHeader(), true))
+  if (!WritablePacker(OwnerHeader(), OwnerImage()->Storage(), true))
     RaisePngError<EPngUnsupportedFormat>(OwnerImage(), png_messages::kUnsupportedFormat);
 }
 
 bool TChunkIDAT::WriteToStream(TStream& stream) {
   TPngImage* image = OwnerImage();
   const TChunkIHDR& header = OwnerHeader();
+  const TPngStorage& storage = image->Storage();
   std::uint8_t inverse[256];
   InverseGammaAt(*this, inverse);
   bool identity = true;
   for (int i = 0; i < 256; ++i) identity = identity && inverse[i] == i;
-  pngrow::RowPacker pack = WritablePacker(header, identity);
+  pngrow::RowPacker pack = WritablePacker(header, storage, identity);
   if (!pack) RaisePngError<EPngUnsupportedFormat>(image, png_messages::kUnsupportedFormat);
 
-  unsigned ct = header.ColorType(), depth = pngrow::WrittenBitDepth(ct, header.BitDepth());
+  TPngColorType ct = header.ColorType();
+  unsigned depth = pngrow::WrittenBitDepth(ct, header.BitDepth());
   std::uint32_t width = header.ImageWidth();
-  std::uint32_t height = header.PixelBits() ? std::uint32_t(std::max(header.ImageHeight(), 0)) : 0;
+  std::uint32_t height = storage.PixelBits() ? std::uint32_t(std::max(header.ImageHeight(), 0)) : 0;
   bool adam7 = image->Interlacing() == 1;
   std::size_t full = pngrow::RowBytes(ct, depth, width);
 
@@ -572,22 +565,16 @@ bool TChunkIDAT::WriteToStream(TStream& stream) {
   IdatWriter writer(image, stream, std::min<int>(image->DeflateLevel(), 9), strategy, chunk);
   RowEncoder rows(writer, pack, inverse, filters, pngrow::FilterOffset(ct, depth), full);
 
-  auto storageRow = [&](std::uint32_t y) {
-    return header.PixelBits() + std::ptrdiff_t(header.RowStride()) * std::ptrdiff_t(height - 1 - y);
-  };
-  auto alphaRow = [&](std::uint32_t y) {
-    return header.AlphaPlane() ? header.AlphaPlane() + std::size_t(y) * width : nullptr;
-  };
   if (!adam7) {
     rows.StartPass(full);
-    for (std::uint32_t y = 0; y < height; ++y) rows.Row(storageRow(y), alphaRow(y), 0, 1, width);
+    for (std::uint32_t y = 0; y < height; ++y) rows.Row(storage.PixelRow(int(y)), storage.AlphaRow(int(y)), 0, 1, width);
   } else {
     for (int p = 0; p < 7; ++p) {
       if (width <= kFirstCol[p] || height <= kFirstRow[p]) continue;
       std::uint32_t cols = (width - kFirstCol[p] + kColStep[p] - 1) / kColStep[p];
       rows.StartPass(pngrow::RowBytes(ct, depth, cols));
       for (std::uint32_t y = kFirstRow[p]; y < height; y += kRowStep[p])
-        rows.Row(storageRow(y), alphaRow(y), kFirstCol[p], kColStep[p], cols);
+        rows.Row(storage.PixelRow(int(y)), storage.AlphaRow(int(y)), kFirstCol[p], kColStep[p], cols);
     }
   }
   writer.Finish();

@@ -242,11 +242,12 @@ TTransparencyKind TPngImage::TransparencyKind() const {
   const TChunkIHDR& header = ImageHeader();
   const TChunktRNS* trns = chunks_.FirstOfClass<TChunktRNS>();
   switch (header.ColorType()) {
-    case 0:
-    case 2: return trns && trns->BitTransparency() ? tkKeyColor : tkNone;
-    case 3: return !trns ? tkNone : trns->BitTransparency() ? tkKeyColor : tkAlpha;
-    case 4:
-    case 6: return tkAlpha;
+    using enum TPngColorType;
+    case Grey:
+    case Rgb: return trns && trns->BitTransparency() ? tkKeyColor : tkNone;
+    case Palette: return !trns ? tkNone : trns->BitTransparency() ? tkKeyColor : tkAlpha;
+    case GreyAlpha:
+    case Rgba: return tkAlpha;
     default: return tkNone;
   }
 }
@@ -259,12 +260,13 @@ COLORREF TPngImage::KeyColor() const {
 void TPngImage::AddAlphaChannel() {
   TChunkIHDR& header = ImageHeader();
   switch (header.ColorType()) {
-    case 0:
-    case 2:
-      header.CreateOpaqueAlphaPlane();
-      header.SetColorType(header.ColorType() == 0 ? 4 : 6);
+    using enum TPngColorType;
+    case Grey:
+    case Rgb:
+      storage_.AddOpaqueAlphaPlane(maxStorageBytes_);
+      header.SetColorType(header.ColorType() == Grey ? GreyAlpha : Rgba);
       break;
-    case 3: {
+    case Palette: {
       auto* trns = chunks_.FirstOfClass<TChunktRNS>();
       if (!trns) trns = chunks_.AddAncillaryChunk<TChunktRNS>();
       std::memset(trns->AlphaValues(), 255, 256);
@@ -295,14 +297,13 @@ void TPngImage::ImportBitmapHandle(HBITMAP bitmap, bool transparent, COLORREF tr
   header->SetImageWidth(std::uint32_t(std::max(bm.bmWidth, 0)));
   header->SetImageHeight(std::abs(bm.bmHeight));
   header->SetBitDepth(std::uint8_t(indexed ? bm.bmBitsPixel : 8));
-  header->SetColorType(indexed ? 3 : 2);
+  header->SetColorType(indexed ? TPngColorType::Palette : TPngColorType::Rgb);
   header->SetCompressionMethod(0);
   header->SetInterlaceMethod(0);
   header->PrepareStorage();
-  if (header->PixelBits()) {
+  if (storage_.PixelBits()) {
     HDC dc = CreateCompatibleDC(nullptr);
-    GetDIBits(dc, bitmap, 0, UINT(header->ImageHeight()), header->PixelBits(), &header->HeaderInfo(),
-              DIB_RGB_COLORS);
+    GetDIBits(dc, bitmap, 0, UINT(storage_.Height()), storage_.PixelBits(), &storage_.HeaderInfo(), DIB_RGB_COLORS);
     DeleteDC(dc);
   }
   if (plte) plte->SetCount(1 << bm.bmBitsPixel);

@@ -1,14 +1,14 @@
-// TPngImage: a PNG picture held as its list of chunks, with the decoded pixels owned by
-// the header chunk; reads and writes PNG streams and draws itself opaque, with one
+// TPngImage: a PNG picture held as its list of chunks and its decoded pixel storage, which
+// the header chunk fills; reads and writes PNG streams and draws itself opaque, with one
 // transparent key colour, or alpha-blended.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "png/chunks.h"
+#include "png/pngstorage.h"
 #include "ui/graphics/graphics.h"
 
 enum TTransparencyKind { tkNone, tkKeyColor, tkAlpha };
@@ -92,6 +92,9 @@ class TPngImage : public TGraphic {
   void RemoveAllChunks();
   bool HasHeader() const;
   TChunkIHDR& ImageHeader() const;  // raises EPngHeaderNotPresent
+  // The decoded picture; empty until a header makes it.
+  TPngStorage& Storage() { return storage_; }
+  const TPngStorage& Storage() const { return storage_; }
 
   // Transparency.
   TTransparencyKind TransparencyKind() const;
@@ -130,20 +133,13 @@ class TPngImage : public TGraphic {
   void SetMaxChunkBytes(std::uint32_t value) { maxChunkBytes_ = value; }
   std::size_t MaxTextBytes() const { return maxTextBytes_; }
   void SetMaxTextBytes(std::size_t value) { maxTextBytes_ = value; }
-  // Storage bytes held by this image's header chunks; only they change it.
-  std::uint64_t StorageInUse() const { return storageInUse_; }
-  // Whether `bytes` more would stay within MaxStorageBytes.
-  bool StorageFits(std::uint64_t bytes) const { return storageInUse_ + bytes <= maxStorageBytes_; }
+  // Bytes held by the pixel storage.
+  std::uint64_t StorageInUse() const { return storage_.Bytes(); }
 
   HPALETTE PaletteCache() const { return paletteCache_; }
   void DeletePaletteCache();
 
  private:
-  friend class TChunkIHDR;
-  // The accounting behind StorageInUse, for the header chunks.
-  void ChargeStorage(std::uint64_t bytes) { storageInUse_ += bytes; }
-  void CreditStorage(std::uint64_t bytes) { storageInUse_ -= std::min(storageInUse_, bytes); }
-
   void DrawWithAlpha(HDC target, const RECT& rect);
   void DrawWithKeyColor(HDC target, const RECT& rect);
 
@@ -154,11 +150,11 @@ class TPngImage : public TGraphic {
   std::uint8_t deflateLevel_ = 7;
   std::uint32_t idatChunkLimit_ = 65535;
   std::uint8_t interlacing_ = 0;
+  TPngStorage storage_;  // before the chunks: the header frees it as it goes
   TPngChunkList chunks_;
   std::uint64_t maxStorageBytes_ = std::uint64_t(1) << 30;
   std::uint32_t maxChunkBytes_ = 64u << 20;
   std::size_t maxTextBytes_ = 16u << 20;
-  std::uint64_t storageInUse_ = 0;
 };
 
 // The factory TPicture uses for "png".

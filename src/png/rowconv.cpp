@@ -6,45 +6,25 @@
 // Adam7 converters / selection.
 #include "png/rowconv.h"
 
+#include "platform/gdi/packed.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#define LB_PNG_SSE2 1
-#endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <tmmintrin.h>
-#define LB_PNG_SSSE3 1
-#endif
-
 namespace pngrow {
+
+using enum TPngColorType;
 
 // ---------------------------------------------------------------------------------------
 // Layout
 
-std::size_t RowBytes(unsigned colorType, unsigned d, std::uint32_t w) {
-  std::size_t wd = std::size_t(w) * d;
-  switch (colorType) {
-    case 0:
-    case 3: return (wd + 7) / 8;
-    case 2: return wd * 3 / 8;
-    case 4: return wd * 2 / 8;
-    case 6: return wd * 4 / 8;
-    default: return 0;
-  }
+std::size_t RowBytes(TPngColorType colorType, unsigned d, std::uint32_t w) {
+  return (std::size_t(w) * d * SamplesPerPixel(colorType) + 7) / 8;
 }
 
-unsigned FilterOffset(unsigned colorType, unsigned d) {
-  switch (colorType) {
-    case 0: return d == 16 ? 2 : 1;
-    case 3: return 1;
-    case 2: return d * 3 / 8;
-    case 4: return d / 4;
-    case 6: return d / 2;
-    default: return 0;
-  }
+unsigned FilterOffset(TPngColorType colorType, unsigned d) {
+  return (d * SamplesPerPixel(colorType) + 7) / 8;  // the bytes of one pixel, rounded up
 }
 
 // ---------------------------------------------------------------------------------------
@@ -291,12 +271,6 @@ void Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* prev, st
 
 namespace {
 
-struct Identity {
-  static std::uint8_t Map(const std::uint8_t*, std::uint8_t v) { return v; }
-};
-struct Mapped {
-  static std::uint8_t Map(const std::uint8_t* g, std::uint8_t v) { return g[v]; }
-};
 
 // Packed indexes of 1, 4 or 8 bits have the storage's own layout.
 void CopyPacked1(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t w, const std::uint8_t*) {
@@ -312,16 +286,7 @@ void CopyPacked8(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uin
 // Two 2-bit samples per output byte; grey samples are widened to the 16-level table.
 template <unsigned Scale>
 void Widen2To4(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t w, const std::uint8_t*) {
-  std::uint32_t pairs = w / 2;
-  for (std::uint32_t i = 0; i < pairs; ++i) {
-    unsigned byte = s[i >> 1], shift = (i & 1) ? 0 : 4;
-    unsigned hi = (byte >> (shift + 2)) & 3, lo = (byte >> shift) & 3;
-    d[i] = std::uint8_t((hi * Scale) << 4 | lo * Scale);
-  }
-  if (w & 1) {
-    unsigned byte = s[pairs >> 1], shift = (pairs & 1) ? 0 : 4;
-    d[pairs] = std::uint8_t((((byte >> (shift + 2)) & 3) * Scale) << 4);
-  }
+  for (std::uint32_t x = 0; x < w; ++x) SetPackedIndex(d, x, 4, PackedIndex(s, x, 2) * Scale);
 }
 
 void Grey16(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t w, const std::uint8_t*) {
@@ -450,16 +415,8 @@ void PassPacked(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint
   // D is the sample depth in the row; the storage holds 1-bit samples for D = 1, 4-bit
   // for D = 2 and 4, bytes for D = 8.
   constexpr unsigned kStore = D == 1 ? 1 : D == 8 ? 8 : 4;
-  constexpr unsigned kMask = (1u << D) - 1;
-  constexpr unsigned kFirstShift = 8 - kStore;
-  std::uint32_t col = first;
-  for (std::uint32_t i = 0; i < count; ++i, col += step) {
-    std::size_t bit = std::size_t(i) * D;
-    unsigned v = (s[bit >> 3] >> (8 - D - (bit & 7))) & kMask;
-    v *= Scale;
-    std::size_t at = std::size_t(col) * kStore;
-    d[at >> 3] = std::uint8_t(d[at >> 3] | v << (kFirstShift - (at & 7)));
-  }
+  for (std::uint32_t i = 0, col = first; i < count; ++i, col += step)
+    SetPackedIndex(d, col, kStore, PackedIndex(s, i, D) * Scale);
 }
 
 void PassGrey16(const std::uint8_t* s, std::uint8_t* d, std::uint8_t*, std::uint32_t first, std::uint32_t step,
@@ -522,30 +479,30 @@ void PassRgb8Ssse3(const std::uint8_t* s, std::uint8_t* d, std::uint8_t* a, std:
 // ---------------------------------------------------------------------------------------
 // Selection
 
-RowConverter PickRowConverter(unsigned colorType, unsigned d, bool identityGamma) {
+RowConverter PickRowConverter(TPngColorType colorType, unsigned d, bool identityGamma) {
   switch (colorType) {
-    case 0:
-    case 3:
+    case Grey:
+    case Palette:
       switch (d) {
         case 1: return CopyPacked1;
-        case 2: return colorType == 0 ? Widen2To4<5> : Widen2To4<1>;
+        case 2: return colorType == Grey ? Widen2To4<5> : Widen2To4<1>;
         case 4: return CopyPacked4;
         case 8: return CopyPacked8;
-        case 16: return colorType == 0 ? Grey16 : nullptr;
+        case 16: return colorType == Grey ? Grey16 : nullptr;
       }
       return nullptr;
-    case 2:
+    case Rgb:
 #ifdef LB_PNG_SSSE3
       if (d == 8 && identityGamma && HaveSsse3()) return Rgb8Ssse3;
 #endif
       if (d == 8) return identityGamma ? Rgb8<Identity> : Rgb8<Mapped>;
       if (d == 16) return identityGamma ? Rgb16<Identity> : Rgb16<Mapped>;
       return nullptr;
-    case 4:
+    case GreyAlpha:
       if (d == 8) return GreyAlpha8;
       if (d == 16) return GreyAlpha16;
       return nullptr;
-    case 6:
+    case Rgba:
 #ifdef LB_PNG_SSSE3
       if (d == 8 && identityGamma && HaveSsse3()) return Rgba8Ssse3;
 #endif
@@ -556,30 +513,30 @@ RowConverter PickRowConverter(unsigned colorType, unsigned d, bool identityGamma
   return nullptr;
 }
 
-PassConverter PickPassConverter(unsigned colorType, unsigned d, bool identityGamma) {
+PassConverter PickPassConverter(TPngColorType colorType, unsigned d, bool identityGamma) {
   switch (colorType) {
-    case 0:
-    case 3:
+    case Grey:
+    case Palette:
       switch (d) {
         case 1: return PassPacked<1, 1>;
-        case 2: return colorType == 0 ? PassPacked<2, 5> : PassPacked<2, 1>;
+        case 2: return colorType == Grey ? PassPacked<2, 5> : PassPacked<2, 1>;
         case 4: return PassPacked<4, 1>;
         case 8: return PassPacked<8, 1>;
-        case 16: return colorType == 0 ? PassGrey16 : nullptr;
+        case 16: return colorType == Grey ? PassGrey16 : nullptr;
       }
       return nullptr;
-    case 2:
+    case Rgb:
 #ifdef LB_PNG_SSSE3
       if (d == 8 && identityGamma && HaveSsse3()) return PassRgb8Ssse3;
 #endif
       if (d == 8) return identityGamma ? PassRgb<Identity, 3> : PassRgb<Mapped, 3>;
       if (d == 16) return identityGamma ? PassRgb<Identity, 6> : PassRgb<Mapped, 6>;
       return nullptr;
-    case 4:
+    case GreyAlpha:
       if (d == 8) return PassGreyAlpha<2>;
       if (d == 16) return PassGreyAlpha<4>;
       return nullptr;
-    case 6:
+    case Rgba:
 #ifdef LB_PNG_SSSE3
       if (d == 8 && identityGamma && HaveSsse3()) return PassRgba8Ssse3;
 #endif

@@ -5,7 +5,28 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "png/colortype.h"
+
+// SSE2 row code where the compiler targets SSE2; SSSE3 row code on x86-64, run only where
+// the processor has it.
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define LB_PNG_SSE2 1
+#endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <tmmintrin.h>
+#define LB_PNG_SSSE3 1
+#endif
+
 namespace pngrow {
+
+// Colour samples taken as they are, or through a gamma map.
+struct Identity {
+  static std::uint8_t Map(const std::uint8_t*, std::uint8_t v) { return v; }
+};
+struct Mapped {
+  static std::uint8_t Map(const std::uint8_t* g, std::uint8_t v) { return g[v]; }
+};
 
 // Instruction-set levels with row code of their own: plain C++, SSE2 (unfiltering, the
 // encoder's filters) and SSSE3 (byte shuffles of 8-bit RGB and RGBA rows, both ways). Rows
@@ -18,8 +39,8 @@ bool SetRowLevel(RowLevel level);
 
 // Row length in bytes (without the filter byte) for w pixels, and the byte distance to
 // the pixel on the left; both 0 for combinations without a layout.
-std::size_t RowBytes(unsigned colorType, unsigned bitDepth, std::uint32_t width);
-unsigned FilterOffset(unsigned colorType, unsigned bitDepth);
+std::size_t RowBytes(TPngColorType colorType, unsigned bitDepth, std::uint32_t width);
+unsigned FilterOffset(TPngColorType colorType, unsigned bitDepth);
 
 // Undoes filter `type` on row (len bytes, whole pixels of bpp bytes) in place against prev
 // (the previous row, zeros for the first). Types 0 and above 4 leave the row as it is.
@@ -35,7 +56,7 @@ using PassConverter = void (*)(const std::uint8_t* src, std::uint8_t* dst, std::
 
 // The converters for a colour type and bit depth (null when there is no layout). When the
 // gamma map is the identity, converters that skip the lookup are chosen.
-RowConverter PickRowConverter(unsigned colorType, unsigned bitDepth, bool identityGamma);
-PassConverter PickPassConverter(unsigned colorType, unsigned bitDepth, bool identityGamma);
+RowConverter PickRowConverter(TPngColorType colorType, unsigned bitDepth, bool identityGamma);
+PassConverter PickPassConverter(TPngColorType colorType, unsigned bitDepth, bool identityGamma);
 
 }  // namespace pngrow

@@ -10,53 +10,22 @@
 #include <cstring>
 #include <type_traits>
 
+#include "platform/gdi/packed.h"
 #include "png/rowconv.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#define LB_PNG_SSE2 1
-#endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#include <tmmintrin.h>
-#define LB_PNG_SSSE3 1
-#endif
 
 namespace pngrow {
 
 // ---------------------------------------------------------------------------------------
 // Written depth
 
-unsigned WrittenBitDepth(unsigned colorType, unsigned bitDepth) {
-  return colorType == 4 && bitDepth < 8 ? 8 : bitDepth;
+unsigned WrittenBitDepth(TPngColorType colorType, unsigned bitDepth) {
+  return colorType == TPngColorType::GreyAlpha && bitDepth < 8 ? 8 : bitDepth;
 }
 
 // ---------------------------------------------------------------------------------------
 // Packers
 
 namespace {
-
-struct Identity {
-  static std::uint8_t Map(const std::uint8_t*, std::uint8_t v) { return v; }
-};
-struct Mapped {
-  static std::uint8_t Map(const std::uint8_t* g, std::uint8_t v) { return g[v]; }
-};
-
-// Index of pixel x in a packed storage row of 1, 4 or 8 bits per pixel.
-inline unsigned StoredIndex(const std::uint8_t* row, std::uint32_t x, unsigned bits) {
-  switch (bits) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (row[x >> 1] >> (4 - (x & 1) * 4)) & 15;
-    default: return row[x];
-  }
-}
-
-// Sample i of depth D (1, 2 or 4) into a row that was cleared first.
-template <unsigned D>
-inline void PutSample(std::uint8_t* out, std::uint32_t i, unsigned v) {
-  std::size_t bit = std::size_t(i) * D;
-  out[bit >> 3] = std::uint8_t(out[bit >> 3] | v << (8 - D - (bit & 7)));
-}
 
 // Indexes whose written depth is the storage's own (1, 4 or 8 bits).
 template <unsigned Bits>
@@ -75,7 +44,7 @@ void PackIndexes(const std::uint8_t* s, const std::uint8_t*, std::uint8_t* out, 
     return;
   }
   std::memset(out, 0, bytes);
-  for (std::uint32_t i = 0, x = first; i < count; ++i, x += step) PutSample<Bits>(out, i, StoredIndex(s, x, Bits));
+  for (std::uint32_t i = 0, x = first; i < count; ++i, x += step) SetPackedIndex(out, i, Bits, PackedIndex(s, x, Bits));
 }
 
 // Two-bit samples from the 4-bit storage. Grey levels were widened by 5 (0, 5, 10, 15 for
@@ -86,8 +55,8 @@ void PackTwoBit(const std::uint8_t* s, const std::uint8_t*, std::uint8_t* out, s
                 std::uint32_t step, std::uint32_t count, const std::uint8_t*) {
   std::memset(out, 0, (std::size_t(count) * 2 + 7) / 8);
   for (std::uint32_t i = 0, x = first; i < count; ++i, x += step) {
-    unsigned v = StoredIndex(s, x, 4);
-    PutSample<2>(out, i, Grey ? (v + 2) / 5 : std::min(v, 3u));
+    unsigned v = PackedIndex(s, x, 4);
+    SetPackedIndex(out, i, 2, Grey ? (v + 2) / 5 : std::min(v, 3u));
   }
 }
 
@@ -119,7 +88,7 @@ template <unsigned Bits>
 void PackLowGreyAlpha(const std::uint8_t* s, const std::uint8_t* a, std::uint8_t* out, std::uint32_t first,
                       std::uint32_t step, std::uint32_t count, const std::uint8_t*) {
   for (std::uint32_t i = 0, x = first; i < count; ++i, x += step) {
-    unsigned v = StoredIndex(s, x, Bits);
+    unsigned v = PackedIndex(s, x, Bits);
     out[2 * i] = std::uint8_t(Bits == 1 ? v * 255 : v * 17);
     out[2 * i + 1] = a[x];
   }
@@ -219,28 +188,29 @@ void PackRgba16(const std::uint8_t* s, const std::uint8_t* a, std::uint8_t* out,
 // ---------------------------------------------------------------------------------------
 // Selection of a packer
 
-RowPacker PickRowPacker(unsigned colorType, unsigned d, unsigned bits, bool identityGamma) {
+RowPacker PickRowPacker(TPngColorType colorType, unsigned d, unsigned bits, bool identityGamma) {
   switch (colorType) {
-    case 0:
-    case 3:
+    using enum TPngColorType;
+    case Grey:
+    case Palette:
       if (d == bits && d == 1) return PackIndexes<1>;
       if (d == bits && d == 4) return PackIndexes<4>;
       if (d == bits && d == 8) return PackIndexes<8>;
-      if (d == 2 && bits == 4) return colorType == 0 ? PackTwoBit<true> : PackTwoBit<false>;
-      if (d == 16 && bits == 8 && colorType == 0) return PackGrey16;
+      if (d == 2 && bits == 4) return colorType == Grey ? PackTwoBit<true> : PackTwoBit<false>;
+      if (d == 16 && bits == 8 && colorType == Grey) return PackGrey16;
       return nullptr;
-    case 2:
+    case Rgb:
       if (bits != 24) return nullptr;
       if (d == 8) return identityGamma ? PackRgb8<Identity> : PackRgb8<Mapped>;
       if (d == 16) return identityGamma ? PackRgb16<Identity> : PackRgb16<Mapped>;
       return nullptr;
-    case 4:
+    case GreyAlpha:
       if (d == 8 && bits == 8) return PackGreyAlpha8;
       if (d == 16 && bits == 8) return PackGreyAlpha16;
       if (d == 8 && bits == 1) return PackLowGreyAlpha<1>;
       if (d == 8 && bits == 4) return PackLowGreyAlpha<4>;
       return nullptr;
-    case 6:
+    case Rgba:
       if (bits != 24) return nullptr;
       if (d == 8) return identityGamma ? PackRgba8<Identity> : PackRgba8<Mapped>;
       if (d == 16) return identityGamma ? PackRgba16<Identity> : PackRgba16<Mapped>;

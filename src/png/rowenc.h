@@ -5,12 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "png/colortype.h"
+
 namespace pngrow {
 
 // Bit depth the samples of a storage are written at. It is the header's own depth, except
 // for grey with alpha below 8 bits (made by adding an alpha channel to a low-depth grey
 // image), which has no PNG form and is written at 8 bits.
-unsigned WrittenBitDepth(unsigned colorType, unsigned bitDepth);
+unsigned WrittenBitDepth(TPngColorType colorType, unsigned bitDepth);
 
 // Packs `count` pixels of one storage row, taken at columns first, first + step, ..., into
 // the PNG samples of the written depth. Storage and alpha rows as the decoder fills them;
@@ -22,7 +24,7 @@ using RowPacker = void (*)(const std::uint8_t* storage, const std::uint8_t* alph
 
 // The packer for a colour type, its written depth and the storage's bits per pixel; null
 // when the three do not describe a storage layout.
-RowPacker PickRowPacker(unsigned colorType, unsigned writtenDepth, unsigned storageBits, bool identityGamma);
+RowPacker PickRowPacker(TPngColorType colorType, unsigned writtenDepth, unsigned storageBits, bool identityGamma);
 
 // Applies filter `type` (0 None, 1 Sub, 2 Up, 3 Average, 4 Paeth) to row against prev (the
 // previous raw row, zeros for the first row of an image or pass) into out; len bytes each,

@@ -108,11 +108,12 @@ void ApplyDisabledBlend(TPngImage& image, std::uint8_t amount) {
   const COLORREF key = image.KeyColor();
   const int w = image.PixelWidth(), h = image.PixelHeight();
   switch (image.ImageHeader().ColorType()) {
-    case 4:
-    case 6:
+    using enum TPngColorType;
+    case GreyAlpha:
+    case Rgba:
       break;
-    case 0:
-    case 3: {
+    case Grey:
+    case Palette: {
       // Grey and palette images have no alpha plane of their own: the look is an RGBA
       // copy whose alpha is the amount itself.
       TBitmap blank(w, h, pf24bit);
@@ -130,9 +131,9 @@ void ApplyDisabledBlend(TPngImage& image, std::uint8_t amount) {
       image.Assign(&rgba);
       return;
     }
-    case 2:
+    case Rgb:
       image.AddAlphaChannel();
-      if (image.ImageHeader().ColorType() != 6) return;
+      if (image.ImageHeader().ColorType() != Rgba) return;
       break;
     default:
       return;
@@ -145,8 +146,8 @@ void ApplyDisabledBlend(TPngImage& image, std::uint8_t amount) {
 }
 
 void ApplyDisabledGrayscale(TPngImage& image, std::uint8_t amount) {
-  const int type = image.ImageHeader().ColorType();
-  if (type == 3) {
+  const TPngColorType type = image.ImageHeader().ColorType();
+  if (type == TPngColorType::Palette) {
     HPALETTE palette = image.PaletteHandle();
     PALETTEENTRY entries[256];
     const UINT n = GetPaletteEntries(palette, 0, 256, entries);
@@ -155,8 +156,8 @@ void ApplyDisabledGrayscale(TPngImage& image, std::uint8_t amount) {
     image.SetPaletteHandle(palette);
     return;
   }
-  // Grey images are grey already; only the 24-bit storage of types 2 and 6 remains.
-  if (type != 2 && type != 6) return;
+  // Grey images are grey already; only the 24-bit storage of RGB and RGBA remains.
+  if (type != TPngColorType::Rgb && type != TPngColorType::Rgba) return;
   const int w = image.PixelWidth(), h = image.PixelHeight();
   for (int y = 0; y < h; ++y) {
     std::uint8_t* row = image.PixelRow(y);

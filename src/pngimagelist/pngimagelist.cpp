@@ -172,14 +172,14 @@ HICON IconFromPngWithAlpha(TPngImage& image) {
   void* bits = nullptr;
   GdiPtr<GdiBitmap> dib(CreateDIBSection(nullptr, &header, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!dib || !bits) return nullptr;
-  const int type = image.ImageHeader().ColorType();
-  const bool hasAlpha = type == 4 || type == 6;
+  const TPngColorType type = image.ImageHeader().ColorType();
+  const bool hasAlpha = HasAlphaSamples(type);
   const bool keyed = image.TransparencyKind() == tkKeyColor;
   const COLORREF key = image.KeyColor();
-  // Colour types 2 and 6 keep blue, green, red per pixel as PixelColor answers them; those
+  // RGB and RGBA images keep blue, green, red per pixel as PixelColor answers them; those
   // rows are read in place, which spares a header look-up per pixel (start-up makes an icon
   // of every picture of the main window).
-  const bool bgrStorage = type == 2 || type == 6;
+  const bool bgrStorage = type == TPngColorType::Rgb || type == TPngColorType::Rgba;
   auto* out = static_cast<std::uint8_t*>(bits);
   // Memory rows run bottom-up: memory row r holds image row h - 1 - r.
   for (int r = 0; r < h; ++r) {
@@ -222,11 +222,11 @@ HICON IconFromPngOnBackground(TPngImage& image, TColor background) {
   TBitmap mask(w, h, pf32bit);
   mask.Canvas()->Brush()->SetColor(clBlack);
   mask.Canvas()->FillRect(RECT{0, 0, w, h});
-  const int type = image.ImageHeader().ColorType();
+  const bool hasAlpha = HasAlphaSamples(image.ImageHeader().ColorType());
   const bool keyed = image.TransparencyKind() == tkKeyColor;
   const COLORREF key = image.KeyColor();
   for (int y = 0; y < h; ++y) {
-    const std::uint8_t* alpha = type == 4 || type == 6 ? image.AlphaRow(y) : nullptr;
+    const std::uint8_t* alpha = hasAlpha ? image.AlphaRow(y) : nullptr;
     for (int x = 0; x < w; ++x) {
       const bool clear = alpha ? alpha[x] == 0 : keyed && image.PixelColor(x, y) == key;
       if (clear) mask.Canvas()->SetPixel(x, y, clWhite);

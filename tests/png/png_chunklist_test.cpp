@@ -17,7 +17,7 @@ TEST(ChunkList, OwnsItsChunksAndHandsThemBack) {
   header->SetImageWidth(8);
   header->SetImageHeight(4);
   header->SetBitDepth(8);
-  header->SetColorType(6);
+  header->SetColorType(TPngColorType::Rgba);
   header->PrepareStorage();
   // 24-bit rows of 8 pixels are 24 bytes (a multiple of 4); 4 rows plus a 32-byte alpha plane.
   EXPECT_EQ(png.StorageInUse(), 4u * 24u + 32u);

@@ -350,7 +350,7 @@ TEST(ImageOps, AddAlphaChannel) {
   Load(rgb, WithChunks(2, 8, 4, 3, {}));
   EXPECT_EQ(rgb.AlphaRow(0), nullptr);
   rgb.AddAlphaChannel();
-  EXPECT_EQ(rgb.ImageHeader().ColorType(), 6);
+  EXPECT_EQ(rgb.ImageHeader().ColorType(), TPngColorType::Rgba);
   EXPECT_EQ(rgb.TransparencyKind(), tkAlpha);
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 4; ++x) ASSERT_EQ(rgb.AlphaRow(y)[x], 255);
@@ -359,7 +359,7 @@ TEST(ImageOps, AddAlphaChannel) {
   Load(rgba, WithChunks(6, 8, 4, 3, {}));
   std::uint8_t before = rgba.AlphaRow(1)[2];
   rgba.AddAlphaChannel();
-  EXPECT_EQ(rgba.ImageHeader().ColorType(), 6);
+  EXPECT_EQ(rgba.ImageHeader().ColorType(), TPngColorType::Rgba);
   EXPECT_EQ(rgba.AlphaRow(1)[2], before);
 
   TPngImage pal;
@@ -385,9 +385,9 @@ TEST(ImageOps, Import24BitBitmap) {
   bmp.Canvas()->SetPixel(1, 0, 0x123456);
   TPngImage png;
   png.Assign(&bmp);
-  EXPECT_EQ(png.ImageHeader().ColorType(), 2);
+  EXPECT_EQ(png.ImageHeader().ColorType(), TPngColorType::Rgb);
   EXPECT_EQ(png.ImageHeader().BitDepth(), 8);
-  EXPECT_EQ(png.ImageHeader().RowStride(), 12);
+  EXPECT_EQ(png.Storage().RowStride(), 12);
   EXPECT_EQ(png.Chunks().FirstOfClass<TChunkPLTE>(), nullptr);
   EXPECT_EQ(png.PixelColor(1, 0), 0x123456u);
   EXPECT_EQ(png.TransparencyKind(), tkNone);
@@ -402,7 +402,7 @@ TEST(ImageOps, Import24BitBitmap) {
   indexed.SetTransparentColor(TColor(0x000080));
   indexed.SetTransparent(true);
   png.Assign(&indexed);
-  EXPECT_EQ(png.ImageHeader().ColorType(), 3);
+  EXPECT_EQ(png.ImageHeader().ColorType(), TPngColorType::Palette);
   EXPECT_EQ(png.KeyColor(), 0x000080u);
 }
 

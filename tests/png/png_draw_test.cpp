@@ -301,11 +301,11 @@ TEST(PixelAccess, PaletteHandleReflectsTheColourTable) {
   }());
   pal.SetPaletteHandle(mine);
   DeleteObject(mine);
-  EXPECT_EQ(pal.ImageHeader().HeaderInfo().bmiColors[7].rgbRed, 1);
+  EXPECT_EQ(pal.Storage().HeaderInfo().bmiColors[7].rgbRed, 1);
   // No palette: no entry changes.
-  const RGBQUAD first = pal.ImageHeader().HeaderInfo().bmiColors[0];
+  const RGBQUAD first = pal.Storage().HeaderInfo().bmiColors[0];
   pal.SetPaletteHandle(nullptr);
-  EXPECT_EQ(std::memcmp(&pal.ImageHeader().HeaderInfo().bmiColors[0], &first, sizeof first), 0);
+  EXPECT_EQ(std::memcmp(&pal.Storage().HeaderInfo().bmiColors[0], &first, sizeof first), 0);
   PngPlan rgb;
   rgb.image = RandomImage(2, 2, 2, 8, 2);
   TPngImage r;

@@ -75,21 +75,21 @@ Snapshot Take(TPngImage& png) {
   head << h.ImageWidth() << "x" << h.ImageHeight() << " ct" << int(h.ColorType()) << " d" << int(h.BitDepth())
        << " i" << int(png.Interlacing());
   s.header = head.str();
-  unsigned bits = unsigned(h.StorageBits());
+  unsigned bits = unsigned(png.Storage().StorageBits());
   for (int y = 0; y < h.ImageHeight(); ++y) {
     const std::uint8_t* row = png.PixelRow(y);
     const std::uint8_t* a = png.AlphaRow(y);
     for (std::uint32_t x = 0; x < h.ImageWidth(); ++x) {
-      if (h.ColorType() == 3)
+      if (h.ColorType() == TPngColorType::Palette)
         s.pixels.push_back(bits == 8 ? row[x] : bits == 4 ? row[x / 2] >> (4 - x % 2 * 4) & 15 : row[x / 8] >> (7 - x % 8) & 1);
       else
         s.pixels.push_back(png.PixelColor(int(x), y));
       if (a) s.alpha.push_back(a[x]);
     }
   }
-  if (h.UsesColorTable())
+  if (png.Storage().UsesColorTable())
     for (unsigned i = 0; i < (1u << bits); ++i) {
-      const RGBQUAD& q = h.HeaderInfo().bmiColors[i];
+      const RGBQUAD& q = png.Storage().HeaderInfo().bmiColors[i];
       s.table.push_back(q.rgbBlue | q.rgbGreen << 8 | q.rgbRed << 16);
     }
   std::ostringstream t;
@@ -122,7 +122,7 @@ std::string LibpngAgrees(const Bytes& file, TPngImage& png, std::uint32_t gama) 
   if (!LibpngDecode(file, ref, err)) return "libpng: " + err;
   std::vector<std::uint8_t> g = GammaTable(gama);
   TChunkIHDR& h = png.ImageHeader();
-  int ct = h.ColorType();
+  int ct = int(h.ColorType());
   auto* trns = png.Chunks().FirstOfClass<TChunktRNS>();
   Snapshot s = Take(png);
   for (std::uint32_t y = 0, i = 0; y < ref.height; ++y)
@@ -266,11 +266,14 @@ TEST(Encode, LowDepthGreyWithAddedAlphaIsWrittenAtEightBits) {
     Bytes out = Write(a);
     TPngImage b;
     Load(b, out);
-    EXPECT_EQ(b.ImageHeader().ColorType(), 4);
+    EXPECT_EQ(b.ImageHeader().ColorType(), TPngColorType::GreyAlpha);
     EXPECT_EQ(b.ImageHeader().BitDepth(), 8);
     EXPECT_EQ(before.pixels, Take(b).pixels) << d;
     EXPECT_EQ(before.alpha, Take(b).alpha) << d;
     EXPECT_EQ(LibpngAgrees(out, b, 0), "") << d;
+    TPngImage copy;  // a copy keeps the packed grey layout
+    copy.Assign(&a);
+    EXPECT_EQ(before.pixels, Take(copy).pixels) << d;
   }
 }
 
@@ -296,15 +299,18 @@ TEST(Encode, PackedRowsEndInZeroBits) {
   }
 }
 
-// A header whose fields no longer match its storage cannot be written; nothing is.
+// A header whose fields no longer match its storage cannot be written; nothing is. Its
+// rows are still those of the storage (4 of them), never memory beyond it.
 TEST(Encode, HeaderChangedAfterItsStorageIsRefusedBeforeAnyByte) {
   const std::function<void(TChunkIHDR&)> changes[] = {[](TChunkIHDR& h) { h.SetBitDepth(3); },
-                                                       [](TChunkIHDR& h) { h.SetColorType(6); },
-                                                       [](TChunkIHDR& h) { h.SetImageWidth(h.ImageWidth() + 9); }};
+                                                       [](TChunkIHDR& h) { h.SetColorType(TPngColorType::Rgba); },
+                                                       [](TChunkIHDR& h) { h.SetImageWidth(h.ImageWidth() + 9); },
+                                                       [](TChunkIHDR& h) { h.SetImageHeight(h.ImageHeight() + 9); }};
   for (auto& change : changes) {
     TPngImage a;
     Load(a, MakeFile({2, 8, 0, 6, 4, kPlain, 0}));
     change(a.ImageHeader());
+    EXPECT_EQ(a.PixelRow(4), nullptr);
     TMemoryStream m;
     EXPECT_EQ(Catch([&] { a.WriteToStream(m); }).className, "EPngUnsupportedFormat");
     EXPECT_EQ(m.Size(), 0);

@@ -43,7 +43,7 @@ TEST(DisabledBlendKinds, PaletteGreyAndRgbImages) {
   auto palette = pngil::FromSamples(4, 1, 3, {{0, 1, 2, 3}}, {{"PLTE", plte}, {"tRNS", {255, 255, 0, 255}}});
   ASSERT_EQ(palette->TransparencyKind(), tkKeyColor);
   ApplyDisabledBlend(*palette, 127);
-  EXPECT_EQ(palette->ImageHeader().ColorType(), 6);
+  EXPECT_EQ(palette->ImageHeader().ColorType(), TPngColorType::Rgba);
   EXPECT_EQ(Alphas(*palette), (std::vector<std::uint8_t>{127, 127, 0, 127}));
   EXPECT_EQ(palette->PixelColor(1, 0), RGB(40, 50, 60));
   EXPECT_EQ(palette->PixelColor(2, 0), RGB(70, 80, 90));
@@ -96,7 +96,7 @@ TEST(DisabledGreyKinds, GreyImagesStayAndPalettesChange) {
   EXPECT_EQ(greyAlpha->AlphaRow(0)[0], 33);
   auto palette = pngil::FromSamples(2, 1, 3, {{0, 1}}, {{"PLTE", {200, 100, 40, 10, 250, 90}}});
   ApplyDisabledGrayscale(*palette, 255);
-  EXPECT_EQ(palette->ImageHeader().ColorType(), 3);
+  EXPECT_EQ(palette->ImageHeader().ColorType(), TPngColorType::Palette);
   EXPECT_EQ(palette->PixelColor(0, 0), RGB(123, 123, 123));
   EXPECT_EQ(palette->PixelColor(1, 0), RGB(160, 160, 160));
 }
@@ -126,7 +126,7 @@ TEST(GraphicToPng, Bitmaps) {
   bmp->Canvas()->SetPixel(0, 1, clRed);  // bottom-left: the automatic key
   bmp->Canvas()->SetPixel(2, 0, clRed);
   auto plain = GraphicToPng(*bmp);
-  EXPECT_EQ(plain->ImageHeader().ColorType(), 2);
+  EXPECT_EQ(plain->ImageHeader().ColorType(), TPngColorType::Rgb);
   EXPECT_EQ(plain->TransparencyKind(), tkNone);
   bmp->SetTransparent(true);
   auto keyed = GraphicToPng(*bmp);
@@ -159,7 +159,7 @@ TEST(GraphicToPng, IconsTakeTheirOwnAlphaOrTheirMask) {
   EXPECT_EQ(Alphas(*withAlpha), (std::vector<std::uint8_t>{0x80, 0xFF}));
   EXPECT_EQ(withAlpha->PixelColor(1, 0), RGB(0x40, 0x50, 0x60));
   auto masked = GraphicToPng(*Icon(0x00102030, 0x00405060, 1, 0));
-  EXPECT_EQ(masked->ImageHeader().ColorType(), 6);
+  EXPECT_EQ(masked->ImageHeader().ColorType(), TPngColorType::Rgba);
   EXPECT_EQ(Alphas(*masked), (std::vector<std::uint8_t>{0, 255}));
   TIcon empty;
   EXPECT_THROW(GraphicToPng(empty), EInvalidGraphic);

@@ -9,12 +9,10 @@
 #include <memory>
 #include <optional>
 
+#include "platform/base/muldiv.h"
 #include "platform/font/fontcache.h"
 
 namespace fontcache {
-
-// Rounds a * b / c to the nearest integer, halves away from zero (c > 0).
-int ScaleRound(std::int64_t a, std::int64_t b, std::int64_t c);
 
 // A face's numbers in design units: the Windows ascent and descent define the cell, as
 // GDI does, so lines are as tall as on Windows whatever the rasteriser's own metrics say.
@@ -50,7 +48,7 @@ int PixelSizeForHeightWith(LONG lfHeight, DesignOf design) {
   if (lfHeight < 0) return int(std::min<std::int64_t>(-std::int64_t(lfHeight), kMaxPixelSize));
   const std::int64_t cell = std::min<std::int64_t>(lfHeight, 4 * kMaxPixelSize);
   const std::optional<DesignMetrics> m = design();
-  const int px = m ? ScaleRound(cell, m->upem, m->winAscent + m->winDescent) : ScaleRound(cell, 11, 13);
+  const int px = m ? MulDivRound(cell, m->upem, m->winAscent + m->winDescent) : MulDivRound(cell, 11, 13);
   return std::clamp(px, 1, kMaxPixelSize);
 }
 

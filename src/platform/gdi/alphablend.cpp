@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/gdi/blendkernels.h"
+#include "platform/gdi/packed.h"
 #include "platform/gdi/dc_internal.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -45,9 +46,8 @@ bool IsIndexLayout(BlendLayout l) {
 
 // Indexes of pixels x .. x + n - 1 of a packed row.
 void Unpack(const BYTE* row, int x, int n, BlendLayout layout, BYTE* out) {
-  for (int i = 0; i < n; ++i, ++x)
-    out[i] = layout == BlendLayout::Index1 ? BYTE((row[x >> 3] >> (7 - (x & 7))) & 1)
-                                           : BYTE((row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15);
+  const unsigned bits = layout == BlendLayout::Index1 ? 1 : 4;
+  for (int i = 0; i < n; ++i, ++x) out[i] = BYTE(PackedIndex(row, std::size_t(x), bits));
 }
 
 // Blends source pixels (sx .. sx + n - 1, sy) onto n destination pixels of four bytes.

@@ -396,6 +396,15 @@ struct DcDeleter {
   void operator()(DeviceContext* dc) const { DeleteDC(dc); }
 };
 using DcPtr = std::unique_ptr<DeviceContext, DcDeleter>;
+// Saves a DC's state when made and brings it back when it goes, also on an exception.
+struct SavedDcState {
+  explicit SavedDcState(HDC hdc) : dc(hdc), saved(SaveDC(hdc)) {}
+  ~SavedDcState() { RestoreDC(dc, saved); }
+  SavedDcState(const SavedDcState&) = delete;
+  SavedDcState& operator=(const SavedDcState&) = delete;
+  const HDC dc;
+  const int saved;
+};
 
 // ---------------------------------------------------------------------------------------
 // Additions beyond the first cut of this header (all additive).

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "platform/gdi/dc_internal.h"
+#include "platform/gdi/packed.h"
 
 namespace gdi {
 
@@ -37,9 +38,9 @@ COLORREF ValueToColor(const GdiBitmap& b, u32 value) {
 u32 GetValue(const GdiBitmap& b, int x, int y) {
   const BYTE* row = b.Row(y);
   switch (b.bitsPerPixel) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF;
-    case 8: return row[x];
+    case 1:
+    case 4:
+    case 8: return PackedIndex(row, std::size_t(x), b.bitsPerPixel);
     case 24: {
       const BYTE* p = row + std::ptrdiff_t(x) * 3;
       return u32(p[0]) | (u32(p[1]) << 8) | (u32(p[2]) << 16);
@@ -55,17 +56,9 @@ u32 GetValue(const GdiBitmap& b, int x, int y) {
 void PutValue(GdiBitmap& b, int x, int y, u32 v) {
   BYTE* row = b.Row(y);
   switch (b.bitsPerPixel) {
-    case 1: {
-      BYTE bit = BYTE(0x80 >> (x & 7));
-      row[x >> 3] = (v & 1) ? BYTE(row[x >> 3] | bit) : BYTE(row[x >> 3] & ~bit);
-      break;
-    }
-    case 4: {
-      BYTE& p = row[x >> 1];
-      p = (x & 1) ? BYTE((p & 0xF0) | (v & 0xF)) : BYTE((p & 0x0F) | ((v & 0xF) << 4));
-      break;
-    }
-    case 8: row[x] = BYTE(v); break;
+    case 1:
+    case 4:
+    case 8: SetPackedIndex(row, std::size_t(x), b.bitsPerPixel, v); break;
     case 24: {
       BYTE* p = row + std::ptrdiff_t(x) * 3;
       p[0] = BYTE(v);
@@ -90,12 +83,10 @@ void ReadSpan(const GdiBitmap& b, int y, int x, int count, u32* out) {
       for (int i = 0; i < count; ++i) out[i] = row[x + i];
       break;
     case 4:
-      for (int i = 0, c = x; i < count; ++i, ++c) out[i] = (row[c >> 1] >> ((c & 1) ? 0 : 4)) & 0xF;
-      break;
     case 1:
       // Masks are read a row at a time when icons are made, so the bits are taken straight
       // from the row rather than through a per-pixel look-up.
-      for (int i = 0, c = x; i < count; ++i, ++c) out[i] = (row[c >> 3] >> (7 - (c & 7))) & 1;
+      for (int i = 0; i < count; ++i) out[i] = PackedIndex(row, std::size_t(x + i), b.bitsPerPixel);
       break;
     default:
       for (int i = 0; i < count; ++i) out[i] = GetValue(b, x + i, y);

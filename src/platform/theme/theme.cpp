@@ -313,10 +313,9 @@ HRESULT DrawThemeBackground(HTHEME theme, HDC hdc, int partId, int stateId, cons
     const int x = rect->left + p.left, y = rect->top + p.top;
     BitBlt(mem.get(), 0, 0, pw, ph, hdc, x, y, SRCCOPY);
     part->paint(PartCanvas{static_cast<std::uint32_t*>(bits), w, h, p}, stateId);
-    const int saved = SaveDC(hdc);
+    const SavedDcState saved(hdc);  // until the end of this piece
     if (clip) IntersectClipRect(hdc, clip->left, clip->top, clip->right, clip->bottom);
     BitBlt(hdc, x, y, pw, ph, mem.get(), 0, 0, SRCCOPY);
-    RestoreDC(hdc, saved);
     SelectObject(mem.get(), old);
   }
   return result;
@@ -361,11 +360,7 @@ HRESULT DrawThemeParentBackground(HWND hwnd, HDC hdc, const RECT* rect) {
   MapWindowPoints(hwnd, parent, &origin, 1);
   RECT parentClient;
   GetClientRect(parent, &parentClient);
-  struct Restore {
-    HDC dc;
-    int saved;
-    ~Restore() { RestoreDC(dc, saved); }
-  } restore{hdc, SaveDC(hdc)};
+  const SavedDcState saved(hdc);
   if (rect) IntersectClipRect(hdc, rect->left, rect->top, rect->right, rect->bottom);
   OffsetViewportOrgEx(hdc, -origin.x, -origin.y, nullptr);
   IntersectClipRect(hdc, parentClient.left, parentClient.top, parentClient.right, parentClient.bottom);

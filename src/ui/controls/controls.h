@@ -266,7 +266,7 @@ class TControl : public TComponent {
   // Multiplies position, size and (unless it follows its parent's) font height by m / d
   // with MulDiv's rounding, as when a control laid out at d pixels per inch is shown at m.
   // Edges are scaled, not widths, so neighbours that touch keep touching. Containers scale
-  // their children too; classes scale their own pixel distances on top (ScaleRound).
+  // their children too; classes scale their own pixel distances on top (MulDivRound).
   virtual void ChangeScale(int m, int d);
 
   // Events.

@@ -646,16 +646,10 @@ void TWinControl::PaintControls(HDC dc, TControl* first) {
       if (!started) continue;
     }
     if (dynamic_cast<TWinControl*>(c) || !c->Visible() || c->Width() <= 0 || c->Height() <= 0) continue;
-    const int saved = SaveDC(dc);
+    const SavedDcState saved(dc);
     OffsetViewportOrgEx(dc, c->Left(), c->Top(), nullptr);
     IntersectClipRect(dc, 0, 0, c->Width(), c->Height());
-    try {
-      c->PaintOnParent(dc);
-    } catch (...) {
-      RestoreDC(dc, saved);
-      throw;
-    }
-    RestoreDC(dc, saved);
+    c->PaintOnParent(dc);
   }
 }
 

@@ -6,6 +6,7 @@
 // WriteToStream.
 #include <cstring>
 
+#include "platform/base/muldiv.h"
 #include "platform/gdi/surface.h"
 #include "ui/graphics/graphics.h"
 
@@ -111,8 +112,7 @@ BYTE Channel(std::uint32_t px, std::uint32_t mask) {
   int bits = MaskBits(mask);
   std::uint32_t v = (px & mask) >> MaskShift(mask);
   if (bits >= 8) return BYTE(v >> (bits - 8));
-  std::uint32_t max = (1u << bits) - 1;
-  return BYTE((v * 255 + max / 2) / max);
+  return BYTE(MulDivRound(v, 255, (1 << bits) - 1));
 }
 
 }  // namespace

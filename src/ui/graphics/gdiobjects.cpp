@@ -1,6 +1,7 @@
 // Fonts, brushes and pens: values plus a platform handle made on demand.
 #include <cstring>
 
+#include "platform/base/muldiv.h"
 #include "platform/font/font.h"
 #include "ui/graphics/graphics.h"
 
@@ -68,10 +69,7 @@ void TFont::SetHeight(int value) {
 int TFont::Size() const { return -height_ * 72 / pixelsPerInch_; }
 
 void TFont::SetSize(int value) {
-  // Rounds to the nearest pixel, as -MulDiv(size, ppi, 72) does.
-  std::int64_t num = std::int64_t(value) * pixelsPerInch_;
-  std::int64_t px = num >= 0 ? (num + 36) / 72 : -((-num + 36) / 72);
-  SetHeight(-int(px));
+  SetHeight(-MulDivRound(value, pixelsPerInch_, 72));
 }
 
 void TFont::SetColor(TColor value) {

@@ -35,7 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // Lines placed outside the cell stay inside it, whole.
                     RowsCase{{1000, 900, 200, -1000, 200, 2000, 0, 0}, 18, 4, 18, 4, 0, 1}));
 
-// The scaling arithmetic of layouts (MulDiv) and of design numbers (ScaleRound) round alike:
+// The scaling arithmetic of layouts (MulDiv) and of design numbers (MulDivRound) round alike:
 // to the nearest, halves away from zero; MulDiv says -1 for what it cannot give.
 struct ScaleCase {
   int n, m, d, want;
@@ -45,7 +45,7 @@ TEST_P(Scaling, RoundsAsThePlatformDoes) {
   const ScaleCase& c = GetParam();
   EXPECT_EQ(MulDiv(c.n, c.m, c.d), c.want);
   if (c.d > 0 && c.want != -1) {
-    EXPECT_EQ(ScaleRound(c.n, c.m, c.d), c.want);
+    EXPECT_EQ(MulDivRound(c.n, c.m, c.d), c.want);
   }
 }
 INSTANTIATE_TEST_SUITE_P(

@@ -278,6 +278,11 @@ TEST(Dc, SaveAndRestoreBringBackTheWholeState) {
   EXPECT_EQ(GetClipBox(s.dc, &box), SIMPLEREGION);
   EXPECT_EQ(box, (RECT{0, 0, 4, 4}));
   EXPECT_EQ(GetCurrentObject(s.dc, OBJ_BRUSH), GetStockObject(WHITE_BRUSH));
+  {
+    const SavedDcState saved(s.dc);  // restores as it goes, and leaves no save behind
+    SetTextColor(s.dc, RGB(5, 5, 5));
+  }
+  EXPECT_EQ(GetTextColor(s.dc), RGB(1, 1, 1));
   EXPECT_FALSE(RestoreDC(s.dc, 1));  // nothing left to restore
   EXPECT_FALSE(RestoreDC(s.dc, -1));
   EXPECT_TRUE(DeleteObject(red));

@@ -42,6 +42,9 @@ TEST(Font, DefaultsSizeAndHandleRecreation) {
   EXPECT_EQ(f.Size(), 8);
   f.SetSize(10);
   EXPECT_EQ(f.Height(), -13);
+  f.SetSize(-7);  // -7 x 96 / 72 = -9.33, to the nearest: a cell height of 9
+  EXPECT_EQ(f.Height(), 9);
+  f.SetSize(10);
   int changes = 0;
   f.OnChange = [&](TObject*) { ++changes; };
   HFONT h1 = f.Handle();
