@@ -4,6 +4,7 @@ through it and through keys alone. Arguments: the suite folder. Exits non-zero w
 on standard error at the first thing that is not as expected."""
 import faulthandler
 import os
+import signal
 import subprocess
 import sys
 import time
@@ -13,7 +14,7 @@ from gi.repository import GLib
 
 suite = sys.argv[1]
 events = []
-faulthandler.dump_traceback_later(90, exit=True)  # where it stands, should a call never return
+faulthandler.register(signal.SIGTERM, chain=True)  # where it stands, should a call never return
 
 
 def note(event):
